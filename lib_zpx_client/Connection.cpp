@@ -1,0 +1,160 @@
+#include "Connection.h"
+
+#include <asio/buffer.hpp>
+#include <asio/connect.hpp>
+#include <asio/post.hpp>
+#include <asio/read.hpp>
+#include <asio/write.hpp>
+
+#include <algorithm>
+#include <iostream>
+#include <new>
+
+namespace quorvel::tcp {
+
+Connection::Connection(asio::io_context& context, asio::ip::tcp::socket sock, TreadSafeQueue<OwnedMessage>& inboundQueue)
+    : ioContext(context), socket(std::move(sock)), inbound(inboundQueue)
+{
+}
+
+void Connection::StartConnect(const asio::ip::tcp::resolver::results_type& endpoints)
+{
+    open.store(true, std::memory_order_release);
+    asio::async_connect(socket, endpoints, [this](std::error_code ec, const asio::ip::tcp::endpoint&) {
+        if (!ec) {
+            BeginReadHeader();
+        }
+        // A failed connect stays silent; the Device notices by its time limit.
+    });
+}
+
+void Connection::Close()
+{
+    if (!IsOpen()) {
+        return;
+    }
+    asio::post(ioContext, [this] { CloseOnIoThread(); });
+}
+
+void Connection::CloseOnIoThread()
+{
+    if (!socket.is_open()) {
+        open.store(false, std::memory_order_release);
+        return;
+    }
+    std::error_code ignored;
+    socket.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
+    socket.close(ignored);
+    open.store(false, std::memory_order_release);
+    inbound.Notify(); // a caller waiting for a response sees the closed link at once
+}
+
+void Connection::CloseNow()
+{
+    CloseOnIoThread();
+}
+
+void Connection::Enqueue(const Message& message)
+{
+    asio::post(ioContext, [this, message]() mutable {
+        const bool writing = !outbound.empty();
+        outbound.push_back(std::move(message));
+        if (!writing) {
+            BeginWriteHeader();
+        }
+    });
+}
+
+void Connection::BeginReadHeader()
+{
+    asio::async_read(socket, asio::buffer(readHeader), [this](std::error_code ec, std::size_t) {
+        if (ec) {
+            CloseOnIoThread();
+            return;
+        }
+        incoming.header = DecodeHeader(readHeader.data());
+        incoming.body.clear();
+        bodyReceived = 0;
+        if (incoming.header.size > 0) {
+            BeginReadBody();
+        } else {
+            DeliverInbound();
+        }
+    });
+}
+
+void Connection::BeginReadBody()
+{
+    const std::size_t announced = incoming.header.size;
+    const std::size_t missing = announced - bodyReceived;
+    // Grow geometrically with what has actually arrived, never by what is only announced.
+    const std::size_t chunk = std::min(missing, std::max(kFirstBodyChunk, bodyReceived));
+    try {
+        if (incoming.body.capacity() < bodyReceived + chunk) {
+            incoming.body.reserve(std::min(announced, std::max(bodyReceived + chunk, 2 * incoming.body.capacity())));
+        }
+        incoming.body.resize(bodyReceived + chunk);
+    } catch (const std::exception&) {
+        // No memory for what the peer sends: drop the link, keep the process.
+        CloseOnIoThread();
+        return;
+    }
+    asio::async_read(socket, asio::buffer(incoming.body.data() + bodyReceived, chunk),
+        [this](std::error_code ec, std::size_t transferred) {
+            if (ec) {
+                std::cout << "[" << connectionId << "] Read Body Fail." << std::endl;
+                CloseOnIoThread();
+                return;
+            }
+            bodyReceived += transferred;
+            if (bodyReceived < incoming.header.size) {
+                BeginReadBody();
+            } else {
+                DeliverInbound();
+            }
+        });
+}
+
+void Connection::DeliverInbound()
+{
+    // Nothing observes `incoming` between messages, so the body is moved, not copied.
+    inbound.push_back(OwnedMessage { nullptr, std::move(incoming) });
+    incoming = Message {};
+    BeginReadHeader();
+}
+
+void Connection::BeginWriteHeader()
+{
+    writeHeader = EncodeHeader(outbound.front().header);
+    asio::async_write(socket, asio::buffer(writeHeader), [this](std::error_code ec, std::size_t) {
+        if (ec) {
+            CloseOnIoThread();
+            return;
+        }
+        if (!outbound.front().body.empty()) {
+            BeginWriteBody();
+            return;
+        }
+        outbound.pop_front();
+        if (!outbound.empty()) {
+            BeginWriteHeader();
+        }
+    });
+}
+
+void Connection::BeginWriteBody()
+{
+    const Message& front = outbound.front();
+    asio::async_write(socket, asio::buffer(front.body), [this](std::error_code ec, std::size_t) {
+        if (ec) {
+            CloseOnIoThread();
+            return;
+        }
+        outbound.pop_front();
+        if (!outbound.empty()) {
+            BeginWriteHeader();
+        }
+    });
+}
+
+} // namespace quorvel::tcp

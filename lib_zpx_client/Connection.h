@@ -1,0 +1,59 @@
+#pragma once
+
+#include "Message.h"
+#include "OwnedMessage.h"
+#include "TreadSafeQueue.h"
+
+#include <asio/io_context.hpp>
+#include <asio/ip/tcp.hpp>
+
+#include <atomic>
+#include <cstdint>
+
+namespace quorvel::tcp {
+
+// Client end of the TCP link: a read cycle that delivers whole messages to the inbound
+// queue and a write cycle that sends queued messages in order. Socket, `incoming` and
+// `outbound` are touched only on the I/O thread; other threads just post to it.
+class Connection {
+public:
+    Connection(asio::io_context& context, asio::ip::tcp::socket socket, TreadSafeQueue<OwnedMessage>& inbound);
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    void StartConnect(const asio::ip::tcp::resolver::results_type& endpoints);
+    bool IsOpen() const { return open.load(std::memory_order_acquire); }
+    void Close();
+    void Enqueue(const Message& message);
+
+    // Shuts down and closes the socket right here. Only for when no thread runs the
+    // I/O context any more (after the Device joined its I/O thread).
+    void CloseNow();
+
+    // Body bytes are read in chunks that grow with what has arrived, so that a header
+    // announcing a huge body costs nothing until the bytes are really there.
+    static constexpr std::size_t kFirstBodyChunk = 64 * 1024;
+
+private:
+    void BeginReadHeader();
+    void BeginReadBody();
+    void DeliverInbound();
+    void BeginWriteHeader();
+    void BeginWriteBody();
+    void CloseOnIoThread();
+
+    asio::io_context& ioContext;
+    asio::ip::tcp::socket socket;
+    TreadSafeQueue<Message> outbound;
+    TreadSafeQueue<OwnedMessage>& inbound;
+    Message incoming;
+    uint32_t connectionId = 0;
+
+    HeaderBytes readHeader {};
+    HeaderBytes writeHeader {};
+    std::size_t bodyReceived = 0;
+    // Mirrors "socket is open" for callers on other threads.
+    std::atomic<bool> open { false };
+};
+
+} // namespace quorvel::tcp

@@ -1,0 +1,46 @@
+// Capture control and live frames.
+#include "Device.h"
+#include "ResponseDecoders.h"
+
+namespace quorvel {
+
+DeviceError Device::Start()
+{
+    tcp::Message response;
+    return Request(tcp::Message(tcp::MessageType::START_CAPTURE_MODE),
+        { "quorvel::Device::Start", 3000, 0, ErrorText::NameAndBody }, response);
+}
+
+DeviceError Device::Stop()
+{
+    tcp::Message response;
+    return Request(tcp::Message(tcp::MessageType::STOP_CAPTURE_MODE),
+        { "quorvel::Device::Stop", 3000, 100, ErrorText::NameAndBody }, response);
+}
+
+DeviceError Device::PlaySound(uint32_t soundId)
+{
+    tcp::Message request(tcp::MessageType::PLAY_SOUND);
+    request.Append(soundId);
+    tcp::Message response;
+    return Request(request, { "quorvel::Device::PlaySound", 3000, 100, ErrorText::NameAndBody }, response);
+}
+
+DeviceError Device::GetFrame(cv::Mat& image, std::vector<SegmentInfo>& segmentInfos, uint32_t& frameId)
+{
+    tcp::Message response;
+    DeviceError result = Request(tcp::Message(tcp::MessageType::CAPTURE),
+        { "quorvel::Device::GetFrame", 5000, 0, ErrorText::StringOnly }, response);
+    if (result.failed()) {
+        return result;
+    }
+    try {
+        if (DecodeFrame(response.body, image, segmentInfos, frameId)) {
+            return DeviceError::Ok();
+        }
+    } catch (...) {
+    }
+    return { DeviceError::RESPONSE_ERROR, "quorvel::Device::GetFrame(): quorvel error - Extraction of image failed" };
+}
+
+} // namespace quorvel

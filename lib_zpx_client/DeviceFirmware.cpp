@@ -1,0 +1,53 @@
+// Firmware upload: the whole file in one UPDATE_FIRMWARE message.
+#include "Device.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <limits>
+
+namespace quorvel {
+
+DeviceError Device::UploadFirmware(std::string firmwarePath)
+{
+    tcp::Message request(tcp::MessageType::UPDATE_FIRMWARE);
+    try {
+        std::ifstream file(firmwarePath, std::ios::in | std::ios::binary);
+        // A directory opens as a stream on some systems but is no firmware file.
+        std::error_code ignored;
+        if (!file.is_open() || std::filesystem::is_directory(firmwarePath, ignored)) {
+            // Windows-1252: 0xD6 is the letter O with diaeresis.
+            std::cerr << "Fehler beim \xD6" "ffnen der Datei!" << std::endl;
+            return { DeviceError::RESPONSE_ERROR, "Open Firmware File failed" };
+        }
+        // The size is checked before anything is read, so a file too large for one
+        // message never has to fit into memory.
+        file.seekg(0, std::ios::end);
+        const std::streamoff length = file.tellg();
+        file.seekg(0, std::ios::beg);
+        if (length > static_cast<std::streamoff>(std::numeric_limits<uint32_t>::max())) {
+            return { DeviceError::EXCEPTION,
+                "quorvel::Device::UploadFirmware(): quorvel error - firmware file is larger than 4294967295 bytes" };
+        }
+        std::vector<uint8_t> bytes;
+        if (length > 0) {
+            bytes.reserve(static_cast<std::size_t>(length));
+        }
+        bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        if (file.bad()) {
+            return { DeviceError::EXCEPTION,
+                "quorvel::Device::UploadFirmware(): quorvel error - firmware file could not be read" };
+        }
+        file.close();
+        request.body = std::move(bytes);
+        request.updateSize();
+    } catch (const std::exception& e) {
+        return { DeviceError::EXCEPTION, std::string("quorvel::Device::UploadFirmware(): quorvel error - ") + e.what() };
+    }
+
+    tcp::Message response;
+    return Request(request, { "quorvel::Device::UploadFirmware", 30000 }, response);
+}
+
+} // namespace quorvel

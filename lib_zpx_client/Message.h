@@ -1,0 +1,67 @@
+#pragma once
+
+#include "MessageType.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+namespace quorvel::tcp {
+
+// The part of a message that travels as the fixed 12-byte header.
+struct MessageHeader {
+    MessageType id = MessageType::NOT_SET;
+    uint32_t size = 0;   // always the body length; kept by updateSize()
+    bool error = false;  // the message reports a failure instead of its payload
+};
+
+constexpr std::size_t kHeaderSize = 12;
+using HeaderBytes = std::array<uint8_t, kHeaderSize>;
+
+// id and size little-endian at offsets 0 and 4, error flag at 8, three zero pad bytes.
+HeaderBytes EncodeHeader(const MessageHeader& header);
+// Any non-zero byte 8 means error; bytes 9 to 11 are ignored.
+MessageHeader DecodeHeader(const uint8_t* bytes);
+
+struct Message {
+    MessageHeader header;
+    std::vector<uint8_t> body;
+
+    Message() = default;
+    explicit Message(MessageType type) { header.id = type; }
+    // A request whose body is one zero-terminated text (the form of GET key lookups).
+    Message(MessageType type, const std::string& text);
+
+    // Sets size to the body length; throws std::logic_error if the body outgrew 32 bits.
+    void updateSize();
+
+    // Appends a fixed-size value least significant byte first.
+    template <typename T>
+    Message& Append(const T& value)
+    {
+        static_assert(std::is_arithmetic_v<T> || std::is_enum_v<T>, "Append takes plain numbers");
+        uint8_t bytes[sizeof(T)];
+        std::memcpy(bytes, &value, sizeof(T));
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+        std::reverse(bytes, bytes + sizeof(T)); // the wire is little-endian
+#endif
+        const std::size_t oldSize = body.size();
+        body.resize(oldSize + sizeof(T));
+        std::memcpy(body.data() + oldSize, bytes, sizeof(T));
+        updateSize();
+        return *this;
+    }
+
+    // Appends the text's bytes and one terminating zero byte.
+    Message& AppendString(const std::string& text);
+
+    // Appends raw bytes as they are (no length, no terminator).
+    Message& AppendBytes(const uint8_t* data, std::size_t count);
+};
+
+} // namespace quorvel::tcp

@@ -1,0 +1,60 @@
+#include "SslUtil.h"
+
+#include <openssl/crypto.h>
+#include <openssl/evp.h>
+#include <openssl/pem.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace quorvel {
+
+namespace {
+struct FileCloser {
+    void operator()(FILE* f) const { std::fclose(f); }
+};
+struct KeyFree {
+    void operator()(EVP_PKEY* k) const { EVP_PKEY_free(k); }
+};
+struct MdCtxFree {
+    void operator()(EVP_MD_CTX* c) const { EVP_MD_CTX_free(c); }
+};
+} // namespace
+
+std::vector<uint8_t> SignChallenge(const std::string& challenge, const std::string& keyFile)
+{
+    OPENSSL_init_crypto(OPENSSL_INIT_LOAD_CRYPTO_STRINGS | OPENSSL_INIT_ADD_ALL_CIPHERS | OPENSSL_INIT_ADD_ALL_DIGESTS,
+        nullptr);
+
+    std::unique_ptr<EVP_PKEY, KeyFree> key;
+    {
+        std::unique_ptr<FILE, FileCloser> file(std::fopen(keyFile.c_str(), "rb"));
+        if (!file) {
+            return {};
+        }
+        key.reset(PEM_read_PrivateKey(file.get(), nullptr, nullptr, nullptr));
+    }
+    if (!key) {
+        return {};
+    }
+
+    std::unique_ptr<EVP_MD_CTX, MdCtxFree> context(EVP_MD_CTX_new());
+    if (!context || EVP_DigestSignInit(context.get(), nullptr, EVP_sha256(), nullptr, key.get()) != 1) {
+        return {};
+    }
+    if (EVP_DigestSignUpdate(context.get(), challenge.data(), challenge.size()) != 1) {
+        return {};
+    }
+    std::size_t length = 0;
+    if (EVP_DigestSignFinal(context.get(), nullptr, &length) != 1 || length == 0) {
+        return {};
+    }
+    std::vector<uint8_t> signature(length);
+    if (EVP_DigestSignFinal(context.get(), signature.data(), &length) != 1) {
+        return {};
+    }
+    signature.resize(length);
+    return signature;
+}
+
+} // namespace quorvel
