@@ -4,3 +4,8 @@
 # 
 # This file includes the relevant testing commands required for 
 # testing this directory and lists subdirectories to be tested as well.
+subdirs("support")
+subdirs("lib_zpx_client")
+subdirs("simulator")
+subdirs("app")
+subdirs("e2e")

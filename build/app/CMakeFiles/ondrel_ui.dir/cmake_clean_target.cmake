@@ -1,0 +1,3 @@
+file(REMOVE_RECURSE
+  "libondrel_ui.a"
+)
