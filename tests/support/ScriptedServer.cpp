@@ -1,0 +1,1 @@
+// Scripted device server for tests (being written).

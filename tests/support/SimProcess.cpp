@@ -1,0 +1,1 @@
+// Launcher of ondrel-sim for tests (being written).
