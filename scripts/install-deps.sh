@@ -8,7 +8,7 @@ PACKAGES=(
   qtbase5-dev qtbase5-dev-tools
   libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev
   libssl-dev libasio-dev libgtest-dev
-  xvfb xauth
+  xvfb xauth openssl
 )
 # Optional extras (fuzzing with clang/libFuzzer) are requested with --with-fuzz.
 if [[ "${1:-}" == "--with-fuzz" ]]; then
