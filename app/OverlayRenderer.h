@@ -1,0 +1,39 @@
+#pragma once
+
+#include "AppSettings.h"
+#include "CaptureDecision.h"
+#include "SegmentInfo.h"
+
+#include <opencv2/core.hpp>
+
+#include <string>
+#include <vector>
+
+// Colour of every overlay text, in the display image's channel order.
+const cv::Scalar kOverlayTextColour{0, 185, 118, 0};
+// Where the frame rate is written (bottom left of the text).
+const cv::Point kFpsTextOrigin{30, 30};
+
+// value in fixed-point notation with precision digits after the point, always with '.'
+// as the decimal separator whatever the process locale.
+std::string FloatToString(float value, int precision);
+
+// Turns a live frame into the 8-bit three-channel display image: a grey frame (8UC1) gives
+// every channel the grey value, an 8UC3 frame is copied as it is. Any other type, or an
+// empty frame, returns false and leaves display untouched. display's buffer is reused when
+// its size and type already fit.
+bool MakeDisplayImage(const cv::Mat& frame, cv::Mat& display);
+
+// Draws the live-view overlays of one frame into display (8UC3), as the settings switch
+// them on. Without segments the whole image is filled white and nothing else is drawn.
+// Otherwise, for each segment in order: the frame rate fpsMean ("FPS: ", 1 decimal) at
+// kFpsTextOrigin if drawFps; the box in BoxColour() with thickness 2 if drawBoundingBox;
+// then, from 30 px below the box's top at its left edge and 30 px lower per line, the
+// position "P: <x>x<y>" if drawPosition, "D: <distance>" if drawDistance and
+// "mX: ", "mY: ", "mZ: " if drawMovement (0 decimals).
+void DrawOverlays(cv::Mat& display, const std::vector<quorvel::SegmentInfo>& segments,
+                  float fpsMean, const AppSettings& settings,
+                  const BoxColours& colours = BoxColours{});
+
+// Draws the capture check mark centred in display (8UC3): a green tick with a dark outline.
+void DrawCheckmark(cv::Mat& display);
