@@ -1,0 +1,97 @@
+#include "CaptureDecision.h"
+
+#include "CaptureMode.h"
+
+#include <cmath>
+
+namespace {
+
+// Box edges in 64 bits: position plus size may leave the int32 range for whatever the
+// device reports.
+struct BoxEdges {
+    int64_t left;
+    int64_t top;
+    int64_t right;
+    int64_t bottom;
+};
+
+BoxEdges EdgesOf(const quorvel::SegmentInfo& segment)
+{
+    return {segment.posX, segment.posY, int64_t{segment.posX} + segment.width,
+            int64_t{segment.posY} + segment.height};
+}
+
+bool MovesTooMuch(const quorvel::SegmentInfo& segment, const AppSettings& settings)
+{
+    return std::fabs(segment.moveX) > settings.thresholdMoveX
+        || std::fabs(segment.moveY) > settings.thresholdMoveY
+        || std::fabs(segment.moveZ) > settings.thresholdMoveZ;
+}
+
+} // namespace
+
+bool HandArrangementOk(int32_t mode, const std::vector<quorvel::SegmentInfo>& segments)
+{
+    const std::size_t n = segments.size();
+    if (n == 2 && mode == Thumbs2) {
+        return true;
+    }
+    if (n == 4 && mode == Left4) {
+        return segments[0].posY > segments[3].posY;
+    }
+    if (n == 4 && mode == Right4) {
+        return segments[0].posY < segments[3].posY;
+    }
+    return false;
+}
+
+cv::Scalar BoxColour(const quorvel::SegmentInfo& segment, int imageCols, int imageRows,
+                     const AppSettings& settings, const BoxColours& colours)
+{
+    const BoxEdges box = EdgesOf(segment);
+    const int64_t cols = imageCols;
+    const int64_t rows = imageRows;
+    if (box.left < kBoxColourMargin || box.top < kBoxColourMargin
+        || box.right > cols - kBoxColourMargin || box.bottom > rows - kBoxColourMargin
+        || segment.distance < settings.thresholdTooLow) {
+        return colours.outOfRange;
+    }
+    if (segment.distance > settings.thresholdTooHigh) {
+        return colours.tooHigh;
+    }
+    if (MovesTooMuch(segment, settings)) {
+        return colours.moving;
+    }
+    return colours.ready;
+}
+
+bool SegmentReady(const quorvel::SegmentInfo& segment, int imageCols, int imageRows,
+                  const AppSettings& settings)
+{
+    const BoxEdges box = EdgesOf(segment);
+    const int64_t cols = imageCols;
+    const int64_t rows = imageRows;
+    const bool inside = box.left >= kCaptureMargin && box.top >= kCaptureMargin
+        && box.right <= cols - kCaptureMargin && box.bottom <= rows - kCaptureMargin;
+    // Written as "within" so that a NaN distance or movement is never ready.
+    const bool inDistance = settings.thresholdTooLow <= segment.distance
+        && segment.distance <= settings.thresholdTooHigh;
+    const bool still = std::fabs(segment.moveX) <= settings.thresholdMoveX
+        && std::fabs(segment.moveY) <= settings.thresholdMoveY
+        && std::fabs(segment.moveZ) <= settings.thresholdMoveZ;
+    return inside && inDistance && still;
+}
+
+bool CaptureConditionHolds(int32_t mode, const std::vector<quorvel::SegmentInfo>& segments,
+                           int imageCols, int imageRows, const AppSettings& settings)
+{
+    if (segments.empty() || !HandArrangementOk(mode, segments)) {
+        return false;
+    }
+    for (const quorvel::SegmentInfo& segment : segments) {
+        if (!SegmentReady(segment, imageCols, imageRows, settings)) {
+            return false;
+        }
+    }
+    return true;
+}
