@@ -1,6 +1,7 @@
-// Draws the button icons (resources/icons/*.png) and the window icon (ico/appIcon.ico).
+// Draws the button icons (resources/icons/*.png), the small images the style sheet uses
+// (resources/style/*.png) and the window icon (ico/appIcon.ico).
 //
-//   draw_icons <icons-dir> <ico-file>
+//   draw_icons <resources-dir> <ico-file>
 //
 // Every icon is vector-drawn on a transparent 510 x 510 canvas and saved as 8-bit RGBA PNG.
 // The window icon is a Windows ICO with one entry per size: 32-bit BMP entries for the small
@@ -385,6 +386,23 @@ QImage appMark(int size)
     return image;
 }
 
+// The spin box arrows of the style sheet: a chevron drawn at twice the size it is shown at,
+// so it stays sharp on high-density screens.
+QImage spinArrow(bool up, const QColor& color)
+{
+    QImage image(20, 12, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(color, 2.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    QPainterPath chevron;
+    chevron.moveTo(4, up ? 9 : 3);
+    chevron.lineTo(10, up ? 3 : 9);
+    chevron.lineTo(16, up ? 9 : 3);
+    p.drawPath(chevron);
+    return image;
+}
+
 QByteArray pngBytes(const QImage& image)
 {
     QByteArray bytes;
@@ -519,12 +537,14 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() != 3) {
-        qCritical("usage: draw_icons <icons-dir> <ico-file>");
+        qCritical("usage: draw_icons <resources-dir> <ico-file>");
         return 2;
     }
-    const QDir iconsDir(args[1]);
+    const QDir iconsDir(QDir(args[1]).filePath("icons"));
+    const QDir styleDir(QDir(args[1]).filePath("style"));
     const QString icoPath = args[2];
-    if (!QDir().mkpath(iconsDir.path()) || !QDir().mkpath(QFileInfo(icoPath).path())) {
+    if (!QDir().mkpath(iconsDir.path()) || !QDir().mkpath(styleDir.path())
+        || !QDir().mkpath(QFileInfo(icoPath).path())) {
         qCritical("cannot create the output directories");
         return 1;
     }
@@ -550,6 +570,17 @@ int main(int argc, char* argv[])
             return 1;
         written << path;
     }
+
+    const QColor arrow(0x5f, 0x63, 0x68), arrowDisabled(0xbd, 0xc1, 0xc6);
+    const std::vector<std::pair<QString, QImage>> styleImages = {
+        {"spin_up.png", spinArrow(true, arrow)},
+        {"spin_down.png", spinArrow(false, arrow)},
+        {"spin_up_disabled.png", spinArrow(true, arrowDisabled)},
+        {"spin_down_disabled.png", spinArrow(false, arrowDisabled)},
+    };
+    for (const auto& image : styleImages)
+        if (!writeFile(styleDir.filePath(image.first), pngBytes(image.second)))
+            return 1;
 
     const std::vector<int> icoSizes = {16, 24, 32, 48, 64, 128, 256};
     if (!writeFile(icoPath, icoFile(icoSizes)))
