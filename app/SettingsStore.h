@@ -1,0 +1,37 @@
+#pragma once
+
+#include "AppSettings.h"
+
+#include <QSettings>
+
+#include <memory>
+
+// The per-user INI file behind AppSettings. Load and store take the QSettings to use, so
+// tests can point them anywhere; the application opens a fresh store for each of them.
+
+// "UserSettings/User" holds this value to unlock the extended mode. The application never
+// writes that key; it is set by editing the file.
+inline constexpr int kExtendedModeUser = 5307;
+
+// Largest Move Z threshold outside and inside the extended mode.
+inline constexpr float kStandardMoveZMax = 25.0f;
+inline constexpr float kExtendedMoveZMax = 200.0f;
+
+inline constexpr const char* kSettingsOrganisation = "Quorvel GmbH";
+inline constexpr const char* kSettingsApplication = "OndrelApp";
+
+// The application's settings file: INI format, user scope.
+std::unique_ptr<QSettings> OpenSettingsStore();
+
+// Fills `settings` from `store`. Every absent or unreadable entry keeps the field's
+// current value or reads by Qt's conversion rules; nothing here fails. Outside the
+// extended mode the four extended save switches end up false whatever the file says.
+void LoadAppSettings(AppSettings& settings, QSettings& store);
+
+// Writes every setting to `store` and syncs it to disk. The four extended save switches
+// are written only in the extended mode; otherwise the file keeps what it had for them.
+void StoreAppSettings(const AppSettings& settings, QSettings& store);
+
+// The limits of the standard mode: the extended save switches off and Move Z at most
+// kStandardMoveZMax.
+void LimitToStandardMode(AppSettings& settings);
