@@ -1,0 +1,196 @@
+#include "SimOptions.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <functional>
+#include <limits>
+#include <map>
+#include <sstream>
+
+namespace ondrel::sim {
+
+namespace {
+// Frames smaller than this cannot hold four fingertips 30 px away from every border.
+constexpr int kMinWidth = 320;
+constexpr int kMinHeight = 240;
+// 12 megapixels and a bit: what the benchmarks use, without a body above 4 GiB for raw images.
+constexpr int kMaxSide = 8192;
+
+bool ParseUnsigned(const std::string& text, uint64_t max, uint64_t& value)
+{
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    errno = 0;
+    char* end = nullptr;
+    const unsigned long long parsed = std::strtoull(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || parsed > max) {
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+template <typename T>
+std::function<bool(const std::string&)> UnsignedInto(T& target, uint64_t min, uint64_t max)
+{
+    return [&target, min, max](const std::string& text) {
+        uint64_t value = 0;
+        if (!ParseUnsigned(text, max, value) || value < min) {
+            return false;
+        }
+        target = static_cast<T>(value);
+        return true;
+    };
+}
+
+// "--error-type 100,128" or repeated; each a message type number.
+bool ParseTypeList(const std::string& text, std::set<quorvel::tcp::MessageType>& types)
+{
+    std::stringstream stream(text);
+    std::string item;
+    bool any = false;
+    while (std::getline(stream, item, ',')) {
+        uint64_t value = 0;
+        if (!ParseUnsigned(item, std::numeric_limits<uint32_t>::max(), value)) {
+            return false;
+        }
+        types.insert(static_cast<quorvel::tcp::MessageType>(value));
+        any = true;
+    }
+    return any;
+}
+} // namespace
+
+ParseOutcome ParseOptions(const std::vector<std::string>& args)
+{
+    ParseOutcome outcome;
+    SimOptions& o = outcome.options;
+    FaultOptions& f = o.faults;
+    constexpr uint64_t u32Max = std::numeric_limits<uint32_t>::max();
+
+    uint32_t firstType = 0;
+    uint32_t closeAfter = 0;
+    uint32_t stallAfter = 0;
+
+    // Options that take a value.
+    const std::map<std::string, std::function<bool(const std::string&)>> valued {
+        { "--host", [&](const std::string& v) { o.host = v; return !v.empty(); } },
+        { "--port", UnsignedInto(o.port, 0, 65535) },
+        { "--width", UnsignedInto(o.width, kMinWidth, kMaxSide) },
+        { "--height", UnsignedInto(o.height, kMinHeight, kMaxSide) },
+        { "--settle-ms", UnsignedInto(o.settleMs, 0, 600000) },
+        { "--raw-images", UnsignedInto(o.rawImageCount, 1, 64) },
+        { "--keys", [&](const std::string& v) { o.keysDir = v; return !v.empty(); } },
+        { "--firmware-dir", [&](const std::string& v) { o.firmwareDir = v; return !v.empty(); } },
+        { "--delay-ms", UnsignedInto(f.delayMs, 0, 600000) },
+        { "--first-type", UnsignedInto(firstType, 0, u32Max) },
+        { "--close-after", UnsignedInto(closeAfter, 0, u32Max) },
+        { "--stall-after", UnsignedInto(stallAfter, 0, u32Max) },
+        { "--error-type", [&](const std::string& v) { return ParseTypeList(v, f.errorTypes); } },
+        { "--hostile",
+            [&](const std::string& v) {
+                const auto kind = HostileKindFromName(v);
+                if (kind) {
+                    f.hostile = *kind;
+                }
+                return kind.has_value();
+            } },
+    };
+    const std::map<std::string, bool*> flags {
+        { "--prepared-frame", &o.preparedFrame },
+        { "--verbose", &o.verbose },
+        { "--silent", &f.silent },
+        { "--extra-after-connect", &f.extraAfterConnect },
+        { "--close-mid-body", &f.closeMidBody },
+    };
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string name = args[i];
+        std::string value;
+        bool inlineValue = false;
+        if (const auto eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = name.substr(eq + 1);
+            name = name.substr(0, eq);
+            inlineValue = true;
+        }
+        if (name == "--help" || name == "-h") {
+            outcome.showHelp = true;
+            continue;
+        }
+        if (const auto flag = flags.find(name); flag != flags.end() && !inlineValue) {
+            *flag->second = true;
+            continue;
+        }
+        const auto option = valued.find(name);
+        if (option == valued.end()) {
+            outcome.error = "unknown option " + args[i];
+            return outcome;
+        }
+        if (!inlineValue) {
+            if (i + 1 >= args.size()) {
+                outcome.error = "option " + name + " needs a value";
+                return outcome;
+            }
+            value = args[++i];
+        }
+        if (!option->second(value)) {
+            outcome.error = "invalid value '" + value + "' for " + name;
+            return outcome;
+        }
+        if (name == "--first-type") {
+            f.firstType = firstType;
+        } else if (name == "--close-after") {
+            f.closeAfter = closeAfter;
+        } else if (name == "--stall-after") {
+            f.stallAfter = stallAfter;
+        }
+    }
+    return outcome;
+}
+
+std::string HelpText()
+{
+    return R"(ondrel-sim: a simulated contactless fingerprint scanner speaking the device protocol.
+
+Usage: ondrel-sim [options]
+
+Server:
+  --host HOST            address to listen on (default 127.0.0.1)
+  --port N               TCP port (default 60123; 0 picks a free port)
+                         The first line on stdout is "listening on HOST:PORT".
+  --verbose              log every request on stderr
+  --help                 show this text
+
+Scanner:
+  --width N, --height N  live frame size in pixels (default 1280 x 1024)
+  --settle-ms N          time a presented hand needs to come into range and hold
+                         still (default 2000)
+  --raw-images N         raw frames answered per captured frame (default 3)
+  --keys DIR             directory holding LEVEL.pub.pem for every level above GUEST
+  --firmware-dir DIR     store uploaded firmware there as firmware-<n>.zpxfw
+  --prepared-frame       serve one pre-rendered frame and its results for every
+                         CAPTURE (for benchmarks: no per-frame synthesis)
+
+Faults (for tests):
+  --delay-ms N           answer every request N ms late
+  --silent               accept connections but never send anything
+  --first-type N         send message type N instead of CONNECTED first
+  --extra-after-connect  send an unasked PING (body "PING") right after the first message
+  --close-after N        answer N requests, close the connection on the next one
+  --close-mid-body       send half of the first response body that has at least two
+                         bytes, then close the connection
+  --error-type N[,N..]   answer these message types with an error (repeatable)
+  --stall-after N        answer N requests, then never answer again (link stays open)
+  --hostile KIND         send broken responses of one kind:
+      huge-size          every response header announces 0xFFFFFFFF body bytes and
+                         nothing follows; the connection stays open
+      bad-image-type     image blocks carry element type 4096, which OpenCV cannot build
+      bad-byte-count     image blocks announce and carry one byte less than rows x cols
+      bad-rect           segment rectangles lie outside the image (negative or huge)
+      bad-count          segment and image counts exceed what the body carries
+      stall              like --stall-after 0 unless --stall-after is given
+)";
+}
+
+} // namespace ondrel::sim

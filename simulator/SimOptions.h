@@ -1,0 +1,37 @@
+#pragma once
+
+#include "FaultOptions.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ondrel::sim {
+
+// Everything the command line sets.
+struct SimOptions {
+    std::string host = "127.0.0.1";
+    uint16_t port = 60123; // 0 lets the system pick a free port
+    int width = 1280;
+    int height = 1024;
+    uint32_t settleMs = 2000;   // how long a presented hand takes to come into range and hold still
+    uint32_t rawImageCount = 3; // raw frames answered per captured frame
+    std::string keysDir;        // where LEVEL.pub.pem files are looked up
+    std::string firmwareDir;    // where uploaded firmware is stored; empty: keep nothing
+    bool preparedFrame = false; // serve one pre-rendered frame for every CAPTURE
+    bool verbose = false;       // one line per request on stderr
+    FaultOptions faults;
+};
+
+struct ParseOutcome {
+    SimOptions options;
+    bool showHelp = false;
+    std::string error; // non-empty: the command line was rejected
+};
+
+// Accepts "--name value" and "--name=value". Never exits.
+ParseOutcome ParseOptions(const std::vector<std::string>& args);
+
+std::string HelpText();
+
+} // namespace ondrel::sim

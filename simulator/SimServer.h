@@ -1,0 +1,41 @@
+#pragma once
+
+#include "SharedScanner.h"
+#include "SimOptions.h"
+#include "SimSession.h"
+
+#include <asio/io_context.hpp>
+#include <asio/ip/tcp.hpp>
+#include <asio/signal_set.hpp>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace ondrel::sim {
+
+// Accepts connections and gives each a session; all of it on one I/O thread, so any number
+// of clients are served at once without locks. SIGINT and SIGTERM end Run() cleanly.
+class SimServer {
+public:
+    // Binds and listens at once; throws when the address cannot be used.
+    explicit SimServer(SimOptions options);
+
+    asio::ip::tcp::endpoint LocalEndpoint() const { return acceptor.local_endpoint(); }
+
+    // Serves until a stop signal arrives or Stop() is called.
+    void Run();
+    void Stop();
+
+private:
+    void BeginAccept();
+
+    asio::io_context ioContext;
+    asio::ip::tcp::acceptor acceptor;
+    asio::signal_set signals;
+    SharedScanner scanner;
+    std::vector<std::weak_ptr<SimSession>> sessions;
+    uint32_t nextConnectionId = 0;
+};
+
+} // namespace ondrel::sim
