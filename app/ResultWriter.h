@@ -38,7 +38,7 @@ bool WriteCaptureConfig(const QString& path, const AppSettings& settings, Storag
 
 // Writes image as PNG exactly as it is (no colour conversion, default parameters). An
 // empty image is not written and returns true: there is nothing to store, which is no
-// write failure. An image the PNG writer refuses (e.g. float pixels) is a failure.
+// write failure. An image the PNG writer refuses (e.g. two channels) is a failure.
 bool WriteImagePng(const QString& path, const cv::Mat& image, StorageReport& report);
 
 // Writes the segment measurements as INI through QSettings: "Segments" = n and, for each
