@@ -1,0 +1,51 @@
+// "raw_images" response bodies: an image count, then image blocks. Every image must own
+// its pixels, and the images together never hold more bytes than the body.
+#include "ImageCheck.h"
+#include "ResponseDecoders.h"
+
+#include <opencv2/core.hpp>
+
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+{
+    using namespace ondrel::fuzz;
+    const std::vector<uint8_t> body(data, data + size);
+    RunGuarded(size, [&] {
+        std::vector<cv::Mat> images(2, cv::Mat(1, 1, CV_8UC1, cv::Scalar(1)));
+        const bool ok = quorvel::DecodeRawImages(body, images);
+
+        ReferenceReader reference(body.data(), body.size());
+        const int32_t count = static_cast<int32_t>(static_cast<uint32_t>(reference.Take(4)));
+        if (count <= 0) {
+            FUZZ_CHECK(ok);
+            FUZZ_CHECK(images.empty());
+            return;
+        }
+        if (static_cast<uint64_t>(count) > reference.Remaining() / 20) {
+            FUZZ_CHECK(!ok);
+            FUZZ_CHECK(images.empty());
+            return;
+        }
+        std::vector<ExpectedBlock> blocks;
+        for (int32_t i = 0; i < count; ++i) {
+            blocks.push_back(TakeImageBlock(reference));
+            if (!blocks.back().accepted) {
+                break;
+            }
+        }
+        const bool allAccepted = blocks.size() == static_cast<std::size_t>(count) && blocks.back().accepted;
+        FUZZ_CHECK(ok == allAccepted);
+        if (!ok) {
+            return;
+        }
+        FUZZ_CHECK(images.size() == blocks.size());
+        uint64_t totalBytes = 0;
+        for (std::size_t i = 0; i < images.size(); ++i) {
+            CheckImage(images[i], blocks[i], body.data(), body.size());
+            totalBytes += images[i].total() * images[i].elemSize();
+        }
+        FUZZ_CHECK(totalBytes <= body.size());
+    });
+    return 0;
+}

@@ -1,0 +1,46 @@
+// Runs a fuzz target over files and directories of inputs without libFuzzer, so that the
+// seed corpus is checked in every ordinary build and test run. A failed invariant aborts.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size);
+
+namespace fs = std::filesystem;
+
+int main(int argc, char** argv)
+{
+    std::vector<fs::path> inputs;
+    for (int i = 1; i < argc; ++i) {
+        const fs::path arg(argv[i]);
+        if (fs::is_directory(arg)) {
+            for (const auto& entry : fs::directory_iterator(arg)) {
+                if (entry.is_regular_file()) {
+                    inputs.push_back(entry.path());
+                }
+            }
+        } else {
+            inputs.push_back(arg);
+        }
+    }
+    std::sort(inputs.begin(), inputs.end());
+    if (inputs.empty()) {
+        std::fprintf(stderr, "no inputs given\n");
+        return 1;
+    }
+    for (const fs::path& path : inputs) {
+        std::ifstream in(path, std::ios::binary);
+        if (!in) {
+            std::fprintf(stderr, "cannot read %s\n", path.c_str());
+            return 1;
+        }
+        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+    }
+    std::printf("replayed %zu inputs\n", inputs.size());
+    return 0;
+}
