@@ -144,7 +144,7 @@ Figure leftHand()
     // The mirrored hand still carries a mirrored R; replace it with an L in the same place.
     f.steps.pop_back();
     QPainterPath l;
-    const qreal x = 220, top = 318, h = 120;
+    const qreal x = 192, top = 318, h = 120;
     l.moveTo(x, top);
     l.lineTo(x, top + h);
     l.lineTo(x + 62, top + h);
@@ -157,27 +157,33 @@ Figure thumbs()
 {
     Figure left;
     QPainterPath fist;
-    fist.addRoundedRect(QRectF(40, 262, 195, 208), 56, 56);
+    fist.addRoundedRect(QRectF(66, 250, 178, 222), 60, 60);
     left.fill(fist);
-    left.fill(capsule(QPointF(188, 300), 228, 94, 0));
+    // The curled fingers bulge out of the fist's outer side, one rounded knuckle each.
+    for (int i = 0; i < 4; ++i) {
+        QPainterPath knuckle;
+        knuckle.addRoundedRect(QRectF(40, 262 + i * 52, 130, 50), 25, 25);
+        left.fill(knuckle);
+    }
+    left.fill(capsule(QPointF(188, 300), 196, 110, 0));
 
-    // Folds between the curled fingers, cut in from the fist's outer side.
-    for (int i = 0; i < 3; ++i) {
-        QPainterPath fold;
-        const qreal y = 314 + i * 52;
-        fold.moveTo(20, y);
-        fold.lineTo(112, y);
-        left.cutStroke(fold, 16);
+    // Short creases between the knuckles.
+    for (int i = 1; i < 4; ++i) {
+        QPainterPath crease;
+        const qreal y = 262 + i * 52 - 1;
+        crease.moveTo(30, y);
+        crease.lineTo(96, y);
+        left.cutStroke(crease, 12);
     }
     // A whorl on the thumb pad: the part that is captured.
-    const QPointF pad(188, 124);
+    const QPointF pad(188, 144);
     for (int i = 0; i < 3; ++i) {
-        const qreal rx = 8 + i * 17, ry = 12 + i * 19;
+        const qreal rx = 8 + i * 14, ry = 11 + i * 16;
         const QRectF e(pad.x() - rx, pad.y() - ry, 2 * rx, 2 * ry);
         QPainterPath arc;
-        arc.arcMoveTo(e, 200);
-        arc.arcTo(e, 200, -220);
-        left.cutStroke(arc, 11);
+        arc.arcMoveTo(e, 195);
+        arc.arcTo(e, 195, -210);
+        left.cutStroke(arc, 10);
     }
 
     const Figure right = mirrored(left, kCanvas / 2.0);
@@ -216,12 +222,9 @@ Figure gear()
     return f;
 }
 
-// Start the automatic scan: a play triangle inside a scan frame.
-Figure autoscan()
+// The four corner marks of a scan frame.
+QPainterPath cornerMarks(const QRectF& frame, qreal arm)
 {
-    Figure f;
-    const QRectF frame(60, 60, 390, 390);
-    const qreal arm = 100;
     QPainterPath corners;
     corners.moveTo(frame.left(), frame.top() + arm);
     corners.lineTo(frame.left(), frame.top());
@@ -235,7 +238,14 @@ Figure autoscan()
     corners.moveTo(frame.left() + arm, frame.bottom());
     corners.lineTo(frame.left(), frame.bottom());
     corners.lineTo(frame.left(), frame.bottom() - arm);
-    f.stroke(corners);
+    return corners;
+}
+
+// Start the automatic scan: a play triangle inside a scan frame.
+Figure autoscan()
+{
+    Figure f;
+    f.stroke(cornerMarks(QRectF(60, 60, 390, 390), 100));
 
     // Rounded triangle, nudged right so its visual centre sits in the frame's centre.
     QPainterPath play;
@@ -284,21 +294,7 @@ Figure device()
     f.cutFill(led);
 
     const QRectF field(110, 50, 290, 240);
-    const qreal arm = 70;
-    QPainterPath corners;
-    corners.moveTo(field.left(), field.top() + arm);
-    corners.lineTo(field.left(), field.top());
-    corners.lineTo(field.left() + arm, field.top());
-    corners.moveTo(field.right() - arm, field.top());
-    corners.lineTo(field.right(), field.top());
-    corners.lineTo(field.right(), field.top() + arm);
-    corners.moveTo(field.right(), field.bottom() - arm);
-    corners.lineTo(field.right(), field.bottom());
-    corners.lineTo(field.right() - arm, field.bottom());
-    corners.moveTo(field.left() + arm, field.bottom());
-    corners.lineTo(field.left(), field.bottom());
-    corners.lineTo(field.left(), field.bottom() - arm);
-    f.stroke(corners);
+    f.stroke(cornerMarks(field, 70));
     QPainterPath scanLine;
     scanLine.moveTo(field.left() + 50, field.center().y());
     scanLine.lineTo(field.right() - 50, field.center().y());
@@ -355,33 +351,25 @@ QImage appMark(int size)
     p.drawRoundedRect(tile, tile.width() * 0.22, tile.width() * 0.22);
 
     const int ridges = size <= 16 ? 2 : size <= 32 ? 3 : size <= 48 ? 4 : 5;
-    const QPointF c(s * 0.5, s * 0.54);
-    const qreal maxR = tile.width() * 0.34;
-    const qreal step = maxR / (ridges + 0.3);
-    const qreal pen = std::max(1.2, step * 0.5);
-    p.setPen(QPen(Qt::white, pen, Qt::SolidLine, Qt::RoundCap));
+    const qreal maxR = tile.width() * 0.3;
+    const qreal step = maxR / (ridges + 0.55);
+    p.setPen(QPen(Qt::white, std::max(1.3, step * 0.5), Qt::SolidLine, Qt::RoundCap));
     p.setBrush(Qt::NoBrush);
-    // The core: a short upright loop.
-    {
-        QPainterPath core;
-        const qreal r = step * 0.55;
-        core.moveTo(c.x() - r, c.y() + r * 1.6);
-        core.lineTo(c.x() - r, c.y());
-        core.arcTo(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r), 180, -180);
-        core.lineTo(c.x() + r, c.y() + r * 0.8);
-        p.drawPath(core);
-    }
-    // Loops around the core, each open at the bottom and a little offset, as ridges are.
-    for (int i = 1; i <= ridges; ++i) {
+    // A loop pattern: ridges rise on both sides, turn over the core and run down again, the
+    // left flank further than the right. Slightly turned, as a finger is rarely upright.
+    p.translate(s * 0.5, s * 0.58);
+    p.rotate(-12);
+    for (int i = 0; i <= ridges; ++i) {
         const qreal rx = step * (i + 0.55);
-        const qreal ry = rx * 1.12;
-        const QRectF e(c.x() - rx, c.y() - ry, 2 * rx, 2 * ry);
-        const qreal start = i % 2 ? 215 : 205;
-        const qreal span = i % 2 ? -250 : -235;
-        QPainterPath arc;
-        arc.arcMoveTo(e, start);
-        arc.arcTo(e, start, span);
-        p.drawPath(arc);
+        const qreal ry = rx * 1.15;
+        const qreal leftRun = i == 0 ? step * 1.4 : step * (2.3 + 0.6 * (i % 2));
+        const qreal rightRun = i == 0 ? step * 0.6 : step * (1.1 + 0.8 * ((i + 1) % 2));
+        QPainterPath ridge;
+        ridge.moveTo(-rx, leftRun);
+        ridge.lineTo(-rx, 0);
+        ridge.arcTo(QRectF(-rx, -ry, 2 * rx, 2 * ry), 180, -180);
+        ridge.lineTo(rx, rightRun);
+        p.drawPath(ridge);
     }
     return image;
 }
