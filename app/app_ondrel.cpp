@@ -1,0 +1,577 @@
+#include "app_ondrel.h"
+
+#include "CaptureDecision.h"
+#include "CaptureMode.h"
+#include "DialogSettings.h"
+#include "FrameRateHistory.h"
+#include "OverlayRenderer.h"
+#include "ResultWriter.h"
+#include "ui_app_ondrel.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDebug>
+#include <QGraphicsPixmapItem>
+#include <QGraphicsScene>
+#include <QIcon>
+#include <QImage>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QThread>
+
+#include <clocale>
+#include <future>
+#include <iostream>
+
+#ifdef ONDREL_HAVE_ICON_RESOURCES
+// The icons live in a static library; referencing them here keeps the linker from
+// dropping them.
+static void InitIconResources() { Q_INIT_RESOURCE(icons); }
+#else
+static void InitIconResources() {}
+#endif
+
+namespace {
+
+// Event slices that keep the interface responsive during a run.
+constexpr int kShowImageEventsMs = 25;
+constexpr int kFrameEventsMs = 25;
+constexpr int kPauseEventsMs = 50;
+constexpr unsigned long kPauseSleepMs = 25;
+// A frame without segments is not shown faster than this.
+constexpr qint64 kEmptyFramePeriodMs = 200;
+// The sound the device plays to confirm a capture.
+constexpr uint32_t kCaptureSound = 2;
+
+const char* const kCrossIcon = ":/settings/icons/Cross_black.png";
+const char* const kAutoscanIcon = ":/settings/icons/Autoscan_black.png";
+
+QString ModeIcon(int32_t mode, const char* colour)
+{
+    return QStringLiteral(":/impressions/icons/%1_%2").arg(QLatin1String(CaptureModeDirectoryName(mode)), QLatin1String(colour));
+}
+
+} // namespace
+
+QString VersionText()
+{
+    return QStringLiteral("%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionPatch);
+}
+
+app_ondrel::app_ondrel(QWidget* parent, const LaunchOptions& options)
+    : QMainWindow(parent)
+    , ui(std::make_unique<Ui::app_ondrelClass>())
+    , scene(new QGraphicsScene(this))
+    , unattended(options.unattended)
+{
+    InitIconResources();
+    // Numbers written through the standard streams use '.' whatever the user's locale.
+    std::setlocale(LC_NUMERIC, "C");
+
+    ui->setupUi(this);
+    setWindowTitle(QStringLiteral("Ondrel App ") + VersionText());
+    if (!options.person.isNull()) {
+        ui->edit_Person->setText(options.person);
+    }
+
+    settingsDialog = new DialogSettings(this, this);
+    ui->graphicsView->setScene(scene);
+
+    ConnectToDevice();
+
+    connect(ui->btn_AutoWorkflow, &QPushButton::clicked, this, &app_ondrel::StartWorkflow);
+    connect(ui->btn_captureRight, &QPushButton::clicked, this, &app_ondrel::ForcedCapturing);
+    connect(ui->btn_captureLeft, &QPushButton::clicked, this, &app_ondrel::ForcedCapturing);
+    connect(ui->btn_captureThumbs, &QPushButton::clicked, this, &app_ondrel::ForcedCapturing);
+    connect(ui->btn_Settings, &QPushButton::clicked, this, &app_ondrel::OpenSettingsWindow);
+    connect(settingsDialog, &DialogSettings::authRequested, this, &app_ondrel::OnAuthGroupChanged);
+
+    ResetIcons();
+}
+
+app_ondrel::~app_ondrel()
+{
+    // A run always ends before the window goes (closeEvent waits for it), so a pending
+    // frame request cannot be left behind here.
+    if (connected && device) {
+        if (running) {
+            device->Stop();
+        }
+        device->Disconnect();
+    }
+}
+
+const AppSettings& app_ondrel::Settings() const
+{
+    return settingsDialog->settings();
+}
+
+void app_ondrel::ConnectToDevice()
+{
+    if (device) {
+        ReportError(device->Disconnect());
+        scene->clear();
+    }
+    auto fresh = std::make_unique<quorvel::Device>();
+    device = std::move(fresh);
+    connected = false;
+
+    const AppSettings& settings = Settings();
+    const quorvel::DeviceError result = device->Connect(settings.deviceIp, static_cast<uint16_t>(settings.devicePort));
+    if (result.failed()) {
+        ShowError(QStringLiteral("Unable to connect to device server.")
+                  + QStringLiteral("\nIP: ") + QString::fromStdString(settings.deviceIp)
+                  + QStringLiteral("\nPort: ") + QString::number(settings.devicePort)
+                  + QStringLiteral("\nError: ") + QString::fromStdString(result.message));
+        return;
+    }
+    connected = true;
+    if (settings.authAutoLogin) {
+        ReportError(device->Authenticate(settings.authGroup, settings.privateKeyFile));
+    }
+}
+
+bool app_ondrel::ReportError(quorvel::DeviceError error)
+{
+    if (error.code == quorvel::DeviceError::OK) {
+        return false;
+    }
+    if (error.code == quorvel::DeviceError::CONNECTION_ERROR) {
+        connected = false;
+    }
+    ShowError(QString::fromStdString(error.message));
+    return true;
+}
+
+void app_ondrel::ShowError(QString text)
+{
+    if (unattended) {
+        std::cerr << "Error: " << text.toStdString() << std::endl;
+        return;
+    }
+    QMessageBox::critical(nullptr, QStringLiteral("Error"), text, QMessageBox::Ok, QMessageBox::NoButton);
+}
+
+void app_ondrel::ResetIcons()
+{
+    ui->btn_captureRight->setEnabled(false);
+    ui->btn_captureLeft->setEnabled(false);
+    ui->btn_captureThumbs->setEnabled(false);
+    ui->btn_captureRight->setIcon(QIcon(ModeIcon(Right4, "black")));
+    ui->btn_captureLeft->setIcon(QIcon(ModeIcon(Left4, "black")));
+    ui->btn_captureThumbs->setIcon(QIcon(ModeIcon(Thumbs2, "black")));
+    ui->btn_AutoWorkflow->setEnabled(true);
+    ui->btn_AutoWorkflow->setIcon(QIcon(QString::fromLatin1(kAutoscanIcon)));
+    scene->clear();
+}
+
+void app_ondrel::ShowImage(cv::Mat image)
+{
+    if (image.empty()) {
+        scene->clear();
+        return;
+    }
+    if (image.type() != CV_8UC3) {
+        cv::Mat converted;
+        if (!MakeDisplayImage(image, converted)) {
+            return;
+        }
+        image = converted;
+    }
+    // An all-black first channel means there is nothing to see; show it white.
+    if (cv::sum(image)[0] == 0.0) {
+        image.setTo(cv::Scalar(255, 255, 255));
+    }
+    const cv::Mat contiguous = image.isContinuous() ? image : image.clone();
+    const QImage wrapped(contiguous.data, contiguous.cols, contiguous.rows, static_cast<int>(contiguous.step),
+                         QImage::Format_RGB888);
+    const QPixmap pixmap = QPixmap::fromImage(wrapped);
+
+    scene->clear();
+    scene->setSceneRect(0, 0, pixmap.width(), pixmap.height());
+    scene->addPixmap(pixmap);
+    ui->graphicsView->fitInView(scene->sceneRect(), Qt::KeepAspectRatio);
+    QCoreApplication::processEvents(QEventLoop::AllEvents, kShowImageEventsMs);
+}
+
+void app_ondrel::OnAuthGroupChanged(std::string authGroup, std::string privateKeyFile)
+{
+    qDebug() << "OnAuthGroupChanged called";
+    // A frame request may be in flight, and responses are paired by order alone.
+    if (running) {
+        ShowError(QStringLiteral("Authentication is not possible while a capture is running. "
+                                 "Please authenticate again when the workflow has ended."));
+        return;
+    }
+    ReportError(device->Authenticate(std::move(authGroup), std::move(privateKeyFile)));
+}
+
+std::string app_ondrel::GetAuthGroupText()
+{
+    if (running) {
+        return kRelayCaptureRunning;
+    }
+    if (device && device->IsConnected()) {
+        std::string group;
+        device->GetCurrentAuthGroup(group);
+        return group;
+    }
+    return kRelayNotConnected;
+}
+
+void app_ondrel::OpenSettingsWindow()
+{
+    if (running) {
+        return;
+    }
+    settingsDialog->show();
+    settingsDialog->RefreshAuthGroup();
+}
+
+void app_ondrel::ForcedCapturing()
+{
+    if (running) {
+        forcedCapture = true;
+    }
+}
+
+void app_ondrel::closeEvent(QCloseEvent* event)
+{
+    if (running) {
+        // The run is a call further down this stack. It ends after the current frame, stops
+        // the device and closes the window again from there.
+        closeRequested = true;
+        stopRequested = true;
+        event->ignore();
+        return;
+    }
+    settingsDialog->close();
+    QMainWindow::closeEvent(event);
+}
+
+// ---------------------------------------------------------------------------------------
+// Workflow
+
+void app_ondrel::StartWorkflow()
+{
+    // During a run this click asks the run to stop. The device belongs to the run, so it is
+    // neither reconnected nor used here.
+    if (running) {
+        stopRequested = true;
+        ResetIcons();
+        return;
+    }
+    if (!connected) {
+        ConnectToDevice();
+    }
+
+    ui->btn_AutoWorkflow->setIcon(QIcon(QString::fromLatin1(kCrossIcon)));
+    captureDirectory = Settings().basePath + QLatin1Char('/') + ui->edit_Person->text() + QLatin1Char('/')
+                       + QDateTime::currentDateTime().toString(QStringLiteral("dd_MM_yy_hh_mm_ss"));
+    ui->btn_captureRight->setEnabled(true);
+    ui->btn_captureLeft->setEnabled(true);
+    ui->btn_captureThumbs->setEnabled(true);
+
+    storedModes.clear();
+    lastRunStoredAll = false;
+
+    if (!ReportError(device->Start())) {
+        captureModeOn = true;
+        running = true;
+        currentStep = 0;
+        RunSteps();
+        lastRunStoredAll = storedModes.size() == static_cast<int>(workflowModes.size());
+        ReportRunSummary();
+    } else {
+        ReportProgress(QStringLiteral("The workflow could not start."));
+    }
+
+    if (closeRequested) {
+        FinishClosing();
+    }
+    if (runEnded) {
+        runEnded(lastRunStoredAll);
+    }
+}
+
+void app_ondrel::RunSteps()
+{
+    while (true) {
+        if (!running) {
+            return;
+        }
+        stepTimer.start();
+        MarkActiveMode();
+        const int32_t mode = workflowModes[currentStep];
+        const char* modeName = CaptureModeDirectoryName(mode);
+
+        if (LiveView()) {
+            forcedCapture = false;
+            if (QPushButton* button = ModeButton(mode)) {
+                button->setIcon(QIcon(ModeIcon(mode, "green")));
+            }
+            ShowCheckmark();
+            device->PlaySound(kCaptureSound);
+
+            QElapsedTimer pauseTimer;
+            pauseTimer.start();
+            if (AnySaveOptionEnabled(Settings())) {
+                SaveResults();
+                if (storageComplete) {
+                    storedModes.append(QLatin1String(modeName));
+                }
+                ReportProgress(QStringLiteral("Captured %1 -> %2/%1 (%3)%4")
+                                   .arg(QLatin1String(modeName), captureDirectory, storedFiles.join(QStringLiteral(", ")),
+                                        storageComplete ? QString() : QStringLiteral(", storage incomplete")));
+            } else {
+                ReportProgress(QStringLiteral("Captured %1, nothing stored: no save option is on").arg(QLatin1String(modeName)));
+            }
+            WaitProcessingEvents(Settings().minWorkflowDelayMs, pauseTimer);
+        } else if (stopRequested) {
+            stopRequested = false;
+            running = false;
+            ResetIcons();
+            ReportProgress(QStringLiteral("Workflow stopped during %1").arg(QLatin1String(modeName)));
+            return;
+        } else {
+            ReportProgress(QStringLiteral("Not captured: %1").arg(QLatin1String(modeName)));
+        }
+
+        ++currentStep;
+        if (currentStep >= static_cast<int32_t>(workflowModes.size())) {
+            ReportError(device->Stop());
+            captureModeOn = false;
+            running = false;
+            ResetIcons();
+            return;
+        }
+        if (closeRequested) {
+            // Closing skips the remaining modes; the device is stopped while closing.
+            running = false;
+            stopRequested = false;
+            ResetIcons();
+            return;
+        }
+    }
+}
+
+void app_ondrel::WaitProcessingEvents(float minimumMs, const QElapsedTimer& timer)
+{
+    while (minimumMs > static_cast<float>(timer.elapsed()) && !closeRequested) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, kPauseEventsMs);
+        QThread::msleep(kPauseSleepMs);
+    }
+}
+
+void app_ondrel::FinishClosing()
+{
+    // A run cut short by closing leaves the device capturing; stop it, then let the window go.
+    if (connected && device) {
+        if (captureModeOn) {
+            device->Stop();
+            captureModeOn = false;
+        }
+        device->Disconnect();
+        connected = false;
+    }
+    closeRequested = false;
+    close();
+}
+
+QPushButton* app_ondrel::ModeButton(int32_t mode) const
+{
+    switch (mode) {
+    case Right4: return ui->btn_captureRight;
+    case Left4: return ui->btn_captureLeft;
+    case Thumbs2: return ui->btn_captureThumbs;
+    default: return nullptr;
+    }
+}
+
+void app_ondrel::MarkActiveMode()
+{
+    const int32_t mode = workflowModes[currentStep];
+    if (QPushButton* button = ModeButton(mode)) {
+        button->setEnabled(true);
+        button->setIcon(QIcon(ModeIcon(mode, "blue")));
+    }
+}
+
+void app_ondrel::ShowCheckmark()
+{
+    if (display.empty()) {
+        return;
+    }
+    DrawCheckmark(display);
+    ShowImage(display);
+}
+
+std::string app_ondrel::FloatToString(float value, int precision)
+{
+    return ::FloatToString(value, precision);
+}
+
+bool app_ondrel::LiveView()
+{
+    FrameRateHistory frameRates;
+    QElapsedTimer frameTimer;
+
+    for (int warmUp = 0; warmUp < 2; ++warmUp) {
+        if (ReportError(device->GetFrame(frame, segments, frameId))) {
+            return false;
+        }
+    }
+    if (!running) {
+        return false;
+    }
+
+    const AppSettings& settings = Settings();
+    const int32_t mode = workflowModes[currentStep];
+    const BoxColours colours{colourOutOfRange, colourTooHigh, colourMoving, colourReady};
+
+    while (true) {
+        if (stopRequested) {
+            return false;
+        }
+        frameTimer.start();
+        previousSegments = segments;
+        previousFrameId = frameId;
+        frame.copyTo(lastFrame);
+        if (!MakeDisplayImage(frame, display)) {
+            // Nothing is in flight yet, so the error box cannot interleave with a request.
+            return !ReportError({ quorvel::DeviceError::RESPONSE_ERROR,
+                                  QStringLiteral("The device sent a live frame that cannot be shown (type %1, %2 x %3 pixels).")
+                                      .arg(frame.type()).arg(frame.cols).arg(frame.rows).toStdString() });
+        }
+
+        // The next frame is fetched while this one is drawn. The future is always waited
+        // for below before this iteration ends; its destructor waits too, should anything
+        // in between throw.
+        std::future<quorvel::DeviceError> pending =
+            std::async(std::launch::async, [this] { return device->GetFrame(frame, segments, frameId); });
+
+        const bool ready = CaptureConditionHolds(mode, previousSegments, display.cols, display.rows, settings);
+        DrawOverlays(display, previousSegments, frameRates.Mean(), settings, colours);
+        ShowImage(display);
+        if (previousSegments.empty()) {
+            while (frameTimer.elapsed() < kEmptyFramePeriodMs) {
+                QCoreApplication::processEvents(QEventLoop::AllEvents, kPauseEventsMs);
+                QThread::msleep(kPauseSleepMs);
+            }
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, kFrameEventsMs);
+
+        if (ReportError(pending.get())) {
+            return false;
+        }
+        frameRates.Add(frameTimer.elapsed());
+        if (forcedCapture || ready) {
+            return true;
+        }
+        if (!running) {
+            return false;
+        }
+    }
+}
+
+void app_ondrel::SaveResults()
+{
+    const AppSettings& settings = Settings();
+    const QString modeName = QLatin1String(CaptureModeDirectoryName(workflowModes[currentStep]));
+    const QString modeDirectory = captureDirectory + QLatin1Char('/') + modeName;
+    StorageReport report;
+    bool requestsOk = true;
+    storedFiles.clear();
+
+    EnsureDirectory(modeDirectory, report);
+    WriteCaptureConfig(captureDirectory + QStringLiteral("/cfg.txt"), settings, report);
+
+    if (settings.savePreviewImage) {
+        if (WriteImagePng(modeDirectory + QStringLiteral("/preview.png"), lastFrame, report) && !lastFrame.empty()) {
+            storedFiles << QStringLiteral("preview.png");
+        }
+    }
+
+    finalProcMs = stepTimer.elapsed();
+    if (settings.saveFinalImage) {
+        cv::Mat finalImage;
+        if (ReportError(device->GetFinalImage(finalImage, previousFrameId))) {
+            requestsOk = false;
+        } else {
+            finalProcMs = stepTimer.elapsed() - finalProcMs;
+            if (WriteImagePng(modeDirectory + QStringLiteral("/final.png"), finalImage, report) && !finalImage.empty()) {
+                storedFiles << QStringLiteral("final.png");
+            }
+            std::vector<quorvel::SegmentInfo> segmentInfos;
+            if (ReportError(device->GetFinalSegmentInfos(segmentInfos, previousFrameId))) {
+                requestsOk = false;
+            } else {
+                qDebug().nospace() << "Segment Informations: " << segmentInfos.size();
+                if (settings.saveSegments
+                    && WriteSegmentImages(modeDirectory + QStringLiteral("/segments"), finalImage, segmentInfos, report)) {
+                    storedFiles << QStringLiteral("segments/ (%1)").arg(segmentInfos.size());
+                }
+                if (settings.saveSegmentInformations
+                    && WriteSegmentInfosIni(modeDirectory + QStringLiteral("/SegmentInfos.ini"), segmentInfos, report)) {
+                    storedFiles << QStringLiteral("SegmentInfos.ini");
+                }
+            }
+        }
+    }
+
+    if (settings.saveRawData) {
+        std::vector<cv::Mat> rawFrames;
+        if (ReportError(device->GetRawImages(rawFrames, previousFrameId))) {
+            requestsOk = false;
+        } else {
+            rawDataMs = stepTimer.elapsed();
+            if (WriteRawFrames(modeDirectory + QStringLiteral("/raw"), rawFrames, report)) {
+                storedFiles << QStringLiteral("raw/ (%1)").arg(rawFrames.size());
+            }
+            rawDataMs = stepTimer.elapsed() - rawDataMs;
+        }
+    }
+
+    if (settings.saveCalibrationFile) {
+        std::vector<uint8_t> calibration;
+        if (ReportError(device->GetCalibrationFile(calibration))) {
+            requestsOk = false;
+        } else if (WriteBytes(modeDirectory + QStringLiteral("/calibration.calib"), calibration, report)) {
+            storedFiles << QStringLiteral("calibration.calib");
+        }
+    }
+
+    if (settings.saveCaptureTimes
+        && WriteTimes(modeDirectory + QStringLiteral("/times.txt"), settings.saveFinalImage, finalProcMs,
+                      settings.saveRawData, rawDataMs, stepTimer.elapsed(), report)) {
+        storedFiles << QStringLiteral("times.txt");
+    }
+
+    // One box per stored mode, however many paths failed.
+    if (!report.Empty()) {
+        ShowError(report.Message());
+    }
+    storageComplete = requestsOk && report.Empty();
+}
+
+// ---------------------------------------------------------------------------------------
+// Console output of unattended runs
+
+void app_ondrel::ReportProgress(const QString& line) const
+{
+    if (unattended) {
+        std::cout << line.toStdString() << std::endl;
+    }
+}
+
+void app_ondrel::ReportRunSummary() const
+{
+    if (!unattended) {
+        return;
+    }
+    std::cout << "Run directory: " << captureDirectory.toStdString() << '\n'
+              << "Stored " << storedModes.size() << " of " << workflowModes.size() << " modes"
+              << (storedModes.isEmpty() ? QString() : QStringLiteral(": ") + storedModes.join(QStringLiteral(", "))).toStdString()
+              << std::endl;
+}
