@@ -268,12 +268,3 @@ TEST(BoxColour, UsesFivePixelMarginWhileCaptureNeedsThirty)
         EXPECT_TRUE(SameColour(BoxColour(atFour[i], kCols, kRows, settings, colours), colours.outOfRange)) << i;
     }
 }
-
-TEST(BoxColour, ReturnsTheGivenPalette)
-{
-    const AppSettings settings;
-    BoxColours colours;
-    colours.ready = cv::Scalar(1, 2, 3, 0);
-    EXPECT_TRUE(SameColour(BoxColour(Segment(100, 100, 50, 50), kCols, kRows, settings, colours),
-                           cv::Scalar(1, 2, 3, 0)));
-}

@@ -19,13 +19,6 @@ TEST(FrameRateHistory, SecondFrameShowsMeanOfThirteenAndFirstMeasuredRate)
     EXPECT_EQ(history.Mean(), 16.5f);
 }
 
-TEST(FrameRateHistory, RateIsDividedInDoubleAndStoredAsFloat)
-{
-    FrameRateHistory history;
-    history.Add(3);
-    EXPECT_EQ(history.Rates().back(), static_cast<float>(1000.0 / 3.0));
-}
-
 TEST(FrameRateHistory, InitialRateLeavesWithTheTenthMeasuredRate)
 {
     FrameRateHistory history;
