@@ -111,6 +111,11 @@ bool DecodeRawImages(const std::vector<uint8_t>& body, std::vector<cv::Mat>& raw
         return false;
     }
     for (int32_t i = 0; i < count; ++i) {
+        // Earlier blocks' pixels may have used up the room counted for this block's header;
+        // a missing header would otherwise read as an invented empty image.
+        if (reader.Remaining() < kImageBlockHeaderSize) {
+            return false;
+        }
         cv::Mat view;
         if (!ReadImageBlock(reader, view)) {
             return false;
