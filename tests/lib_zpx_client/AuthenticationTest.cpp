@@ -1,0 +1,293 @@
+// Signing challenges with PEM keys made at test time, and the authentication exchanges with
+// the device: what goes on the wire, what does not, and the texts of each refusal.
+#include "ClientTestSupport.h"
+#include "Device.h"
+#include "SslUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <openssl/evp.h>
+#include <openssl/pem.h>
+
+#include <cstdio>
+#include <memory>
+
+using namespace ondrel::testsupport;
+using quorvel::Device;
+using quorvel::DeviceError;
+using quorvel::SignChallenge;
+using quorvel::tcp::Message;
+using quorvel::tcp::MessageType;
+
+namespace {
+
+struct KeyFree {
+    void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
+};
+using Key = std::unique_ptr<EVP_PKEY, KeyFree>;
+
+bool WritePem(const std::string& path, EVP_PKEY* key, bool privatePart)
+{
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        return false;
+    }
+    const int ok = privatePart ? PEM_write_PrivateKey(file, key, nullptr, nullptr, 0, nullptr, nullptr)
+                               : PEM_write_PUBKEY(file, key);
+    std::fclose(file);
+    return ok == 1;
+}
+
+bool Verifies(EVP_PKEY* key, const std::string& text, const Bytes& signature)
+{
+    std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(), EVP_MD_CTX_free);
+    return context && EVP_DigestVerifyInit(context.get(), nullptr, EVP_sha256(), nullptr, key) == 1
+        && EVP_DigestVerify(context.get(), signature.data(), signature.size(),
+               reinterpret_cast<const unsigned char*>(text.data()), text.size())
+        == 1;
+}
+
+// One RSA and one EC key for the whole suite, written as PEM files.
+class Keys : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        dir = new TempDir();
+        rsa.reset(EVP_PKEY_Q_keygen(nullptr, nullptr, "RSA", static_cast<size_t>(2048)));
+        ec.reset(EVP_PKEY_Q_keygen(nullptr, nullptr, "EC", "P-256"));
+        ASSERT_TRUE(rsa && ec);
+        rsaFile = dir->File("USER.priv.pem");
+        ecFile = dir->File("ADMIN.priv.pem");
+        ASSERT_TRUE(WritePem(rsaFile, rsa.get(), true));
+        ASSERT_TRUE(WritePem(ecFile, ec.get(), true));
+        ASSERT_TRUE(WritePem(dir->File("USER.pub.pem"), rsa.get(), false));
+    }
+    static void TearDownTestSuite()
+    {
+        rsa.reset();
+        ec.reset();
+        delete dir;
+        dir = nullptr;
+    }
+
+    static TempDir* dir;
+    static Key rsa;
+    static Key ec;
+    static std::string rsaFile;
+    static std::string ecFile;
+};
+TempDir* Keys::dir = nullptr;
+Key Keys::rsa;
+Key Keys::ec;
+std::string Keys::rsaFile;
+std::string Keys::ecFile;
+
+// ---------------------------------------------------------------------------------------
+// Signing
+
+using ChallengeSigning = Keys;
+
+TEST_F(ChallengeSigning, RsaSignatureIsSha256OverTheChallengeBytes)
+{
+    const Bytes signature = SignChallenge("a challenge", rsaFile);
+    EXPECT_EQ(signature.size(), 256u); // PKCS #1 v1.5 with a 2048-bit key
+    EXPECT_TRUE(Verifies(rsa.get(), "a challenge", signature));
+    EXPECT_FALSE(Verifies(rsa.get(), "a challenge ", signature));
+}
+
+TEST_F(ChallengeSigning, EcSignatureVerifies)
+{
+    const Bytes signature = SignChallenge("4f2a9c", ecFile);
+    ASSERT_FALSE(signature.empty());
+    EXPECT_TRUE(Verifies(ec.get(), "4f2a9c", signature));
+    EXPECT_FALSE(Verifies(rsa.get(), "4f2a9c", signature));
+}
+
+TEST_F(ChallengeSigning, EmptyChallengeIsSignedToo)
+{
+    const Bytes signature = SignChallenge("", rsaFile);
+    ASSERT_FALSE(signature.empty());
+    EXPECT_TRUE(Verifies(rsa.get(), "", signature));
+}
+
+TEST_F(ChallengeSigning, ChallengeIsTakenAsRawBytes)
+{
+    const std::string challenge("\xD6\x01 x", 4);
+    EXPECT_TRUE(Verifies(ec.get(), challenge, SignChallenge(challenge, ecFile)));
+}
+
+TEST_F(ChallengeSigning, UnusableKeyFilesGiveNoSignature)
+{
+    EXPECT_TRUE(SignChallenge("c", dir->File("missing.priv.pem")).empty());
+    EXPECT_TRUE(SignChallenge("c", dir->Write("garbage.priv.pem", BytesOf("-----BEGIN nonsense\n\x01\x02"))).empty());
+    EXPECT_TRUE(SignChallenge("c", dir->Write("empty.priv.pem", {})).empty());
+    EXPECT_TRUE(SignChallenge("c", dir->File("USER.pub.pem")).empty()); // a public key alone signs nothing
+    EXPECT_TRUE(SignChallenge("c", dir->Path().string()).empty());     // a directory
+}
+
+// ---------------------------------------------------------------------------------------
+// Exchanges with the device
+
+class Authentication : public Keys {
+protected:
+    void Serve(Script script)
+    {
+        server.Serve(script);
+        ASSERT_CONNECTED(device, server);
+    }
+
+    // Every message the Device sent, once it has closed the link (so nothing can follow).
+    std::vector<Message> AllRequests()
+    {
+        device.Disconnect();
+        EXPECT_TRUE(server.WaitPeerClosed());
+        std::size_t leftover = 0;
+        auto requests = ParseMessages(server.Received(), &leftover);
+        EXPECT_EQ(leftover, 0u);
+        return requests;
+    }
+
+    ScriptedServer server;
+    Device device;
+};
+
+TEST_F(Authentication, GuestSendsItsNameAloneAndNothingElse)
+{
+    Serve(Script().SendConnected().Answer(OkResponse()));
+    const DeviceError result = device.Authenticate("GUEST", dir->File("no-such-key.pem"));
+    EXPECT_EQ(result.code, 0u) << result.message;
+    EXPECT_EQ(result.message, "-");
+
+    device.Disconnect();
+    ASSERT_TRUE(server.WaitPeerClosed());
+    EXPECT_EQ(server.Received(), WireBytes(MakeMessage(MessageType::AUTH_RESPONSE, ZeroTerminated("GUEST"))));
+    EXPECT_EQ(server.Received().size(), 12u + 6u);
+}
+
+TEST_F(Authentication, UserAnswersWithNameZeroAndRsaSignature)
+{
+    Serve(Script()
+              .SendConnected()
+              .Answer(OkResponse(Concat({ ZeroTerminated("challenge-123"), BytesOf("ignored") })))
+              .Answer(OkResponse()));
+    const DeviceError result = device.Authenticate("USER", rsaFile);
+    EXPECT_EQ(result.code, 0u) << result.message;
+
+    const auto requests = AllRequests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].header.id, MessageType::AUTH_REQUEST);
+    EXPECT_TRUE(requests[0].body.empty());
+
+    const Message& answer = requests[1];
+    EXPECT_EQ(answer.header.id, MessageType::AUTH_RESPONSE);
+    EXPECT_FALSE(answer.header.error);
+    ASSERT_GT(answer.body.size(), 5u);
+    EXPECT_EQ(Bytes(answer.body.begin(), answer.body.begin() + 5), ZeroTerminated("USER"));
+    const Bytes signature(answer.body.begin() + 5, answer.body.end());
+    EXPECT_EQ(answer.header.size, 4u + 1u + signature.size());
+    EXPECT_TRUE(Verifies(rsa.get(), "challenge-123", signature));
+}
+
+TEST_F(Authentication, AdminAnswersWithEcSignature)
+{
+    Serve(Script().SendConnected().Answer(OkResponse(ZeroTerminated("ec-challenge"))).Answer(OkResponse()));
+    EXPECT_EQ(device.Authenticate("ADMIN", ecFile).code, 0u);
+    const auto requests = AllRequests();
+    ASSERT_EQ(requests.size(), 2u);
+    const Message& answer = requests[1];
+    ASSERT_GT(answer.body.size(), 6u);
+    EXPECT_EQ(Bytes(answer.body.begin(), answer.body.begin() + 6), ZeroTerminated("ADMIN"));
+    EXPECT_TRUE(Verifies(ec.get(), "ec-challenge", Bytes(answer.body.begin() + 6, answer.body.end())));
+}
+
+TEST_F(Authentication, LowerCaseGuestIsNotTheShortcut)
+{
+    Serve(Script().SendConnected().Answer(OkResponse(ZeroTerminated("xyz"))).Answer(OkResponse()));
+    EXPECT_EQ(device.Authenticate("guest", ecFile).code, 0u);
+    const auto requests = AllRequests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].header.id, MessageType::AUTH_REQUEST);
+    const Message& answer = requests[1];
+    ASSERT_GT(answer.body.size(), 6u);
+    EXPECT_EQ(Bytes(answer.body.begin(), answer.body.begin() + 6), ZeroTerminated("guest"));
+    EXPECT_TRUE(Verifies(ec.get(), "xyz", Bytes(answer.body.begin() + 6, answer.body.end())));
+}
+
+TEST_F(Authentication, EmptyChallengeBodySignsEmptyText)
+{
+    Serve(Script().SendConnected().Answer(OkResponse()).Answer(OkResponse()));
+    EXPECT_EQ(device.Authenticate("USER", rsaFile).code, 0u);
+    const auto requests = AllRequests();
+    ASSERT_EQ(requests.size(), 2u);
+    const Message& answer = requests[1];
+    EXPECT_TRUE(Verifies(rsa.get(), "", Bytes(answer.body.begin() + 5, answer.body.end())));
+}
+
+TEST_F(Authentication, MissingKeyFileStopsAfterChallenge)
+{
+    Serve(Script().SendConnected().Answer(OkResponse(ZeroTerminated("c"))));
+    const DeviceError result = device.Authenticate("USER", dir->File("USER.missing.pem"));
+    EXPECT_EQ(result.code, 1u);
+    EXPECT_EQ(result.message, "error creating signature");
+    EXPECT_TRUE(device.IsConnected());
+
+    const auto requests = AllRequests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(WireBytes(requests[0]), WireBytes(Message(MessageType::AUTH_REQUEST)));
+}
+
+TEST_F(Authentication, RefusedAnswerNamesTheLevelWhateverTheBody)
+{
+    Serve(Script()
+              .SendConnected()
+              .Answer(OkResponse(ZeroTerminated("c")))
+              .Answer(ErrorResponse(ZeroTerminated("signature does not verify"))));
+    const DeviceError result = device.Authenticate("ADMIN", ecFile);
+    EXPECT_EQ(result.code, 5u);
+    EXPECT_EQ(result.message, "Authentification as ADMIN failed.");
+}
+
+TEST_F(Authentication, RefusedChallengeEndsTheExchange)
+{
+    const Bytes refusal = Concat({ ZeroTerminated("locked"), BytesOf("x") });
+    Serve(Script().SendConnected().Answer(ErrorResponse(refusal)));
+    const DeviceError result = device.Authenticate("USER", rsaFile);
+    EXPECT_EQ(result.code, 5u);
+    EXPECT_EQ(result.message, "quorvel::Device::RequestValidation" + std::string(refusal.begin(), refusal.end()));
+    EXPECT_EQ(AllRequests().size(), 1u); // no AUTH_RESPONSE
+}
+
+TEST_F(Authentication, ClosedLinkFailsAtSend)
+{
+    Serve(Script().SendConnected().Close());
+    ASSERT_TRUE(device.AwaitResponse(5000).header.error); // the client has seen the close
+    for (const char* level : { "GUEST", "USER" }) {
+        const DeviceError result = device.Authenticate(level, rsaFile);
+        EXPECT_EQ(result.code, 2u) << level;
+        EXPECT_EQ(result.message, "quorvel::Device::Send(): quorvel error - socket not open") << level;
+    }
+}
+
+TEST_F(Authentication, CurrentLevelIsTheFirstText)
+{
+    Serve(Script().SendConnected().Answer(OkResponse(ZeroTerminated("DEV"))));
+    std::string level = "GUEST";
+    const DeviceError result = device.GetCurrentAuthGroup(level);
+    EXPECT_EQ(result.code, 0u);
+    EXPECT_EQ(level, "DEV");
+    const auto requests = AllRequests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(WireBytes(requests[0]), WireBytes(Message(MessageType::GET, "auth_group")));
+}
+
+TEST_F(Authentication, RefusedLevelQueryKeepsOutputAndWholeBody)
+{
+    Serve(Script().SendConnected().Answer(ErrorResponse(Concat({ ZeroTerminated("no"), { 'p' } }))));
+    std::string level = "USER";
+    const DeviceError result = device.GetCurrentAuthGroup(level);
+    EXPECT_EQ(result.code, 5u);
+    EXPECT_EQ(result.message, std::string("quorvel::Device::GetCurrentAuthGroupno\0p", 40));
+    EXPECT_EQ(level, "USER");
+}
+
+} // namespace

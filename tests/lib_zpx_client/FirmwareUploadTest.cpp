@@ -1,0 +1,121 @@
+// Firmware upload: the file travels byte for byte in one message; a file that cannot be
+// opened is reported on standard error and sends nothing.
+#include "ClientTestSupport.h"
+#include "Device.h"
+
+#include <gtest/gtest.h>
+
+using namespace ondrel::testsupport;
+using quorvel::Device;
+using quorvel::DeviceError;
+using quorvel::tcp::Message;
+using quorvel::tcp::MessageType;
+
+namespace {
+
+// The standard-error line, in Windows-1252 (0xD6 is the O with diaeresis).
+const std::string kOpenFailedLine = "Fehler beim \xD6"
+                                    "ffnen der Datei!\n";
+
+class FirmwareUpload : public ::testing::Test {
+protected:
+    void Connect(Script script)
+    {
+        server.Serve(script);
+        ASSERT_CONNECTED(device, server);
+    }
+
+    // Everything the Device sent, once it has closed the link.
+    Bytes AllSent()
+    {
+        device.Disconnect();
+        EXPECT_TRUE(server.WaitPeerClosed());
+        return server.Received();
+    }
+
+    DeviceError UploadCapturingStderr(const std::string& path, std::string& stderrText)
+    {
+        testing::internal::CaptureStderr();
+        const DeviceError result = device.UploadFirmware(path);
+        stderrText = testing::internal::GetCapturedStderr();
+        return result;
+    }
+
+    TempDir dir;
+    ScriptedServer server;
+    Device device;
+};
+
+TEST_F(FirmwareUpload, EmptyFileIsSentAsEmptyMessage)
+{
+    Connect(Script().SendConnected().Answer(OkResponse()));
+    const DeviceError result = device.UploadFirmware(dir.Write("empty.zpxfw", {}));
+    EXPECT_EQ(result.code, 0u) << result.message;
+    EXPECT_EQ(result.message, "-");
+    EXPECT_EQ(AllSent(), (Bytes { 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0 }));
+}
+
+TEST_F(FirmwareUpload, FileIsSentByteForByteWithNothingAppended)
+{
+    const Bytes content { 0x00, 0x0D, 0x0A, 0x1A, 0xFF };
+    Connect(Script().SendConnected().Answer(OkResponse()));
+    EXPECT_EQ(device.UploadFirmware(dir.Write("five.zpxfw", content)).code, 0u);
+    EXPECT_EQ(AllSent(), Concat({ { 16, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0 }, content }));
+}
+
+TEST_F(FirmwareUpload, LargeFileTravelsWhole)
+{
+    Bytes content(3 * 1024 * 1024 + 7);
+    for (std::size_t i = 0; i < content.size(); ++i) {
+        content[i] = static_cast<uint8_t>((i * 2654435761u) >> 13);
+    }
+    Connect(Script().SendConnected().Answer(OkResponse()));
+    EXPECT_EQ(device.UploadFirmware(dir.Write("big.zpxfw", content)).code, 0u);
+    EXPECT_EQ(AllSent(), WireBytes(MakeMessage(MessageType::UPDATE_FIRMWARE, content)));
+}
+
+TEST_F(FirmwareUpload, MissingFileIsReportedOnStandardErrorAndSendsNothing)
+{
+    Connect(Script().SendConnected());
+    std::string errors;
+    const DeviceError result = UploadCapturingStderr(dir.File("missing.zpxfw"), errors);
+    EXPECT_EQ(result.code, 5u);
+    EXPECT_EQ(result.message, "Open Firmware File failed");
+    EXPECT_EQ(errors, kOpenFailedLine);
+    EXPECT_TRUE(device.IsConnected());
+    EXPECT_TRUE(AllSent().empty());
+}
+
+TEST_F(FirmwareUpload, DirectoryIsNoFirmwareFile)
+{
+    Connect(Script().SendConnected());
+    std::string errors;
+    const DeviceError result = UploadCapturingStderr(dir.Path().string(), errors);
+    EXPECT_EQ(result.code, 5u);
+    EXPECT_EQ(result.message, "Open Firmware File failed");
+    EXPECT_EQ(errors, kOpenFailedLine);
+    EXPECT_TRUE(AllSent().empty());
+}
+
+TEST_F(FirmwareUpload, ClosedSocketFailsAtSendAfterTheFileWasOpened)
+{
+    Connect(Script().SendConnected().Close());
+    ASSERT_TRUE(device.AwaitResponse(5000).header.error); // the client has seen the close
+    const DeviceError result = device.UploadFirmware(dir.Write("fw.zpxfw", { 1, 2, 3 }));
+    EXPECT_EQ(result.code, 2u);
+    EXPECT_EQ(result.message, "quorvel::Device::Send(): quorvel error - socket not open");
+
+    // The file comes first: a missing one is reported as such even on a closed link.
+    std::string errors;
+    EXPECT_EQ(UploadCapturingStderr(dir.File("missing.zpxfw"), errors).message, "Open Firmware File failed");
+}
+
+TEST_F(FirmwareUpload, DeviceErrorIsQualifiedNameAndFirstText)
+{
+    Connect(Script().SendConnected().Answer(ErrorResponse(Concat({ ZeroTerminated("flash failed"), { 'z' } }))));
+    const DeviceError result = device.UploadFirmware(dir.Write("fw.zpxfw", { 1 }));
+    EXPECT_EQ(result.code, 5u);
+    EXPECT_EQ(result.message, "quorvel::Device::UploadFirmwareflash failed");
+}
+
+} // namespace
