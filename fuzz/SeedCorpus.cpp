@@ -163,6 +163,7 @@ void Generate(const fs::path& root)
     Write(raw, "count_max", Body().I32(0x7FFFFFFF).Fill(40, 0).bytes);
     Write(raw, "mixed_types", Body().I32(3).Image(0, 4, 3, 1).Image(2, 2, 2, 2).Image(16, 1, 2, 3).bytes);
     Write(raw, "many_empty", Body().I32(50).Fill(50 * 20, 0).bytes);
+    Write(raw, "second_header_cut_short", Body().I32(2).Image(0, 4, 3, 1).Fill(19, 0).bytes);
     Write(raw, "second_block_lies", Body().I32(2).Image(0, 2, 1, 1).ImageHeader(100, 0, 10, 10).Fill(10, 0).bytes);
 
     const fs::path segments = root / "final_segments";
