@@ -1,0 +1,234 @@
+// The firmware update from the settings dialog, against the simulator: choosing the file,
+// the status texts, the buttons held during the upload, and the label hidden later.
+
+#include "DialogSettings.h"
+#include "DialogSettingsTestSupport.h"
+#include "SettingsTestHelpers.h"
+#include "SimProcess.h"
+#include "TempSettingsHome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <memory>
+#include <stdexcept>
+
+using namespace settingstest;
+using ondrel::testsupport::SimProcess;
+
+namespace {
+
+const char kInProgressText[] = "Firmware upload is in progress.\n\n"
+                               "Please do not close the application or disconnect the device from the power source.";
+const char kSuccessText[] = "Firmware successfully uploaded!\n\n"
+                            "Please wait for the device to restart. This may take several minutes";
+
+// The label is hidden 5000 ms after the result is shown; allow for a loaded machine.
+constexpr int kHideWaitMs = 15000;
+
+QByteArray DeviceSection(const std::string& host, uint16_t port)
+{
+    return "[DeviceSettings]\nDeviceIp=" + QByteArray::fromStdString(host) + "\nDevicePort=" + QByteArray::number(port)
+        + "\n";
+}
+
+// A port on 127.0.0.1 where nothing listens: bound by us a moment ago, then released.
+uint16_t ClosedLocalPort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0) {
+        return 0;
+    }
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = 0;
+    socklen_t length = sizeof(address);
+    uint16_t port = 0;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0
+        && ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+        port = ntohs(address.sin_port);
+    }
+    ::close(fd);
+    return port;
+}
+
+struct FirmwareControls {
+    QLineEdit* path;
+    QPushButton* upload;
+    QLabel* status;
+    QPushButton* ok;
+    QPushButton* cancel;
+};
+
+FirmwareControls Controls(const DialogSettings& dialog)
+{
+    return { Control<QLineEdit>(dialog, "edit_fwPath"), Control<QPushButton>(dialog, "btn_uploadFW"),
+        Control<QLabel>(dialog, "lbl_fwUpdate"), Control<QPushButton>(dialog, "btn_ok"),
+        Control<QPushButton>(dialog, "btn_cancel") };
+}
+
+} // namespace
+
+class DialogSettingsFirmwareTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<SimProcess> sim;
+    QTemporaryDir received; // where the simulator keeps uploaded images
+
+    QStringList ReceivedImages() const { return QDir(received.path()).entryList(QDir::Files); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(received.isValid());
+        try {
+            sim = std::make_unique<SimProcess>(std::vector<std::string> { "--firmware-dir", received.path().toStdString() });
+        } catch (const std::exception& e) {
+            QFAIL(e.what());
+        }
+    }
+
+    void cleanupTestCase() { sim.reset(); }
+
+    void init()
+    {
+        for (const QString& name : ReceivedImages()) {
+            QFile::remove(QDir(received.path()).filePath(name));
+        }
+    }
+
+    // --- choosing the file ---
+    void chosenFirmwareFileFillsThePathAndCancelKeepsIt()
+    {
+        TempSettingsHome home;
+        QVERIFY(home.isValid());
+        DialogSettings dialog(nullptr, nullptr);
+        auto* browse = Control<QPushButton>(dialog, "btn_browseFW");
+        auto* path = Control<QLineEdit>(dialog, "edit_fwPath");
+        ChooserCall call;
+        dialog.setChoosers(AnsweringChoosers(call, QStringLiteral("/fw/scanner-2.1.zpxfw")));
+
+        browse->click();
+        QCOMPARE(call.parent, &dialog);
+        QCOMPARE(call.caption, QStringLiteral("Open File"));
+        QVERIFY(call.directory.isEmpty());
+        QCOMPARE(call.filter, QStringLiteral("ZPXFW Files (*.zpxfw)"));
+        QCOMPARE(path->text(), QStringLiteral("/fw/scanner-2.1.zpxfw"));
+
+        dialog.setChoosers(AnsweringChoosers(call, QString()));
+        browse->click();
+        QCOMPARE(path->text(), QStringLiteral("/fw/scanner-2.1.zpxfw"));
+    }
+
+    // --- uploading ---
+    void successfulUploadReportsSuccessThenHidesTheLabel()
+    {
+        TempSettingsHome home;
+        QVERIFY(home.isValid());
+        QVERIFY(WriteAppIni(home, DeviceSection(sim->host(), sim->port())));
+        QTemporaryDir files;
+        QVERIFY(files.isValid());
+        QByteArray image;
+        for (int i = 0; i < 256 * 1024; ++i) {
+            image.append(static_cast<char>((i * 31 + i / 256) & 0xff));
+        }
+        const QString imagePath = files.filePath(QStringLiteral("scanner.zpxfw"));
+        {
+            QFile file(imagePath);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QCOMPARE(file.write(image), qint64(image.size()));
+        }
+        DialogSettings dialog(nullptr, nullptr);
+        dialog.show();
+        const FirmwareControls c = Controls(dialog);
+        c.path->setText(imagePath);
+
+        // Runs in the slot's first event pass, before the upload blocks.
+        bool sawUploadState = false;
+        QTimer::singleShot(0, &dialog, [&] {
+            sawUploadState = !c.status->isHidden() && c.status->text() == QString::fromUtf8(kInProgressText)
+                && !c.ok->isEnabled() && !c.cancel->isEnabled() && c.upload->isEnabled();
+        });
+        c.upload->click();
+
+        QVERIFY(sawUploadState);
+        QCOMPARE(c.status->text(), QString::fromUtf8(kSuccessText));
+        QVERIFY(!c.status->isHidden());
+        QVERIFY(c.ok->isEnabled());
+        QVERIFY(c.cancel->isEnabled());
+        QCOMPARE(ReceivedImages(), QStringList({ "firmware-1.zpxfw" }));
+        QFile stored(QDir(received.path()).filePath(QStringLiteral("firmware-1.zpxfw")));
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        QVERIFY(stored.readAll() == image);
+
+        QTRY_VERIFY_WITH_TIMEOUT(c.status->isHidden(), kHideWaitMs);
+        QCOMPARE(c.status->text(), QString::fromUtf8(kSuccessText));
+    }
+
+    void failedUploadReportsOpenFailure_data()
+    {
+        QTest::addColumn<bool>("createEmptyFile");
+        QTest::newRow("empty path") << false;
+        // The device refuses an empty image with an error answer.
+        QTest::newRow("empty file") << true;
+    }
+
+    void failedUploadReportsOpenFailure()
+    {
+        QFETCH(bool, createEmptyFile);
+        TempSettingsHome home;
+        QVERIFY(home.isValid());
+        QVERIFY(WriteAppIni(home, DeviceSection(sim->host(), sim->port())));
+        QTemporaryDir files;
+        QVERIFY(files.isValid());
+        DialogSettings dialog(nullptr, nullptr);
+        const FirmwareControls c = Controls(dialog);
+        if (createEmptyFile) {
+            const QString emptyPath = files.filePath(QStringLiteral("empty.zpxfw"));
+            QFile file(emptyPath);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.close();
+            c.path->setText(emptyPath);
+        }
+
+        c.upload->click();
+        QCOMPARE(c.status->text(), QStringLiteral("open Firmware failed!"));
+        QVERIFY(!c.status->isHidden());
+        QVERIFY(c.ok->isEnabled());
+        QVERIFY(c.cancel->isEnabled());
+        QVERIFY(ReceivedImages().isEmpty());
+    }
+
+    void unreachableDeviceReportsUploadFailure()
+    {
+        const uint16_t port = ClosedLocalPort();
+        QVERIFY(port != 0);
+        TempSettingsHome home;
+        QVERIFY(home.isValid());
+        QVERIFY(WriteAppIni(home, DeviceSection("127.0.0.1", port)));
+        DialogSettings dialog(nullptr, nullptr);
+        const FirmwareControls c = Controls(dialog);
+        c.path->setText(QStringLiteral("/nonexistent/scanner.zpxfw"));
+
+        c.upload->click();
+        QCOMPARE(c.status->text(), QStringLiteral("Firmware upload failed!"));
+        QVERIFY(!c.status->isHidden());
+        QVERIFY(c.ok->isEnabled());
+        QVERIFY(c.cancel->isEnabled());
+    }
+};
+
+QTEST_MAIN(DialogSettingsFirmwareTest)
+#include "DialogSettingsFirmwareTest.moc"
