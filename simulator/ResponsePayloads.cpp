@@ -3,6 +3,8 @@
 #include "ResponseDecoders.h"
 
 #include <limits>
+#include <stdexcept>
+#include <string>
 
 namespace ondrel::sim {
 
@@ -105,8 +107,13 @@ Message FinalImageResponse(const FrameSynthesizer& synthesizer, const std::vecto
 Message RawImagesResponse(const FrameSynthesizer& synthesizer, const std::vector<quorvel::SegmentInfo>& segments,
     uint32_t count, HostileKind hostile)
 {
+    // Refused before anything is rendered: one message carries at most 4 GiB - 1.
+    const uint64_t bodySize = 4 + uint64_t(count) * ImageBlockSize(synthesizer);
+    if (bodySize > std::numeric_limits<uint32_t>::max()) {
+        throw std::length_error(std::to_string(count) + " raw images do not fit into one message");
+    }
     Message message(MessageType::GET);
-    message.body.reserve(4 + count * ImageBlockSize(synthesizer));
+    message.body.reserve(static_cast<std::size_t>(bodySize));
     const int32_t announced = static_cast<int32_t>(count) + (hostile == HostileKind::BadCount ? kPhantomImages : 0);
     message.Append(announced);
     constexpr std::size_t shifts = sizeof(kRawShift) / sizeof(kRawShift[0]);

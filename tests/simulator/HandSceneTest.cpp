@@ -1,0 +1,131 @@
+// The simulated person: where the hand is and how it settles.
+#include "CaptureCheck.h"
+#include "HandScene.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace {
+using ondrel::sim::HandKind;
+using ondrel::sim::HandScene;
+using ondrel::simtest::Presented;
+using ondrel::simtest::WhyNotCapturable;
+using namespace std::chrono_literals;
+
+Presented AsPresented(HandKind kind)
+{
+    switch (kind) {
+    case HandKind::Right4: return Presented::Right4;
+    case HandKind::Left4: return Presented::Left4;
+    case HandKind::Thumbs2: return Presented::Thumbs2;
+    }
+    return Presented::Right4;
+}
+
+// Moves a scene on to `kind`.
+void PresentHand(HandScene& scene, HandKind kind)
+{
+    scene.Restart(HandScene::Clock::now());
+    while (scene.Hand() != kind) {
+        scene.NextHand(HandScene::Clock::now());
+    }
+}
+
+TEST(HandScene, PresentsRightThenLeftThenThumbsAndStartsOverWithTheRightHand)
+{
+    HandScene scene(1280, 1024, 2000ms, 1);
+    const auto now = HandScene::Clock::now();
+    scene.Restart(now);
+    EXPECT_EQ(scene.Hand(), HandKind::Right4);
+    scene.NextHand(now);
+    EXPECT_EQ(scene.Hand(), HandKind::Left4);
+    scene.NextHand(now);
+    EXPECT_EQ(scene.Hand(), HandKind::Thumbs2);
+    scene.NextHand(now);
+    EXPECT_EQ(scene.Hand(), HandKind::Right4);
+    scene.NextHand(now);
+    scene.Restart(now);
+    EXPECT_EQ(scene.Hand(), HandKind::Right4);
+}
+
+TEST(HandScene, EachHandComesTooFarAndMovingAndIsCapturableAfterTheDefaultSettleTime)
+{
+    for (HandKind kind : { HandKind::Right4, HandKind::Left4, HandKind::Thumbs2 }) {
+        HandScene scene(1280, 1024, 2000ms, 7);
+        PresentHand(scene, kind);
+
+        const auto arriving = scene.SegmentsAfter(0ms);
+        ASSERT_FALSE(arriving.empty());
+        EXPECT_GT(arriving[0].distance, 205.0f);
+
+        const auto halfway = scene.SegmentsAfter(1000ms);
+        EXPECT_NE(WhyNotCapturable(halfway, AsPresented(kind), 1280, 1024), "");
+        EXPECT_GT(std::fabs(halfway[0].moveY), 3.0f);
+
+        const auto settled = scene.SegmentsAfter(2000ms);
+        EXPECT_EQ(WhyNotCapturable(settled, AsPresented(kind), 1280, 1024), "");
+        EXPECT_NEAR(settled[0].distance, 195.0f, 3.0f);
+    }
+}
+
+TEST(HandScene, SettledHandStaysCapturableThroughItsTrembleOnEveryFrameSize)
+{
+    for (const auto& [w, h] : std::vector<std::pair<int, int>> {
+             { 320, 240 }, { 640, 512 }, { 1280, 1024 }, { 2592, 1944 }, { 4000, 3000 }, { 8192, 240 }, { 320, 8192 } }) {
+        for (HandKind kind : { HandKind::Right4, HandKind::Left4, HandKind::Thumbs2 }) {
+            HandScene scene(w, h, 100ms, 3);
+            PresentHand(scene, kind);
+            for (int frame = 0; frame < 200; ++frame) {
+                const auto segments = scene.SegmentsAfter(std::chrono::milliseconds(100 + frame * 10));
+                ASSERT_EQ(WhyNotCapturable(segments, AsPresented(kind), w, h), "")
+                    << w << "x" << h << " hand " << static_cast<int>(kind) << " frame " << frame;
+            }
+        }
+    }
+}
+
+TEST(HandScene, ApproachingHandStaysWithinTheFrameAndNeverLooksCapturable)
+{
+    for (HandKind kind : { HandKind::Right4, HandKind::Left4, HandKind::Thumbs2 }) {
+        HandScene scene(1280, 1024, 2000ms, 5);
+        PresentHand(scene, kind);
+        // Until close to the end of the approach the hand is too far or too fast.
+        for (int ms = 0; ms < 1800; ms += 20) {
+            const auto segments = scene.SegmentsAfter(std::chrono::milliseconds(ms));
+            EXPECT_NE(WhyNotCapturable(segments, AsPresented(kind), 1280, 1024), "") << ms << " ms";
+            for (const auto& s : segments) {
+                EXPECT_GE(s.posX, 0);
+                EXPECT_GE(s.posY, 0);
+                EXPECT_LE(s.posX + s.width, 1280);
+                EXPECT_LE(s.posY + s.height, 1024);
+            }
+        }
+    }
+}
+
+TEST(HandScene, FingertipsOfAHandAreSideBySideWithoutOverlap)
+{
+    HandScene scene(1280, 1024, 0ms, 9);
+    for (HandKind kind : { HandKind::Right4, HandKind::Left4, HandKind::Thumbs2 }) {
+        const auto segments = scene.RestingSegments(kind);
+        for (std::size_t i = 1; i < segments.size(); ++i) {
+            EXPECT_GE(segments[i].posX, segments[i - 1].posX + segments[i - 1].width);
+        }
+    }
+    // The left hand is the mirror image of the right one.
+    const auto right = scene.RestingSegments(HandKind::Right4);
+    const auto left = scene.RestingSegments(HandKind::Left4);
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(right[i].posY, left[3 - i].posY);
+    }
+}
+
+TEST(HandScene, ZeroSettleTimeMeansAlreadySettled)
+{
+    HandScene scene(640, 512, 0ms, 2);
+    scene.Restart(HandScene::Clock::now());
+    EXPECT_EQ(WhyNotCapturable(scene.SegmentsAfter(0ms), Presented::Right4, 640, 512), "");
+}
+
+} // namespace

@@ -1,0 +1,250 @@
+// Response bodies built by the simulator, read back with the device client's own decoders,
+// the renderer behind them and the gather-write form in which they are sent.
+#include "FrameSynthesizer.h"
+#include "HandScene.h"
+#include "OutgoingMessage.h"
+#include "PreparedFrame.h"
+#include "ResponseDecoders.h"
+#include "ResponsePayloads.h"
+
+#include <gtest/gtest.h>
+
+#include <opencv2/core.hpp>
+
+#include <cstring>
+#include <stdexcept>
+
+namespace {
+using ondrel::sim::FrameSynthesizer;
+using ondrel::sim::HandKind;
+using ondrel::sim::HandScene;
+using ondrel::sim::HostileKind;
+using ondrel::sim::OutgoingMessage;
+using quorvel::SegmentInfo;
+
+constexpr int kWidth = 320;
+constexpr int kHeight = 240;
+
+class Payloads : public ::testing::Test {
+protected:
+    Payloads()
+        : synthesizer(kWidth, kHeight)
+        , segments(HandScene(kWidth, kHeight, std::chrono::milliseconds(0), 1).RestingSegments(HandKind::Right4))
+    {
+        segments[1].moveX = 1.25f;
+        segments[2].distance = 191.5f;
+    }
+
+    FrameSynthesizer synthesizer;
+    std::vector<SegmentInfo> segments;
+};
+
+void ExpectSameSegment(const SegmentInfo& a, const SegmentInfo& b)
+{
+    EXPECT_EQ(a.posX, b.posX);
+    EXPECT_EQ(a.posY, b.posY);
+    EXPECT_EQ(a.width, b.width);
+    EXPECT_EQ(a.height, b.height);
+    EXPECT_EQ(a.distance, b.distance);
+    EXPECT_EQ(a.moveX, b.moveX);
+    EXPECT_EQ(a.moveY, b.moveY);
+    EXPECT_EQ(a.moveZ, b.moveZ);
+}
+
+std::vector<uint8_t> Concatenate(const OutgoingMessage& message)
+{
+    std::vector<uint8_t> bytes;
+    for (const auto& part : message.parts) {
+        bytes.insert(bytes.end(), part->begin(), part->end());
+    }
+    return bytes;
+}
+
+TEST_F(Payloads, FrameBodyDecodesToTheRenderedImageAndItsSegments)
+{
+    const auto message = ondrel::sim::FrameResponse(7, synthesizer, segments, HostileKind::None);
+    EXPECT_EQ(message.header.size, message.body.size());
+    EXPECT_EQ(message.body.size(), 4 + 20 + std::size_t(kWidth * kHeight) + 1 + 4 + 4 * 38);
+
+    cv::Mat image;
+    std::vector<SegmentInfo> decoded;
+    uint32_t frameId = 0;
+    ASSERT_TRUE(quorvel::DecodeFrame(message.body, image, decoded, frameId));
+    EXPECT_EQ(frameId, 7u);
+    EXPECT_EQ(cv::norm(image, synthesizer.Render(segments), cv::NORM_INF), 0.0);
+    ASSERT_EQ(decoded.size(), segments.size());
+    for (std::size_t i = 0; i < decoded.size(); ++i) {
+        ExpectSameSegment(decoded[i], segments[i]);
+    }
+}
+
+TEST_F(Payloads, FinalImageSegmentsAndRawImagesDecode)
+{
+    cv::Mat finalImage;
+    ASSERT_TRUE(quorvel::DecodeFinalImage(
+        ondrel::sim::FinalImageResponse(synthesizer, segments, HostileKind::None).body, finalImage));
+    EXPECT_EQ(cv::norm(finalImage, synthesizer.Render(segments), cv::NORM_INF), 0.0);
+
+    const auto finals = ondrel::sim::FinalSegmentsResponse(segments, HostileKind::None);
+    EXPECT_EQ(finals.body.size(), 4 + 4 * 32u);
+    std::vector<SegmentInfo> decoded;
+    ASSERT_TRUE(quorvel::DecodeFinalSegments(finals.body, decoded));
+    ASSERT_EQ(decoded.size(), 4u);
+    ExpectSameSegment(decoded[2], segments[2]);
+
+    std::vector<cv::Mat> raw;
+    ASSERT_TRUE(quorvel::DecodeRawImages(
+        ondrel::sim::RawImagesResponse(synthesizer, segments, 5, HostileKind::None).body, raw));
+    ASSERT_EQ(raw.size(), 5u);
+    for (std::size_t i = 1; i < raw.size(); ++i) {
+        EXPECT_GT(cv::norm(raw[0], raw[i], cv::NORM_L1), 0.0) << i;
+    }
+}
+
+TEST_F(Payloads, HostileImageBlocksAreRefusedByTheClient)
+{
+    for (HostileKind kind : { HostileKind::BadImageType, HostileKind::BadByteCount }) {
+        cv::Mat image;
+        std::vector<SegmentInfo> decoded;
+        uint32_t frameId = 0;
+        EXPECT_FALSE(quorvel::DecodeFrame(ondrel::sim::FrameResponse(1, synthesizer, segments, kind).body, image,
+            decoded, frameId));
+        EXPECT_FALSE(quorvel::DecodeFinalImage(ondrel::sim::FinalImageResponse(synthesizer, segments, kind).body, image));
+        std::vector<cv::Mat> raw;
+        EXPECT_FALSE(quorvel::DecodeRawImages(ondrel::sim::RawImagesResponse(synthesizer, segments, 2, kind).body, raw));
+    }
+    // The type field itself: 4096 sits just above OpenCV's type mask.
+    const auto body = ondrel::sim::FinalImageResponse(synthesizer, segments, HostileKind::BadImageType).body;
+    uint32_t type = 0;
+    std::memcpy(&type, body.data() + 8, 4);
+    EXPECT_EQ(type, 4096u);
+    // A byte count one short, with exactly that many bytes behind it.
+    const auto shortBody = ondrel::sim::FinalImageResponse(synthesizer, segments, HostileKind::BadByteCount).body;
+    uint64_t byteCount = 0;
+    std::memcpy(&byteCount, shortBody.data(), 8);
+    EXPECT_EQ(byteCount, uint64_t(kWidth * kHeight) - 1);
+    EXPECT_EQ(shortBody.size(), 20 + byteCount);
+}
+
+TEST_F(Payloads, HostileCountsExceedTheBodyAndAreRefused)
+{
+    cv::Mat image;
+    std::vector<SegmentInfo> decoded;
+    uint32_t frameId = 0;
+    EXPECT_FALSE(quorvel::DecodeFrame(
+        ondrel::sim::FrameResponse(1, synthesizer, segments, HostileKind::BadCount).body, image, decoded, frameId));
+    EXPECT_FALSE(quorvel::DecodeFinalSegments(
+        ondrel::sim::FinalSegmentsResponse(segments, HostileKind::BadCount).body, decoded));
+    std::vector<cv::Mat> raw;
+    EXPECT_FALSE(quorvel::DecodeRawImages(
+        ondrel::sim::RawImagesResponse(synthesizer, segments, 2, HostileKind::BadCount).body, raw));
+}
+
+TEST_F(Payloads, HostileRectanglesStillDecodeButLieOutsideTheFrame)
+{
+    cv::Mat image;
+    std::vector<SegmentInfo> decoded;
+    uint32_t frameId = 0;
+    ASSERT_TRUE(quorvel::DecodeFrame(
+        ondrel::sim::FrameResponse(1, synthesizer, segments, HostileKind::BadRect).body, image, decoded, frameId));
+    ASSERT_EQ(decoded.size(), 4u);
+    const cv::Rect frame(0, 0, kWidth, kHeight);
+    for (const auto& s : decoded) {
+        const int64_t right = int64_t(s.posX) + s.width;
+        const int64_t bottom = int64_t(s.posY) + s.height;
+        EXPECT_TRUE(s.posX < 0 || s.posY < 0 || s.width <= 0 || s.height <= 0 || right > kWidth || bottom > kHeight);
+    }
+    // The picture itself still shows the fingertips where they are.
+    EXPECT_EQ(cv::norm(image, synthesizer.Render(segments), cv::NORM_INF), 0.0);
+}
+
+TEST(RawImagesPayload, MoreThanOneMessageCanCarryIsRefusedBeforeRendering)
+{
+    const FrameSynthesizer large(8192, 8192); // 64 MiB per take
+    EXPECT_THROW(ondrel::sim::RawImagesResponse(large, {}, 64, HostileKind::None), std::length_error);
+}
+
+TEST_F(Payloads, ErrorResponseIsFlaggedZeroTerminatedText)
+{
+    const auto error = ondrel::sim::ErrorResponse(quorvel::tcp::MessageType::CAPTURE, "not now");
+    EXPECT_TRUE(error.header.error);
+    EXPECT_EQ(error.header.id, quorvel::tcp::MessageType::CAPTURE);
+    EXPECT_EQ(error.body, (std::vector<uint8_t> { 'n', 'o', 't', ' ', 'n', 'o', 'w', 0 }));
+}
+
+TEST_F(Payloads, RendererClipsFingertipsAtTheEdgeAndSkipsImpossibleBoxes)
+{
+    const cv::Mat background = synthesizer.Render({});
+    std::vector<SegmentInfo> edge(1);
+    edge[0].posX = -20;
+    edge[0].posY = kHeight - 30;
+    edge[0].width = 60;
+    edge[0].height = 80;
+    const cv::Mat clipped = synthesizer.Render(edge);
+    const cv::Rect visible(0, kHeight - 30, 40, 30);
+    EXPECT_GT(cv::mean(clipped(visible))[0], cv::mean(background(visible))[0] + 30.0);
+    cv::Mat untouched = clipped.clone();
+    background(visible).copyTo(untouched(visible));
+    EXPECT_EQ(cv::norm(untouched, background, cv::NORM_INF), 0.0);
+
+    std::vector<SegmentInfo> impossible(4);
+    impossible[0].width = 0;
+    impossible[0].height = 10;
+    impossible[1].width = -5;
+    impossible[1].height = -5;
+    impossible[2].width = kWidth + 1;
+    impossible[2].height = 10;
+    impossible[3].posX = kWidth + 100;
+    impossible[3].width = 10;
+    impossible[3].height = 10;
+    EXPECT_EQ(cv::norm(synthesizer.Render(impossible), background, cv::NORM_INF), 0.0);
+}
+
+TEST_F(Payloads, PreparedFrameSharesEverythingButTheFrameId)
+{
+    const ondrel::sim::PreparedFrame prepared(synthesizer, segments, 3, HostileKind::None);
+    const OutgoingMessage first = prepared.Frame(41);
+    const OutgoingMessage second = prepared.Frame(42);
+    ASSERT_EQ(first.parts.size(), 2u);
+    EXPECT_EQ(first.parts[1].get(), second.parts[1].get()); // not copied per frame
+
+    cv::Mat image;
+    std::vector<SegmentInfo> decoded;
+    uint32_t frameId = 0;
+    ASSERT_TRUE(quorvel::DecodeFrame(Concatenate(second), image, decoded, frameId));
+    EXPECT_EQ(frameId, 42u);
+    EXPECT_EQ(decoded.size(), 4u);
+    const auto header = quorvel::tcp::DecodeHeader(second.headerBytes.data());
+    EXPECT_EQ(header.size, second.BodySize());
+    EXPECT_EQ(header.id, quorvel::tcp::MessageType::CAPTURE);
+
+    std::vector<cv::Mat> raw;
+    ASSERT_TRUE(quorvel::DecodeRawImages(Concatenate(prepared.RawImages()), raw));
+    EXPECT_EQ(raw.size(), 3u);
+}
+
+TEST(OutgoingMessage, GatherBuffersHoldTheHeaderThenTheBodyUpToALimit)
+{
+    quorvel::tcp::Message message(quorvel::tcp::MessageType::GET, "calib");
+    const auto expectedHeader = quorvel::tcp::EncodeHeader(message.header);
+    const OutgoingMessage outgoing(std::move(message));
+    EXPECT_EQ(outgoing.headerBytes, expectedHeader);
+    EXPECT_EQ(outgoing.BodySize(), 6u);
+
+    auto total = [](const std::vector<asio::const_buffer>& buffers) {
+        std::size_t n = 0;
+        for (const auto& b : buffers) {
+            n += b.size();
+        }
+        return n;
+    };
+    EXPECT_EQ(total(outgoing.Buffers()), 12u + 6u);
+    EXPECT_EQ(total(outgoing.Buffers(3)), 12u + 3u);
+    EXPECT_EQ(total(outgoing.Buffers(0)), 12u);
+
+    const OutgoingMessage empty(quorvel::tcp::Message(quorvel::tcp::MessageType::PING));
+    EXPECT_TRUE(empty.parts.empty());
+    EXPECT_EQ(total(empty.Buffers()), 12u);
+}
+
+} // namespace
