@@ -97,7 +97,12 @@ DeviceError Device::Send(const tcp::Message& message)
     if (!connection || !connection->IsOpen()) {
         return { DeviceError::CONNECTION_ERROR, "quorvel::Device::Send(): quorvel error - socket not open" };
     }
-    connection->Enqueue(message);
+    try {
+        // The copy handed to the I/O thread can fail for a large body (a firmware file).
+        connection->Enqueue(message);
+    } catch (const std::exception& e) {
+        return { DeviceError::EXCEPTION, std::string("quorvel::Device::Send(): quorvel error - ") + e.what() };
+    }
     return DeviceError::Ok();
 }
 
