@@ -5,6 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
 using namespace ondrel::testsupport;
 using quorvel::Device;
 using quorvel::DeviceError;
@@ -116,6 +123,44 @@ TEST_F(FirmwareUpload, DeviceErrorIsQualifiedNameAndFirstText)
     const DeviceError result = device.UploadFirmware(dir.Write("fw.zpxfw", { 1 }));
     EXPECT_EQ(result.code, 5u);
     EXPECT_EQ(result.message, "quorvel::Device::UploadFirmwareflash failed");
+}
+
+// Uploads `path` with the address space limited to what is in use plus the file once (and a
+// margin), then exits 0 when the upload failed with code 1 and 1 otherwise.
+[[noreturn]] void UploadWithRoomForOneCopy(const std::string& path, long long fileSize)
+{
+    ScriptedServer server;
+    server.Serve(Script().SendConnected());
+    Device device;
+    if (device.Connect(server.Host(), server.Port()).code != 0) {
+        std::_Exit(2);
+    }
+    std::ifstream statm("/proc/self/statm");
+    long long pages = 0;
+    statm >> pages;
+    const long long limit = pages * ::sysconf(_SC_PAGESIZE) + fileSize + 64 * 1024 * 1024;
+    const rlimit addressSpace { static_cast<rlim_t>(limit), static_cast<rlim_t>(limit) };
+    ::setrlimit(RLIMIT_AS, &addressSpace);
+
+    const DeviceError result = device.UploadFirmware(path);
+    std::fprintf(stderr, "code=%u message=%s\n", result.code, result.message.c_str());
+    std::_Exit(result.code == 1 ? 0 : 1);
+}
+
+// Runs in a child process, as it limits the address space.
+TEST(FirmwareUploadMemory, FileTooLargeToHoldTwiceFailsWithoutEndingTheProgram)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    constexpr long long kFileSize = 128 * 1024 * 1024;
+    TempDir dir;
+    const std::string path = dir.File("huge.zpxfw");
+    {
+        std::ofstream create(path, std::ios::binary);
+    }
+    std::filesystem::resize_file(path, kFileSize); // sparse: costs no disk
+
+    EXPECT_EXIT(UploadWithRoomForOneCopy(path, kFileSize), ::testing::ExitedWithCode(0),
+        "code=1 message=quorvel::Device::Send\\(\\): quorvel error - ");
 }
 
 } // namespace
