@@ -6,7 +6,6 @@
 #include "SettingsTestHelpers.h"
 #include "TempSettingsHome.h"
 
-#include <QStandardPaths>
 #include <QtTest>
 
 #include <cmath>
@@ -95,12 +94,6 @@ class SettingsStoreTest : public QObject {
 
 private slots:
     // --- the record ---
-    void defaultBasePathIsCapturedOnTheDesktop()
-    {
-        QCOMPARE(DefaultAppSettings().basePath,
-            QStandardPaths::writableLocation(QStandardPaths::DesktopLocation) + QStringLiteral("/Captured"));
-    }
-
     void anySaveOptionIgnoresSegmentImages_data()
     {
         QTest::addColumn<int>("option");
@@ -352,30 +345,6 @@ private slots:
         QCOMPARE(loaded.devicePort, port);
         QCOMPARE(loaded.minWorkflowDelayMs, delayMs);
         QCOMPARE(loaded.thresholdMoveX, moveX);
-    }
-
-    void boolsReadByQtTextRule_data()
-    {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<bool>("expected");
-        QTest::newRow("true") << QByteArray("true") << true;
-        QTest::newRow("upper case FALSE") << QByteArray("FALSE") << false;
-        QTest::newRow("zero") << QByteArray("0") << false;
-        QTest::newRow("empty") << QByteArray("") << false;
-        QTest::newRow("one") << QByteArray("1") << true;
-        QTest::newRow("any word") << QByteArray("no") << true;
-    }
-
-    void boolsReadByQtTextRule()
-    {
-        QFETCH(QByteArray, text);
-        QFETCH(bool, expected);
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
-        QVERIFY(WriteAppIni(home, "[LiveViewSettings]\nDrawBoundingBox=" + text + "\nDrawFPS=" + text + "\n"));
-        const AppSettings loaded = LoadFromStore();
-        QCOMPARE(loaded.drawBoundingBox, expected);
-        QCOMPARE(loaded.drawFps, expected);
     }
 
     void damagedFilesLoadAndCanBeRewritten_data()
