@@ -18,9 +18,9 @@ asio::ip::tcp::endpoint ResolveListenAddress(asio::io_context& context, const Si
 } // namespace
 
 SimServer::SimServer(SimOptions options)
-    : acceptor(ioContext)
+    : scanner(std::move(options))
+    , acceptor(ioContext)
     , signals(ioContext, SIGINT, SIGTERM)
-    , scanner(std::move(options))
 {
     const auto endpoint = ResolveListenAddress(ioContext, scanner.Options());
     acceptor.open(endpoint.protocol());

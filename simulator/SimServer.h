@@ -30,10 +30,11 @@ public:
 private:
     void BeginAccept();
 
+    // Declared first so that it outlives the sessions the I/O context may still hold.
+    SharedScanner scanner;
     asio::io_context ioContext;
     asio::ip::tcp::acceptor acceptor;
     asio::signal_set signals;
-    SharedScanner scanner;
     std::vector<std::weak_ptr<SimSession>> sessions;
     uint32_t nextConnectionId = 0;
 };

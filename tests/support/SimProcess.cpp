@@ -65,6 +65,11 @@ SimProcess::SimProcess(const std::vector<std::string>& extraArgs, std::chrono::m
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
+    // Sockets of the test (a connected client, a scripted server) stay out of the child,
+    // so that closing them in the test really closes them.
+    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
+#endif
     const int spawned = posix_spawn(&childPid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(fds[1]);
