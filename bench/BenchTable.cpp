@@ -1,0 +1,75 @@
+#include "BenchTable.h"
+
+#include <algorithm>
+#include <iomanip>
+#include <sstream>
+
+namespace ondrel::bench {
+
+std::optional<double> Median(std::vector<double> samples)
+{
+    if (samples.empty()) {
+        return std::nullopt;
+    }
+    std::sort(samples.begin(), samples.end());
+    const std::size_t middle = samples.size() / 2;
+    if (samples.size() % 2 == 1) {
+        return samples[middle];
+    }
+    return (samples[middle - 1] + samples[middle]) / 2.0;
+}
+
+std::string Number(std::optional<double> value, int decimals)
+{
+    if (!value) {
+        return "n/a";
+    }
+    std::ostringstream text;
+    text.imbue(std::locale::classic());
+    text << std::fixed << std::setprecision(decimals) << *value;
+    return text.str();
+}
+
+std::string Ratio(std::optional<double> part, std::optional<double> whole, std::optional<double> targetPercent)
+{
+    if (!part || !whole || *whole == 0.0) {
+        return "n/a";
+    }
+    const double percent = *part / *whole * 100.0;
+    std::string text = Number(percent, 1) + " %";
+    if (targetPercent) {
+        text += " (target " + Number(*targetPercent, 0) + " %: " + (percent >= *targetPercent ? "met" : "missed") + ")";
+    }
+    return text;
+}
+
+MarkdownTable::MarkdownTable(std::vector<std::string> columns) : header(std::move(columns)) {}
+
+void MarkdownTable::AddRow(std::vector<std::string> cells)
+{
+    cells.resize(header.size());
+    rows.push_back(std::move(cells));
+}
+
+std::string MarkdownTable::Render() const
+{
+    auto line = [](const std::vector<std::string>& cells) {
+        std::string text = "|";
+        for (const std::string& cell : cells) {
+            text += " " + cell + " |";
+        }
+        return text + "\n";
+    };
+    std::string text = line(header);
+    text += "|";
+    for (std::size_t i = 0; i < header.size(); ++i) {
+        text += i == 0 ? "---|" : "---:|";
+    }
+    text += "\n";
+    for (const auto& row : rows) {
+        text += line(row);
+    }
+    return text;
+}
+
+} // namespace ondrel::bench

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "ProbeResult.h"
+
+#include <cstdint>
+#include <string>
+
+namespace ondrel::bench {
+
+// Where the simulator under test listens and how long a timed window lasts.
+struct ProbeTarget {
+    std::string host;
+    uint16_t port = 0;
+    double seconds = 1.5;
+};
+
+// CAPTURE round trips of the raw socket client: fps, cpu_ms_per_frame (whole process).
+ProbeResult RunRawLink(const ProbeTarget& target);
+
+// GetFrame round trips of quorvel::Device: fps, cpu_ms_per_frame (whole process: caller
+// and I/O thread), caller_cpu_ms_per_frame.
+ProbeResult RunDeviceLink(const ProbeTarget& target);
+
+// The main window's live view, offscreen, with settings that never capture; frames are
+// counted by the simulator's frame ids. fps, gui_ms_per_frame (GUI thread CPU),
+// cpu_ms_per_frame (whole process).
+ProbeResult RunLiveView(const ProbeTarget& target, int argc, char** argv);
+
+// GetRawImages of the frame just fetched, then the window's raw-frame writer into a
+// temporary directory: link_ms, png_ms, images, megabytes.
+ProbeResult RunResults(const ProbeTarget& target);
+
+// One request against a simulator that answers late: wait_ms and the CPU the wait burned,
+// caller_cpu_ms and process_cpu_ms.
+ProbeResult RunWaitCost(const ProbeTarget& target);
+
+} // namespace ondrel::bench

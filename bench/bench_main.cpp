@@ -1,0 +1,281 @@
+// ondrel-bench: starts the simulator, runs every measurement several times (each in a
+// probe process of its own, the kinds interleaved so that drift hits them alike) and
+// prints one markdown report with the medians and the ratios.
+//
+//   ondrel-bench [--reps N] [--seconds S] [--quick]
+#include "BenchSim.h"
+#include "BenchTable.h"
+#include "ChildProcess.h"
+#include "ProbeResult.h"
+
+#include <sys/sysinfo.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace ondrel::bench;
+
+struct FrameSize {
+    std::string name;
+    int width;
+    int height;
+    bool liveView; // the live view is measured at this size too
+};
+
+struct Options {
+    int reps = 5;
+    double seconds = 1.5;
+};
+
+enum class Waiter { Signal, BusyPoll };
+
+std::string ProbePath(Waiter waiter)
+{
+    return waiter == Waiter::Signal ? ONDREL_BENCH_PROBE_PATH : ONDREL_BENCH_PROBE_BUSYPOLL_PATH;
+}
+
+std::string LoadAverage()
+{
+    std::ifstream file("/proc/loadavg");
+    std::string one, five, fifteen;
+    file >> one >> five >> fifteen;
+    return one + " " + five + " " + fifteen;
+}
+
+// Samples of every measurement, by a key such as "link-device/5 MP/signal".
+class Samples {
+public:
+    void Add(const std::string& key, const ProbeResult& result) { results[key].push_back(result); }
+
+    std::optional<double> MedianOf(const std::string& key, const std::string& field) const
+    {
+        std::vector<double> values;
+        if (const auto found = results.find(key); found != results.end()) {
+            for (const ProbeResult& result : found->second) {
+                if (const auto value = result.find(field); value != result.end()) {
+                    values.push_back(value->second);
+                }
+            }
+        }
+        return Median(values);
+    }
+
+    std::size_t Count(const std::string& key) const
+    {
+        const auto found = results.find(key);
+        return found == results.end() ? 0 : found->second.size();
+    }
+
+private:
+    std::map<std::string, std::vector<ProbeResult>> results;
+};
+
+class BenchRun {
+public:
+    explicit BenchRun(Options opts) : options(opts) {}
+
+    void MeasureLinkAndLiveView(const FrameSize& size)
+    {
+        std::cerr << "== " << size.name << " (" << size.width << " x " << size.height << "): starting the simulator"
+                  << std::endl;
+        const BenchSim sim({ "--prepared-frame", "--width", std::to_string(size.width), "--height",
+            std::to_string(size.height) });
+        for (int rep = 1; rep <= options.reps; ++rep) {
+            std::cerr << "   repetition " << rep << "/" << options.reps << std::endl;
+            Probe("link-raw", size.name, Waiter::Signal, sim);
+            Probe("link-device", size.name, Waiter::Signal, sim);
+            Probe("link-device", size.name, Waiter::BusyPoll, sim);
+            if (size.liveView) {
+                Probe("live-view", size.name, Waiter::Signal, sim);
+                Probe("live-view", size.name, Waiter::BusyPoll, sim);
+            }
+        }
+    }
+
+    void MeasureResults(const FrameSize& size, int rawImages)
+    {
+        std::cerr << "== results: " << rawImages << " raw frames of " << size.name << std::endl;
+        const BenchSim sim({ "--prepared-frame", "--raw-images", std::to_string(rawImages), "--width",
+            std::to_string(size.width), "--height", std::to_string(size.height) });
+        for (int rep = 1; rep <= options.reps; ++rep) {
+            Probe("results", size.name, Waiter::Signal, sim);
+        }
+    }
+
+    void MeasureWaiting(int delayMs, int reps)
+    {
+        std::cerr << "== waiting: responses " << delayMs << " ms late" << std::endl;
+        const BenchSim sim({ "--delay-ms", std::to_string(delayMs) });
+        for (int rep = 1; rep <= reps; ++rep) {
+            Probe("wait-cost", "", Waiter::Signal, sim);
+            Probe("wait-cost", "", Waiter::BusyPoll, sim);
+        }
+    }
+
+    const Samples& Results() const { return samples; }
+    int Failures() const { return failures; }
+
+    static std::string Key(const std::string& kind, const std::string& size, Waiter waiter)
+    {
+        return kind + "/" + size + "/" + (waiter == Waiter::Signal ? "signal" : "busy");
+    }
+
+private:
+    void Probe(const std::string& kind, const std::string& size, Waiter waiter, const BenchSim& sim)
+    {
+        const std::vector<std::string> argv { ProbePath(waiter), kind, sim.Host(), std::to_string(sim.Port()),
+            std::to_string(options.seconds) };
+        try {
+            ChildProcess probe(argv);
+            std::string output;
+            const int exitCode = probe.Finish(std::chrono::seconds(120) + std::chrono::seconds(static_cast<int>(options.seconds)), output);
+            ProbeResult result;
+            if (exitCode != 0 || !ParseProbeResult(output, result)) {
+                throw std::runtime_error("exit code " + std::to_string(exitCode) + ", output: " + output);
+            }
+            samples.Add(Key(kind, size, waiter), result);
+        } catch (const std::exception& e) {
+            ++failures;
+            std::cerr << "   " << Key(kind, size, waiter) << " failed: " << e.what() << std::endl;
+        }
+    }
+
+    Options options;
+    Samples samples;
+    int failures = 0;
+};
+
+void PrintReport(const BenchRun& run, const std::vector<FrameSize>& sizes, const FrameSize& resultsSize, int rawImages,
+    const Options& options, const std::string& loadBefore)
+{
+    const Samples& s = run.Results();
+    using K = BenchRun;
+    std::cout << "# Ondrel benchmarks\n\n"
+              << get_nprocs() << " CPUs, load average " << loadBefore << " before and " << LoadAverage()
+              << " after; medians of " << options.reps << " repetitions of " << options.seconds
+              << " s each, every repetition in a fresh process.\n\n";
+
+    std::cout << "## 1. Link efficiency: GetFrame round trips per second\n\n";
+    MarkdownTable link({ "frame", "raw socket fps", "Device fps", "Device / raw", "Device busy-poll fps",
+        "busy-poll / raw", "CPU ms/frame raw", "CPU ms/frame Device", "CPU ms/frame busy-poll" });
+    for (const FrameSize& size : sizes) {
+        const auto raw = s.MedianOf(K::Key("link-raw", size.name, Waiter::Signal), "fps");
+        const auto device = s.MedianOf(K::Key("link-device", size.name, Waiter::Signal), "fps");
+        const auto busy = s.MedianOf(K::Key("link-device", size.name, Waiter::BusyPoll), "fps");
+        link.AddRow({ size.name + " (" + std::to_string(size.width) + "x" + std::to_string(size.height) + ")",
+            Number(raw, 1), Number(device, 1), Ratio(device, raw, 85.0), Number(busy, 1), Ratio(busy, raw),
+            Number(s.MedianOf(K::Key("link-raw", size.name, Waiter::Signal), "cpu_ms_per_frame"), 2),
+            Number(s.MedianOf(K::Key("link-device", size.name, Waiter::Signal), "cpu_ms_per_frame"), 2),
+            Number(s.MedianOf(K::Key("link-device", size.name, Waiter::BusyPoll), "cpu_ms_per_frame"), 2) });
+    }
+    std::cout << link.Render() << "\nCPU ms/frame: all threads of the client process.\n\n";
+
+    std::cout << "## 2. Overlap: live view against the link alone\n\n";
+    MarkdownTable overlap({ "frame", "link alone fps", "live view fps", "live view / link", "GUI thread ms/frame",
+        "CPU ms/frame", "busy-poll: link fps", "busy-poll: live view fps", "busy-poll: live view / link" });
+    for (const FrameSize& size : sizes) {
+        if (!size.liveView) {
+            continue;
+        }
+        const auto link = s.MedianOf(K::Key("link-device", size.name, Waiter::Signal), "fps");
+        const auto live = s.MedianOf(K::Key("live-view", size.name, Waiter::Signal), "fps");
+        const auto busyLink = s.MedianOf(K::Key("link-device", size.name, Waiter::BusyPoll), "fps");
+        const auto busyLive = s.MedianOf(K::Key("live-view", size.name, Waiter::BusyPoll), "fps");
+        overlap.AddRow({ size.name, Number(link, 1), Number(live, 1), Ratio(live, link, 90.0),
+            Number(s.MedianOf(K::Key("live-view", size.name, Waiter::Signal), "gui_ms_per_frame"), 2),
+            Number(s.MedianOf(K::Key("live-view", size.name, Waiter::Signal), "cpu_ms_per_frame"), 2),
+            Number(busyLink, 1), Number(busyLive, 1), Ratio(busyLive, busyLink) });
+    }
+    std::cout << overlap.Render()
+              << "\nThe live view is the main window's own LiveView() and ShowImage(), offscreen, every overlay on;"
+                 " frames are counted by the simulator's frame ids.\n\n";
+
+    std::cout << "## 3. Results: " << rawImages << " raw frames of " << resultsSize.name << "\n\n";
+    const std::string resultsKey = K::Key("results", resultsSize.name, Waiter::Signal);
+    const auto linkMs = s.MedianOf(resultsKey, "link_ms");
+    const auto pngMs = s.MedianOf(resultsKey, "png_ms");
+    std::optional<double> totalMs;
+    if (linkMs && pngMs) {
+        totalMs = *linkMs + *pngMs;
+    }
+    MarkdownTable results({ "part", "median ms", "share" });
+    results.AddRow({ "GetRawImages (" + Number(s.MedianOf(resultsKey, "megabytes"), 1) + " MB)", Number(linkMs, 1),
+        Ratio(linkMs, totalMs) });
+    results.AddRow({ "PNG writing (WriteRawFrames, cv::imwrite defaults)", Number(pngMs, 1), Ratio(pngMs, totalMs) });
+    results.AddRow({ "total", Number(totalMs, 1), "" });
+    std::cout << results.Render() << "\n";
+
+    std::cout << "## 4. Waiting costs: one request answered 1000 ms late\n\n";
+    MarkdownTable waiting({ "waiter", "wait ms", "caller CPU ms per s waited", "process CPU ms per s waited" });
+    for (Waiter waiter : { Waiter::Signal, Waiter::BusyPoll }) {
+        const std::string key = K::Key("wait-cost", "", waiter);
+        const auto wait = s.MedianOf(key, "wait_ms");
+        const auto caller = s.MedianOf(key, "caller_cpu_ms");
+        const auto process = s.MedianOf(key, "process_cpu_ms");
+        auto perSecond = [&](std::optional<double> cpu) -> std::optional<double> {
+            if (!cpu || !wait || *wait <= 0) {
+                return std::nullopt;
+            }
+            return *cpu / (*wait / 1000.0);
+        };
+        waiting.AddRow({ waiter == Waiter::Signal ? "Device (waits on the inbound queue's signal)" : "busy-polling Device",
+            Number(wait, 1), Number(perSecond(caller), 2), Number(perSecond(process), 2) });
+    }
+    std::cout << waiting.Render()
+              << "\nThe busy-polling rows of sections 1 and 2 show what such a waiter does to the other figures.\n";
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--reps" && i + 1 < argc) {
+            options.reps = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == "--seconds" && i + 1 < argc) {
+            options.seconds = std::max(0.2, std::atof(argv[++i]));
+        } else if (arg == "--quick") {
+            options.reps = 3;
+            options.seconds = 1.0;
+        } else {
+            std::cerr << "usage: " << argv[0] << " [--reps N] [--seconds S] [--quick]" << std::endl;
+            return 2;
+        }
+    }
+    // The live view runs offscreen; the probes inherit this.
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+
+    const std::vector<FrameSize> sizes {
+        { "1 MP", 1280, 800, true },
+        { "5 MP", 2592, 1944, true },
+        { "12 MP", 4000, 3000, false },
+    };
+    const FrameSize& resultsSize = sizes[1];
+    constexpr int kRawImages = 10;
+    constexpr int kWaitDelayMs = 1000;
+
+    const std::string loadBefore = LoadAverage();
+    BenchRun run(options);
+    try {
+        for (const FrameSize& size : sizes) {
+            run.MeasureLinkAndLiveView(size);
+        }
+        run.MeasureResults(resultsSize, kRawImages);
+        run.MeasureWaiting(kWaitDelayMs, std::min(options.reps, 3));
+    } catch (const std::exception& e) {
+        std::cerr << "ondrel-bench: " << e.what() << std::endl;
+        return 1;
+    }
+    PrintReport(run, sizes, resultsSize, kRawImages, options, loadBefore);
+    return run.Failures() == 0 ? 0 : 1;
+}
