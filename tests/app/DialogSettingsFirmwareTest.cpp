@@ -85,7 +85,7 @@ class DialogSettingsFirmwareTest : public QObject {
 
 private:
     std::unique_ptr<SimProcess> sim;
-    QTemporaryDir received; // where the simulator keeps uploaded images
+    QTemporaryDir received; // where the simulator keeps uploaded images; emptied before each test
 
     QStringList ReceivedImages() const { return QDir(received.path()).entryList(QDir::Files); }
 
@@ -168,13 +168,40 @@ private slots:
         QVERIFY(!c.status->isHidden());
         QVERIFY(c.ok->isEnabled());
         QVERIFY(c.cancel->isEnabled());
-        QCOMPARE(ReceivedImages(), QStringList({ "firmware-1.zpxfw" }));
-        QFile stored(QDir(received.path()).filePath(QStringLiteral("firmware-1.zpxfw")));
+        const QStringList images = ReceivedImages();
+        QCOMPARE(images.size(), 1);
+        QFile stored(QDir(received.path()).filePath(images.first()));
         QVERIFY(stored.open(QIODevice::ReadOnly));
         QVERIFY(stored.readAll() == image);
 
         QTRY_VERIFY_WITH_TIMEOUT(c.status->isHidden(), kHideWaitMs);
         QCOMPARE(c.status->text(), QString::fromUtf8(kSuccessText));
+    }
+
+    void secondClickDuringUploadIsIgnored()
+    {
+        TempSettingsHome home;
+        QVERIFY(home.isValid());
+        QVERIFY(WriteAppIni(home, DeviceSection(sim->host(), sim->port())));
+        QTemporaryDir files;
+        QVERIFY(files.isValid());
+        const QString imagePath = files.filePath(QStringLiteral("small.zpxfw"));
+        {
+            QFile file(imagePath);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("firmware");
+        }
+        DialogSettings dialog(nullptr, nullptr);
+        const FirmwareControls c = Controls(dialog);
+        c.path->setText(imagePath);
+
+        // The upload button stays enabled; a click reaching the slot's event pass must not
+        // start a second upload.
+        QTimer::singleShot(0, &dialog, [&] { c.upload->click(); });
+        c.upload->click();
+
+        QCOMPARE(c.status->text(), QString::fromUtf8(kSuccessText));
+        QCOMPARE(ReceivedImages().size(), 1);
     }
 
     void failedUploadReportsOpenFailure_data()
