@@ -13,10 +13,15 @@ DeviceError Device::UploadFirmware(std::string firmwarePath)
 {
     tcp::Message request(tcp::MessageType::UPDATE_FIRMWARE);
     try {
-        std::ifstream file(firmwarePath, std::ios::in | std::ios::binary);
-        // A directory opens as a stream on some systems but is no firmware file.
+        // Only a regular file is firmware: a directory is none, and a pipe or a device would
+        // block on opening or never end.
         std::error_code ignored;
-        if (!file.is_open() || std::filesystem::is_directory(firmwarePath, ignored)) {
+        const bool regular = std::filesystem::is_regular_file(firmwarePath, ignored);
+        std::ifstream file;
+        if (regular) {
+            file.open(firmwarePath, std::ios::in | std::ios::binary);
+        }
+        if (!regular || !file.is_open()) {
             // Windows-1252: 0xD6 is the letter O with diaeresis.
             std::cerr << "Fehler beim \xD6" "ffnen der Datei!" << std::endl;
             return { DeviceError::RESPONSE_ERROR, "Open Firmware File failed" };

@@ -5,6 +5,7 @@
 #include <openssl/pem.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
 namespace quorvel {
@@ -19,6 +20,13 @@ struct KeyFree {
 struct MdCtxFree {
     void operator()(EVP_MD_CTX* c) const { EVP_MD_CTX_free(c); }
 };
+
+// Encrypted keys are not supported: without a callback OpenSSL would ask for the pass
+// phrase on the controlling terminal and block the caller.
+int NoPassphrase(char*, int, int, void*)
+{
+    return -1;
+}
 } // namespace
 
 std::vector<uint8_t> SignChallenge(const std::string& challenge, const std::string& keyFile)
@@ -26,13 +34,18 @@ std::vector<uint8_t> SignChallenge(const std::string& challenge, const std::stri
     OPENSSL_init_crypto(OPENSSL_INIT_LOAD_CRYPTO_STRINGS | OPENSSL_INIT_ADD_ALL_CIPHERS | OPENSSL_INIT_ADD_ALL_DIGESTS,
         nullptr);
 
+    // Only a regular file can hold a key; opening a pipe would wait for a writer.
+    std::error_code ignored;
+    if (!std::filesystem::is_regular_file(keyFile, ignored)) {
+        return {};
+    }
     std::unique_ptr<EVP_PKEY, KeyFree> key;
     {
         std::unique_ptr<FILE, FileCloser> file(std::fopen(keyFile.c_str(), "rb"));
         if (!file) {
             return {};
         }
-        key.reset(PEM_read_PrivateKey(file.get(), nullptr, nullptr, nullptr));
+        key.reset(PEM_read_PrivateKey(file.get(), nullptr, NoPassphrase, nullptr));
     }
     if (!key) {
         return {};
