@@ -70,6 +70,17 @@ TEST(DeviceHandshake, DestroyingDeviceAfterUnexpectedFirstMessageClosesLink)
     EXPECT_TRUE(server.WaitPeerClosed());
 }
 
+TEST(DeviceHandshake, HostNameTriesEveryResolvedAddress)
+{
+    // "localhost" may resolve to ::1 first, where the IPv4-only server does not listen.
+    ScriptedServer server;
+    server.Serve(Script().SendConnected());
+    Device device;
+    const DeviceError result = device.Connect("localhost", server.Port());
+    EXPECT_EQ(result.code, 0u) << result.message;
+    EXPECT_TRUE(device.IsConnected());
+}
+
 TEST(DeviceHandshake, UnresolvableHostIsAnException)
 {
     Device device;
