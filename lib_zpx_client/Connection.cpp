@@ -79,6 +79,11 @@ void Connection::BeginReadHeader()
         incoming.header = DecodeHeader(readHeader.data());
         incoming.body.clear();
         bodyReceived = 0;
+        if (incoming.header.size >= kFirstBodyChunk && !spareBody.empty()) {
+            // Its old bytes are overwritten before anything reads them; the body is cut to
+            // the announced size once complete.
+            incoming.body.swap(spareBody);
+        }
         if (incoming.header.size > 0) {
             BeginReadBody();
         } else {
@@ -92,12 +97,19 @@ void Connection::BeginReadBody()
     const std::size_t announced = incoming.header.size;
     const std::size_t missing = announced - bodyReceived;
     // Grow geometrically with what has actually arrived, never by what is only announced.
-    const std::size_t chunk = std::min(missing, std::max(kFirstBodyChunk, bodyReceived));
+    std::size_t chunk = std::min(missing, std::max(kFirstBodyChunk, bodyReceived));
+    // A reused body is filled as far as it already reaches, in one read.
+    if (incoming.body.size() > bodyReceived) {
+        chunk = std::max(chunk, std::min(missing, incoming.body.size() - bodyReceived));
+    }
     try {
-        if (incoming.body.capacity() < bodyReceived + chunk) {
-            incoming.body.reserve(std::min(announced, std::max(bodyReceived + chunk, 2 * incoming.body.capacity())));
+        if (incoming.body.size() < bodyReceived + chunk) {
+            if (incoming.body.capacity() < bodyReceived + chunk) {
+                incoming.body.reserve(
+                    std::min(announced, std::max(bodyReceived + chunk, 2 * incoming.body.capacity())));
+            }
+            incoming.body.resize(bodyReceived + chunk);
         }
-        incoming.body.resize(bodyReceived + chunk);
     } catch (const std::exception&) {
         // No memory for what the peer sends: drop the link, keep the process.
         CloseOnIoThread();
@@ -114,6 +126,7 @@ void Connection::BeginReadBody()
             if (bodyReceived < incoming.header.size) {
                 BeginReadBody();
             } else {
+                incoming.body.resize(incoming.header.size); // a reused body may reach further
                 DeliverInbound();
             }
         });
@@ -125,6 +138,18 @@ void Connection::DeliverInbound()
     inbound.push_back(OwnedMessage { nullptr, std::move(incoming) });
     incoming = Message {};
     BeginReadHeader();
+}
+
+void Connection::ReuseBody(std::vector<uint8_t> body)
+{
+    if (body.empty()) {
+        return;
+    }
+    try {
+        asio::post(ioContext, [this, body = std::move(body)]() mutable { spareBody = std::move(body); });
+    } catch (const std::exception&) {
+        // Reuse only saves work; without memory for the post the buffer is just freed.
+    }
 }
 
 void Connection::BeginWriteHeader()

@@ -34,11 +34,17 @@ DeviceError Device::GetFrame(cv::Mat& image, std::vector<SegmentInfo>& segmentIn
     if (result.failed()) {
         return result;
     }
+    bool decoded = false;
     try {
-        if (DecodeFrame(response.body, image, segmentInfos, frameId)) {
-            return DeviceError::Ok();
-        }
+        decoded = DecodeFrame(response.body, image, segmentInfos, frameId);
     } catch (...) {
+    }
+    // `image` holds its own copy of the pixels; the next frame is read into this buffer.
+    if (connection) {
+        connection->ReuseBody(std::move(response.body));
+    }
+    if (decoded) {
+        return DeviceError::Ok();
     }
     return { DeviceError::RESPONSE_ERROR, "quorvel::Device::GetFrame(): quorvel error - Extraction of image failed" };
 }
