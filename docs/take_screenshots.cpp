@@ -1,0 +1,95 @@
+// Takes the README's screenshots from a real window on an X display (run under Xvfb by
+// scripts/screenshots.sh): the main window during a live view against ondrel-sim, and the
+// settings dialog. Run from the OndrelApp directory so the style sheet is found.
+#include "DialogSettings.h"
+#include "SimProcess.h"
+#include "TempSettingsHome.h"
+#include "app_ondrel.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPixmap>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTimer>
+#include <QWindow>
+
+#include <iostream>
+
+namespace {
+
+bool Grab(QWidget& widget, const QString& path)
+{
+    QScreen* screen = widget.windowHandle() ? widget.windowHandle()->screen() : QGuiApplication::primaryScreen();
+    const QPixmap shot = screen->grabWindow(widget.winId());
+    if (shot.isNull() || !shot.save(path, "PNG")) {
+        std::cerr << "screenshots: could not write " << path.toStdString() << std::endl;
+        return false;
+    }
+    std::cout << "screenshots: wrote " << path.toStdString() << std::endl;
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    if (argc < 2) {
+        std::cerr << "usage: take_screenshots OUTPUT_DIR (run from the OndrelApp directory)" << std::endl;
+        return 2;
+    }
+    const QString outputDir = QString::fromLocal8Bit(argv[1]);
+
+    QFile styles(QStringLiteral("styles/OndrelApp.qss"));
+    if (styles.open(QIODevice::ReadOnly)) {
+        application.setStyleSheet(QString::fromLatin1(styles.readAll().constData()));
+    }
+
+    // The hand takes a while to settle, so the live view shows it approaching with its
+    // coloured boxes and every overlay switched on.
+    ondrel::testsupport::SimProcess sim({ "--settle-ms", "6000" });
+    TempSettingsHome home;
+    home.writeIniFile(QStringLiteral("Quorvel GmbH"), QStringLiteral("OndrelApp"),
+        QStringLiteral("[DeviceSettings]\nDeviceIp=127.0.0.1\nDevicePort=%1\n"
+                       "[LiveViewSettings]\nDrawFPS=true\nDrawBoundingBox=true\nDrawPosition=true\n"
+                       "DrawDistance=true\nDrawMovement=false\n"
+                       "[SaveSettings]\nBasePath=%2\n")
+            .arg(sim.port())
+            .arg(home.path() + QStringLiteral("/Captured"))
+            .toUtf8());
+
+    LaunchOptions options;
+    options.person = QStringLiteral("P-0042");
+    app_ondrel window(nullptr, options);
+    window.show();
+
+    int status = 0;
+    // During the run the live view processes events, so these timers fire inside it.
+    QTimer::singleShot(0, &window, &app_ondrel::StartWorkflow);
+    QTimer::singleShot(3000, &window, [&] {
+        if (!Grab(window, outputDir + QStringLiteral("/main-window.png"))) {
+            status = 1;
+        }
+        window.StartWorkflow(); // a second click stops the run
+    });
+    QTimer::singleShot(4500, &window, [&] {
+        auto* dialog = window.findChild<DialogSettings*>();
+        if (dialog == nullptr) {
+            status = 1;
+            application.quit();
+            return;
+        }
+        window.OpenSettingsWindow();
+        QTimer::singleShot(800, dialog, [&, dialog] {
+            if (!Grab(*dialog, outputDir + QStringLiteral("/settings-dialog.png"))) {
+                status = 1;
+            }
+            dialog->close();
+            window.close();
+            application.quit();
+        });
+    });
+    application.exec();
+    return status;
+}
