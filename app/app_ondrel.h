@@ -1,7 +1,6 @@
 #pragma once
 
 #include "AppSettings.h"
-#include "CaptureDecision.h"
 #include "CaptureMode.h"
 #include "Device.h"
 #include "SegmentInfo.h"
