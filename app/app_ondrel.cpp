@@ -52,6 +52,23 @@ QString ModeIcon(int32_t mode, const char* colour)
     return QStringLiteral(":/impressions/icons/%1_%2").arg(QLatin1String(CaptureModeDirectoryName(mode)), QLatin1String(colour));
 }
 
+// Whether the first channel of an 8-bit image sums to 0, that is, is 0 in every pixel. Stops
+// at the first pixel that is not, where cv::sum would add up every channel of every pixel.
+bool FirstChannelAllZero(const cv::Mat& image)
+{
+    const int channels = image.channels();
+    const std::size_t rowValues = static_cast<std::size_t>(image.cols) * static_cast<std::size_t>(channels);
+    for (int row = 0; row < image.rows; ++row) {
+        const uint8_t* values = image.ptr<uint8_t>(row);
+        for (std::size_t i = 0; i < rowValues; i += static_cast<std::size_t>(channels)) {
+            if (values[i] != 0) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 QString VersionText()
@@ -180,7 +197,7 @@ void app_ondrel::ShowImage(cv::Mat image)
         image = converted;
     }
     // An all-black first channel means there is nothing to see; show it white.
-    if (cv::sum(image)[0] == 0.0) {
+    if (FirstChannelAllZero(image)) {
         image.setTo(cv::Scalar(255, 255, 255));
     }
     const cv::Mat contiguous = image.isContinuous() ? image : image.clone();
