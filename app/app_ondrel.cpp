@@ -23,6 +23,7 @@
 #include <clocale>
 #include <future>
 #include <iostream>
+#include <utility>
 
 #ifdef ONDREL_HAVE_ICON_RESOURCES
 // The icons live in a static library; referencing them here keeps the linker from
@@ -454,12 +455,14 @@ bool app_ondrel::LiveView()
         frameTimer.start();
         previousSegments = segments;
         previousFrameId = frameId;
-        frame.copyTo(lastFrame);
-        if (!MakeDisplayImage(frame, display)) {
+        // The frame just received becomes lastFrame without a copy. The request below
+        // overwrites the buffer lastFrame held before, which nothing reads any more.
+        std::swap(frame, lastFrame);
+        if (!MakeDisplayImage(lastFrame, display)) {
             // Nothing is in flight yet, so the error box cannot interleave with a request.
             return !ReportError({ quorvel::DeviceError::RESPONSE_ERROR,
                                   QStringLiteral("The device sent a live frame that cannot be shown (type %1, %2 x %3 pixels).")
-                                      .arg(frame.type()).arg(frame.cols).arg(frame.rows).toStdString() });
+                                      .arg(lastFrame.type()).arg(lastFrame.cols).arg(lastFrame.rows).toStdString() });
         }
 
         // The next frame is fetched while this one is drawn. The future is always waited

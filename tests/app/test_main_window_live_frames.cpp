@@ -1,0 +1,117 @@
+// The live view draws from its own copies while the next frame is being fetched; the frame
+// it stores as the preview must be the very frame whose results it asks the device for.
+#include "test_main_window_fixture.h"
+
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QImage>
+
+#include <map>
+
+using namespace mainwindowtest;
+
+namespace {
+
+// Every frame is one grey value, so a stored preview tells which frame it was.
+uint8_t FrameValue(uint32_t frameId) { return static_cast<uint8_t>(20 + 7 * frameId); }
+
+// A scanner whose hands are always ready and whose frames differ; it records the frame id
+// of every final image request.
+class NumberedFrameScanner {
+public:
+    explicit NumberedFrameScanner(ScriptedServer& server)
+    {
+        server.Serve([this](Peer& peer) { Run(peer); });
+    }
+
+    std::vector<uint32_t> FinalImageRequests() const
+    {
+        std::scoped_lock lock(mutex);
+        return finalRequests;
+    }
+
+private:
+    void Run(Peer& peer)
+    {
+        peer.Send(Message(MessageType::CONNECTED));
+        uint32_t frameId = 0;
+        int hand = 0;
+        while (true) {
+            const Message request = peer.ReadMessage();
+            Message response(request.header.id);
+            switch (request.header.id) {
+            case MessageType::PLAY_SOUND:
+                hand = (hand + 1) % 3;
+                break;
+            case MessageType::CAPTURE: {
+                FakeFrame frame;
+                ++frameId;
+                frame.pixels.assign(static_cast<std::size_t>(frame.cols) * frame.rows, FrameValue(frameId));
+                frame.segments = hand == 0 ? ReadyRight() : hand == 1 ? ReadyLeft() : ReadyThumbs();
+                response = FrameResponse(frameId, frame);
+                break;
+            }
+            case MessageType::GET_FINAL_FRAME: {
+                uint32_t requested = 0;
+                std::memcpy(&requested, request.body.data(), std::min<std::size_t>(4, request.body.size()));
+                {
+                    std::scoped_lock lock(mutex);
+                    finalRequests.push_back(requested);
+                }
+                const uint8_t pixel = 1;
+                response.Append(static_cast<uint64_t>(1)).Append(uint32_t{0}).Append(uint32_t{1}).Append(uint32_t{1});
+                response.AppendBytes(&pixel, 1);
+                break;
+            }
+            case MessageType::GET:
+                response.Append(int32_t{0}); // no final segments
+                break;
+            default:
+                break;
+            }
+            peer.Send(response);
+        }
+    }
+
+    mutable std::mutex mutex;
+    std::vector<uint32_t> finalRequests;
+};
+
+} // namespace
+
+TEST(MainWindowLiveFrames, StoredPreviewIsTheFrameWhoseResultsAreFetched)
+{
+    TempSettingsHome home;
+    MessageBoxCloser boxes;
+    ScriptedServer server(std::chrono::seconds(60));
+    NumberedFrameScanner scanner(server);
+    QTemporaryDir base;
+    ASSERT_TRUE(base.isValid());
+    WriteSettings(home, server.Port(),
+                  "[UserSettings]\nUser=5307\n[WorkflowSettings]\nMinWorkflowDelayMs=0\n[SaveSettings]\nBasePath="
+                      + base.path().toUtf8()
+                      + "\nPreviewImage=true\nFinalImage=true\nSegmentInformations=false\nSegments=false\n");
+    app_ondrel window;
+    ASSERT_TRUE(window.IsConnected());
+    RunWatchdog watchdog([&window] { return &window; });
+
+    window.StartWorkflow();
+
+    EXPECT_EQ(boxes.count(), 0) << boxes.last().text.toStdString();
+    std::map<QString, uint8_t> previews;
+    QDirIterator files(base.path(), { QStringLiteral("preview.png") }, QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString path = files.next();
+        const QImage preview(path);
+        ASSERT_FALSE(preview.isNull()) << path.toStdString();
+        previews[QFileInfo(path).dir().dirName()] = static_cast<uint8_t>(qGray(preview.pixel(80, 60)));
+    }
+    const std::vector<uint32_t> fetched = scanner.FinalImageRequests();
+    ASSERT_EQ(fetched.size(), 3u);
+    ASSERT_EQ(previews.size(), 3u);
+    const char* const modes[] = { "4R", "4L", "2T" };
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(previews[QLatin1String(modes[i])], FrameValue(fetched[i]))
+            << modes[i] << ": the preview is not the frame " << fetched[i] << " whose results were fetched";
+    }
+}
