@@ -8,6 +8,8 @@
 #include "app_ondrel.h"
 
 #include <QApplication>
+#include <QEvent>
+#include <QGraphicsView>
 #include <QMetaObject>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -38,6 +40,21 @@ void WriteSettings(const ProbeTarget& target)
     store->sync();
 }
 
+// Counts the paints of the live image's view.
+class PaintCounter : public QObject {
+public:
+    std::atomic<int> paints { 0 };
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            ++paints;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 // The simulator numbers frames across all connections, so a second connection that asks
 // for a frame now and then learns how many frames the window fetched in between.
 struct FrameCount {
@@ -46,6 +63,7 @@ struct FrameCount {
     double wallMs = 0;
     double guiCpuMs = 0;
     double processCpuMs = 0;
+    int paints = 0;
 };
 } // namespace
 
@@ -69,6 +87,12 @@ ProbeResult RunLiveView(const ProbeTarget& target, int argc, char** argv)
         throw std::runtime_error("live view: the window did not connect");
     }
     window.show();
+    auto* view = window.findChild<QGraphicsView*>(QStringLiteral("graphicsView"));
+    if (view == nullptr) {
+        throw std::runtime_error("live view: the window has no graphicsView");
+    }
+    PaintCounter paintCounter;
+    view->viewport()->installEventFilter(&paintCounter);
 
     std::atomic<bool> runEnded { false };
     window.SetRunEndedHandler([&](bool) {
@@ -90,11 +114,13 @@ ProbeResult RunLiveView(const ProbeTarget& target, int argc, char** argv)
             const double guiStart = ClockMs(guiClock);
             const double processStart = ProcessCpuMs();
             const double counterStart = ThreadCpuMs();
+            const int paintsStart = paintCounter.paints;
             probe.Request(quorvel::tcp::MessageType::CAPTURE);
             count.firstId = probe.LastFrameId();
             std::this_thread::sleep_for(std::chrono::duration<double>(target.seconds));
             const auto end = WallClock::now();
             count.guiCpuMs = ClockMs(guiClock) - guiStart;
+            count.paints = paintCounter.paints - paintsStart;
             // What this thread spent on its own frame is not the window's.
             count.processCpuMs = ProcessCpuMs() - processStart - (ThreadCpuMs() - counterStart);
             probe.Request(quorvel::tcp::MessageType::CAPTURE);
@@ -124,6 +150,9 @@ ProbeResult RunLiveView(const ProbeTarget& target, int argc, char** argv)
         { "frames", frames },
         { "gui_ms_per_frame", count.guiCpuMs / frames },
         { "cpu_ms_per_frame", count.processCpuMs / frames },
+        { "paints_per_frame", count.paints / frames },
+        { "view_width", view->viewport()->width() },
+        { "view_height", view->viewport()->height() },
     };
 }
 

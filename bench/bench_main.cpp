@@ -180,7 +180,8 @@ void PrintReport(const BenchRun& run, const std::vector<FrameSize>& sizes, const
 
     std::cout << "## 2. Overlap: live view against the link alone\n\n";
     MarkdownTable overlap({ "frame", "link alone fps", "live view fps", "live view / link", "GUI thread ms/frame",
-        "CPU ms/frame", "busy-poll: link fps", "busy-poll: live view fps", "busy-poll: live view / link" });
+        "CPU ms/frame", "paints/frame", "busy-poll: link fps", "busy-poll: live view fps",
+        "busy-poll: live view / link" });
     for (const FrameSize& size : sizes) {
         if (!size.liveView) {
             continue;
@@ -192,11 +193,15 @@ void PrintReport(const BenchRun& run, const std::vector<FrameSize>& sizes, const
         overlap.AddRow({ size.name, Number(link, 1), Number(live, 1), Ratio(live, link, 90.0),
             Number(s.MedianOf(K::Key("live-view", size.name, Waiter::Signal), "gui_ms_per_frame"), 2),
             Number(s.MedianOf(K::Key("live-view", size.name, Waiter::Signal), "cpu_ms_per_frame"), 2),
+            Number(s.MedianOf(K::Key("live-view", size.name, Waiter::Signal), "paints_per_frame"), 2),
             Number(busyLink, 1), Number(busyLive, 1), Ratio(busyLive, busyLink) });
     }
     std::cout << overlap.Render()
-              << "\nThe live view is the main window's own LiveView() and ShowImage(), offscreen, every overlay on;"
-                 " frames are counted by the simulator's frame ids.\n\n";
+              << "\nThe live view is the main window's own LiveView() and ShowImage(), offscreen, every overlay on,"
+                 " the image view " << Number(s.MedianOf(K::Key("live-view", sizes[0].name, Waiter::Signal), "view_width"), 0)
+              << " x " << Number(s.MedianOf(K::Key("live-view", sizes[0].name, Waiter::Signal), "view_height"), 0)
+              << " pixels; frames are counted by the simulator's frame ids. CPU ms/frame: all threads of the"
+                 " window's process.\n\n";
 
     std::cout << "## 3. Results: " << rawImages << " raw frames of " << resultsSize.name << "\n\n";
     const std::string resultsKey = K::Key("results", resultsSize.name, Waiter::Signal);
