@@ -88,7 +88,7 @@ TEST_F(LinkFault, BodyAnnouncedAtFourGibibytesCostsOnlyWhatArrives)
         EXPECT_EQ(calibration, Bytes { 1 });
         EXPECT_TRUE(allWereSent);
         // A small multiple of what arrived, nowhere near the 4 GiB announced.
-        EXPECT_LT(during > before ? during - before : 0, 8 * kSent);
+        EXPECT_LT(during > before ? during - before : 0, 8 * kSent * kResidentScale);
         EXPECT_TRUE(upDuring);
 
         // The device then drops the link in the middle of that body.

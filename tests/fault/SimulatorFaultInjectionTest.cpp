@@ -156,7 +156,7 @@ TEST_F(SimulatorFault, HugeAnnouncedBodyTimesOutWithoutTakingMemory)
         const uint64_t after = ResidentBytes();
         EXPECT_EQ(result.code, 5u);
         EXPECT_EQ(result.message, "quorvel::Device::Start(): quorvel error - server timeout");
-        EXPECT_LT(after > before ? after - before : 0, 16 * kMiB);
+        EXPECT_LT(after > before ? after - before : 0, 16 * kMiB * kResidentScale);
         EXPECT_TRUE(device.IsConnected());
     });
 }
@@ -198,7 +198,7 @@ TEST_F(SimulatorFault, BrokenImagesAndCountsFailTheirExtractionAndTheLinkGoesOn)
             EXPECT_LE(segments.size(), 10u);
             EXPECT_LE(raw.size(), 64u);
             const uint64_t after = ResidentBytes();
-            EXPECT_LT(after > before ? after - before : 0, 64 * kMiB);
+            EXPECT_LT(after > before ? after - before : 0, 64 * kMiB * kResidentScale);
 
             // The link survives every refused body.
             std::string level;
