@@ -8,9 +8,20 @@
 
 #include <algorithm>
 #include <iostream>
+#include <limits>
 #include <new>
 
 namespace quorvel::tcp {
+
+namespace {
+// asio's own completion conditions give each receive at most 64 KiB, so a frame of several
+// megabytes would cost a receive and a reactor round per 64 KiB. This one lets a receive
+// take everything that has arrived, up to the end of the buffer.
+std::size_t AsMuchAsArrived(const std::error_code& error, std::size_t)
+{
+    return error ? 0 : std::numeric_limits<std::size_t>::max();
+}
+} // namespace
 
 Connection::Connection(asio::io_context& context, asio::ip::tcp::socket sock, TreadSafeQueue<OwnedMessage>& inboundQueue)
     : ioContext(context), socket(std::move(sock)), inbound(inboundQueue)
@@ -115,7 +126,7 @@ void Connection::BeginReadBody()
         CloseOnIoThread();
         return;
     }
-    asio::async_read(socket, asio::buffer(incoming.body.data() + bodyReceived, chunk),
+    asio::async_read(socket, asio::buffer(incoming.body.data() + bodyReceived, chunk), AsMuchAsArrived,
         [this](std::error_code ec, std::size_t transferred) {
             if (ec) {
                 std::cout << "[" << connectionId << "] Read Body Fail." << std::endl;
