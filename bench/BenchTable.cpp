@@ -30,17 +30,36 @@ std::string Number(std::optional<double> value, int decimals)
     return text.str();
 }
 
+std::string Percent(std::optional<double> percent, std::optional<double> targetPercent)
+{
+    if (!percent) {
+        return "n/a";
+    }
+    std::string text = Number(percent, 1) + " %";
+    if (targetPercent) {
+        text += " (target " + Number(*targetPercent, 0) + " %: " + (*percent >= *targetPercent ? "met" : "missed") + ")";
+    }
+    return text;
+}
+
 std::string Ratio(std::optional<double> part, std::optional<double> whole, std::optional<double> targetPercent)
 {
     if (!part || !whole || *whole == 0.0) {
         return "n/a";
     }
-    const double percent = *part / *whole * 100.0;
-    std::string text = Number(percent, 1) + " %";
-    if (targetPercent) {
-        text += " (target " + Number(*targetPercent, 0) + " %: " + (percent >= *targetPercent ? "met" : "missed") + ")";
+    return Percent(*part / *whole * 100.0, targetPercent);
+}
+
+std::optional<double> MedianPairedPercent(
+    const std::vector<std::optional<double>>& part, const std::vector<std::optional<double>>& whole)
+{
+    std::vector<double> ratios;
+    for (std::size_t i = 0; i < std::min(part.size(), whole.size()); ++i) {
+        if (part[i] && whole[i] && *whole[i] != 0.0) {
+            ratios.push_back(*part[i] / *whole[i] * 100.0);
+        }
     }
-    return text;
+    return Median(ratios);
 }
 
 MarkdownTable::MarkdownTable(std::vector<std::string> columns) : header(std::move(columns)) {}

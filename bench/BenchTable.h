@@ -13,9 +13,19 @@ std::optional<double> Median(std::vector<double> samples);
 // value with `decimals` digits after the point; "n/a" for nullopt.
 std::string Number(std::optional<double> value, int decimals);
 
-// part / whole as a percentage with one decimal, and, when a target is given, whether it
-// is reached: "88.1 % (target 85 %: met)". "n/a" when either value is missing or whole is 0.
+// A percentage with one decimal and, when a target is given, whether it is reached:
+// "88.1 % (target 85 %: met)". "n/a" for nullopt.
+std::string Percent(std::optional<double> percent, std::optional<double> targetPercent = {});
+
+// part / whole as a Percent; "n/a" when either value is missing or whole is 0.
 std::string Ratio(std::optional<double> part, std::optional<double> whole, std::optional<double> targetPercent = {});
+
+// The median of part[i] / whole[i] in percent over the pairs where both were measured
+// (nullopt for either means not measured) and whole is not 0; nullopt when there is none.
+// Pairs taken back to back share the machine's state, so their ratio drifts less than
+// the ratio of two medians.
+std::optional<double> MedianPairedPercent(
+    const std::vector<std::optional<double>>& part, const std::vector<std::optional<double>>& whole);
 
 // A GitHub-flavoured markdown table.
 class MarkdownTable {

@@ -31,7 +31,7 @@ struct FrameSize {
 };
 
 struct Options {
-    int reps = 5;
+    int reps = 7;
     double seconds = 1.5;
 };
 
@@ -50,32 +50,57 @@ std::string LoadAverage()
     return one + " " + five + " " + fifteen;
 }
 
-// Samples of every measurement, by a key such as "link-device/5 MP/signal".
+// Samples of every measurement, by a key such as "link-device/5 MP/signal", each in the
+// slot of its repetition (empty when that run failed), so that runs taken back to back can
+// be paired.
 class Samples {
 public:
-    void Add(const std::string& key, const ProbeResult& result) { results[key].push_back(result); }
+    void Add(const std::string& key, int rep, const ProbeResult& result)
+    {
+        auto& slots = results[key];
+        if (slots.size() <= static_cast<std::size_t>(rep)) {
+            slots.resize(static_cast<std::size_t>(rep) + 1);
+        }
+        slots[static_cast<std::size_t>(rep)] = result;
+    }
+
+    // One entry per repetition, nullopt where it was not measured.
+    std::vector<std::optional<double>> Values(const std::string& key, const std::string& field) const
+    {
+        std::vector<std::optional<double>> values;
+        if (const auto found = results.find(key); found != results.end()) {
+            for (const auto& slot : found->second) {
+                std::optional<double> value;
+                if (slot) {
+                    if (const auto entry = slot->find(field); entry != slot->end()) {
+                        value = entry->second;
+                    }
+                }
+                values.push_back(value);
+            }
+        }
+        return values;
+    }
 
     std::optional<double> MedianOf(const std::string& key, const std::string& field) const
     {
-        std::vector<double> values;
-        if (const auto found = results.find(key); found != results.end()) {
-            for (const ProbeResult& result : found->second) {
-                if (const auto value = result.find(field); value != result.end()) {
-                    values.push_back(value->second);
-                }
+        std::vector<double> measured;
+        for (const auto& value : Values(key, field)) {
+            if (value) {
+                measured.push_back(*value);
             }
         }
-        return Median(values);
+        return Median(measured);
     }
 
-    std::size_t Count(const std::string& key) const
+    // The median over the repetitions of keyA's field / keyB's field, in percent.
+    std::optional<double> PairedPercent(const std::string& keyA, const std::string& keyB, const std::string& field) const
     {
-        const auto found = results.find(key);
-        return found == results.end() ? 0 : found->second.size();
+        return MedianPairedPercent(Values(keyA, field), Values(keyB, field));
     }
 
 private:
-    std::map<std::string, std::vector<ProbeResult>> results;
+    std::map<std::string, std::vector<std::optional<ProbeResult>>> results;
 };
 
 class BenchRun {
@@ -90,12 +115,12 @@ public:
             std::to_string(size.height) });
         for (int rep = 1; rep <= options.reps; ++rep) {
             std::cerr << "   repetition " << rep << "/" << options.reps << std::endl;
-            Probe("link-raw", size.name, Waiter::Signal, sim);
-            Probe("link-device", size.name, Waiter::Signal, sim);
-            Probe("link-device", size.name, Waiter::BusyPoll, sim);
+            Probe("link-raw", size.name, Waiter::Signal, sim, rep);
+            Probe("link-device", size.name, Waiter::Signal, sim, rep);
+            Probe("link-device", size.name, Waiter::BusyPoll, sim, rep);
             if (size.liveView) {
-                Probe("live-view", size.name, Waiter::Signal, sim);
-                Probe("live-view", size.name, Waiter::BusyPoll, sim);
+                Probe("live-view", size.name, Waiter::Signal, sim, rep);
+                Probe("live-view", size.name, Waiter::BusyPoll, sim, rep);
             }
         }
     }
@@ -106,7 +131,7 @@ public:
         const BenchSim sim({ "--prepared-frame", "--raw-images", std::to_string(rawImages), "--width",
             std::to_string(size.width), "--height", std::to_string(size.height) });
         for (int rep = 1; rep <= options.reps; ++rep) {
-            Probe("results", size.name, Waiter::Signal, sim);
+            Probe("results", size.name, Waiter::Signal, sim, rep);
         }
     }
 
@@ -115,13 +140,14 @@ public:
         std::cerr << "== waiting: responses " << delayMs << " ms late" << std::endl;
         const BenchSim sim({ "--delay-ms", std::to_string(delayMs) });
         for (int rep = 1; rep <= reps; ++rep) {
-            Probe("wait-cost", "", Waiter::Signal, sim);
-            Probe("wait-cost", "", Waiter::BusyPoll, sim);
+            Probe("wait-cost", "", Waiter::Signal, sim, rep);
+            Probe("wait-cost", "", Waiter::BusyPoll, sim, rep);
         }
     }
 
     const Samples& Results() const { return samples; }
     int Failures() const { return failures; }
+    const Options& Settings() const { return options; }
 
     static std::string Key(const std::string& kind, const std::string& size, Waiter waiter)
     {
@@ -129,7 +155,7 @@ public:
     }
 
 private:
-    void Probe(const std::string& kind, const std::string& size, Waiter waiter, const BenchSim& sim)
+    void Probe(const std::string& kind, const std::string& size, Waiter waiter, const BenchSim& sim, int rep)
     {
         const std::vector<std::string> argv { ProbePath(waiter), kind, sim.Host(), std::to_string(sim.Port()),
             std::to_string(options.seconds) };
@@ -141,7 +167,7 @@ private:
             if (exitCode != 0 || !ParseProbeResult(output, result)) {
                 throw std::runtime_error("exit code " + std::to_string(exitCode) + ", output: " + output);
             }
-            samples.Add(Key(kind, size, waiter), result);
+            samples.Add(Key(kind, size, waiter), rep, result);
         } catch (const std::exception& e) {
             ++failures;
             std::cerr << "   " << Key(kind, size, waiter) << " failed: " << e.what() << std::endl;
@@ -167,16 +193,20 @@ void PrintReport(const BenchRun& run, const std::vector<FrameSize>& sizes, const
     MarkdownTable link({ "frame", "raw socket fps", "Device fps", "Device / raw", "Device busy-poll fps",
         "busy-poll / raw", "CPU ms/frame raw", "CPU ms/frame Device", "CPU ms/frame busy-poll" });
     for (const FrameSize& size : sizes) {
-        const auto raw = s.MedianOf(K::Key("link-raw", size.name, Waiter::Signal), "fps");
-        const auto device = s.MedianOf(K::Key("link-device", size.name, Waiter::Signal), "fps");
-        const auto busy = s.MedianOf(K::Key("link-device", size.name, Waiter::BusyPoll), "fps");
+        const std::string rawKey = K::Key("link-raw", size.name, Waiter::Signal);
+        const std::string deviceKey = K::Key("link-device", size.name, Waiter::Signal);
+        const std::string busyKey = K::Key("link-device", size.name, Waiter::BusyPoll);
         link.AddRow({ size.name + " (" + std::to_string(size.width) + "x" + std::to_string(size.height) + ")",
-            Number(raw, 1), Number(device, 1), Ratio(device, raw, 85.0), Number(busy, 1), Ratio(busy, raw),
+            Number(s.MedianOf(rawKey, "fps"), 1), Number(s.MedianOf(deviceKey, "fps"), 1),
+            Percent(s.PairedPercent(deviceKey, rawKey, "fps"), 85.0), Number(s.MedianOf(busyKey, "fps"), 1),
+            Percent(s.PairedPercent(busyKey, rawKey, "fps")),
             Number(s.MedianOf(K::Key("link-raw", size.name, Waiter::Signal), "cpu_ms_per_frame"), 2),
             Number(s.MedianOf(K::Key("link-device", size.name, Waiter::Signal), "cpu_ms_per_frame"), 2),
             Number(s.MedianOf(K::Key("link-device", size.name, Waiter::BusyPoll), "cpu_ms_per_frame"), 2) });
     }
-    std::cout << link.Render() << "\nCPU ms/frame: all threads of the client process.\n\n";
+    std::cout << link.Render()
+              << "\nfps columns: medians. Ratios: medians of the per-repetition ratios of runs taken back to back."
+                 " CPU ms/frame: all threads of the client process.\n\n";
 
     std::cout << "## 2. Overlap: live view against the link alone\n\n";
     MarkdownTable overlap({ "frame", "link alone fps", "live view fps", "live view / link", "GUI thread ms/frame",
@@ -186,15 +216,17 @@ void PrintReport(const BenchRun& run, const std::vector<FrameSize>& sizes, const
         if (!size.liveView) {
             continue;
         }
-        const auto link = s.MedianOf(K::Key("link-device", size.name, Waiter::Signal), "fps");
-        const auto live = s.MedianOf(K::Key("live-view", size.name, Waiter::Signal), "fps");
-        const auto busyLink = s.MedianOf(K::Key("link-device", size.name, Waiter::BusyPoll), "fps");
-        const auto busyLive = s.MedianOf(K::Key("live-view", size.name, Waiter::BusyPoll), "fps");
-        overlap.AddRow({ size.name, Number(link, 1), Number(live, 1), Ratio(live, link, 90.0),
+        const std::string linkKey = K::Key("link-device", size.name, Waiter::Signal);
+        const std::string liveKey = K::Key("live-view", size.name, Waiter::Signal);
+        const std::string busyLinkKey = K::Key("link-device", size.name, Waiter::BusyPoll);
+        const std::string busyLiveKey = K::Key("live-view", size.name, Waiter::BusyPoll);
+        overlap.AddRow({ size.name, Number(s.MedianOf(linkKey, "fps"), 1), Number(s.MedianOf(liveKey, "fps"), 1),
+            Percent(s.PairedPercent(liveKey, linkKey, "fps"), 90.0),
             Number(s.MedianOf(K::Key("live-view", size.name, Waiter::Signal), "gui_ms_per_frame"), 2),
             Number(s.MedianOf(K::Key("live-view", size.name, Waiter::Signal), "cpu_ms_per_frame"), 2),
             Number(s.MedianOf(K::Key("live-view", size.name, Waiter::Signal), "paints_per_frame"), 2),
-            Number(busyLink, 1), Number(busyLive, 1), Ratio(busyLive, busyLink) });
+            Number(s.MedianOf(busyLinkKey, "fps"), 1), Number(s.MedianOf(busyLiveKey, "fps"), 1),
+            Percent(s.PairedPercent(busyLiveKey, busyLinkKey, "fps")) });
     }
     std::cout << overlap.Render()
               << "\nThe live view is the main window's own LiveView() and ShowImage(), offscreen, every overlay on,"
