@@ -132,8 +132,8 @@ TEST_F(SimulatorFault, StallLongerThanTheTimeLimitKeepsTheLinkUp)
 
 TEST_F(SimulatorFault, AnswerAfterItsTimeLimitIsTakenByTheNextCall)
 {
-    // Start waits 3000 ms; the answer comes 300 ms later, within PlaySound's wait.
-    Launch({ "--delay-ms", "3300" });
+    // Start waits 3000 ms; the answer comes 500 ms later, early in PlaySound's wait.
+    Launch({ "--delay-ms", "3500" });
     InjectFault("answer after the time limit", [&] {
         const DeviceError start = device.Start();
         EXPECT_EQ(start.code, 5u);
