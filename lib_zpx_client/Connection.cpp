@@ -90,9 +90,10 @@ void Connection::BeginReadHeader()
         incoming.header = DecodeHeader(readHeader.data());
         incoming.body.clear();
         bodyReceived = 0;
-        if (incoming.header.size >= kFirstBodyChunk && !spareBody.empty()) {
+        if (incoming.header.size >= kFirstBodyChunk) {
             // Its old bytes are overwritten before anything reads them; the body is cut to
             // the announced size once complete.
+            std::scoped_lock lock(spareMutex);
             incoming.body.swap(spareBody);
         }
         if (incoming.header.size > 0) {
@@ -153,14 +154,9 @@ void Connection::DeliverInbound()
 
 void Connection::ReuseBody(std::vector<uint8_t> body)
 {
-    if (body.empty()) {
-        return;
-    }
-    try {
-        asio::post(ioContext, [this, body = std::move(body)]() mutable { spareBody = std::move(body); });
-    } catch (const std::exception&) {
-        // Reuse only saves work; without memory for the post the buffer is just freed.
-    }
+    std::scoped_lock lock(spareMutex);
+    spareBody.swap(body);
+    // A spare that was not used yet goes with `body`, after the lock is released.
 }
 
 void Connection::BeginWriteHeader()

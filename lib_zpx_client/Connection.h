@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
 namespace quorvel::tcp {
@@ -34,7 +35,8 @@ public:
     // Hands back the body of a received message that the caller is done with. The next
     // body of at least kFirstBodyChunk bytes is read into it instead of into fresh memory,
     // which saves the page faults, the zero-filling and the copies of growing a new buffer
-    // for every live frame. Any thread; the buffer travels to the I/O thread by a post.
+    // for every live frame. Any thread; the buffer waits in a locked slot, which unlike a
+    // post does not wake the I/O thread.
     void ReuseBody(std::vector<uint8_t> body);
 
     // Body bytes are read in chunks that grow with what has arrived, so that a header
@@ -60,6 +62,7 @@ private:
     HeaderBytes writeHeader {};
     std::size_t bodyReceived = 0;
     // A body handed back by ReuseBody, waiting for the next large message.
+    std::mutex spareMutex;
     std::vector<uint8_t> spareBody;
     // Mirrors "socket is open" for callers on other threads.
     std::atomic<bool> open { false };

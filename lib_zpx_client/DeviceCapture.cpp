@@ -37,11 +37,11 @@ DeviceError Device::GetFrame(cv::Mat& image, std::vector<SegmentInfo>& segmentIn
     bool decoded = false;
     try {
         decoded = DecodeFrame(response.body, image, segmentInfos, frameId);
+        // `image` holds its own copy of the pixels; the next frame is read into this buffer.
+        if (connection) {
+            connection->ReuseBody(std::move(response.body));
+        }
     } catch (...) {
-    }
-    // `image` holds its own copy of the pixels; the next frame is read into this buffer.
-    if (connection) {
-        connection->ReuseBody(std::move(response.body));
     }
     if (decoded) {
         return DeviceError::Ok();
