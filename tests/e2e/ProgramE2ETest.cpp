@@ -5,6 +5,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
@@ -12,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -140,4 +143,75 @@ TEST_F(HeadlessRun, NoDeviceServerEndsAtOnceWithExitCodeTwo)
                                      .arg(sim->port())))
         << run.err.toStdString();
     EXPECT_TRUE(QDir(results.path()).isEmpty());
+}
+
+namespace {
+
+// Every file below `directory` with its bytes, keyed by its path relative to `directory`.
+std::map<QString, QByteArray> Snapshot(const QString& directory)
+{
+    std::map<QString, QByteArray> files;
+    QDirIterator it(directory, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly)) {
+            files[QDir(directory).relativeFilePath(path)] = file.readAll();
+        }
+    }
+    return files;
+}
+
+} // namespace
+
+// A broken or hostile device makes the run fail with errors on standard error; the program
+// ends normally and what an earlier run stored is left exactly as it was.
+TEST_F(HeadlessRun, HostileDeviceNeverCrashesTheProgramOrTouchesEarlierResults)
+{
+    StartSim({ "--settle-ms", "100" });
+    const QStringList arguments = { QStringLiteral("--person"), QStringLiteral("P1"), QStringLiteral("--autostart"),
+                                    QStringLiteral("--quit-after-workflow") };
+    const Outcome first = RunProgram(arguments, Environment());
+    ASSERT_TRUE(first.finished);
+    ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
+    const auto stored = Snapshot(results.path());
+    ASSERT_GE(stored.size(), 4u); // cfg.txt and three final images
+
+    for (const char* kind : { "bad-image-type", "bad-byte-count", "bad-count", "huge-size" }) {
+        SCOPED_TRACE(kind);
+        sim.reset();
+        StartSim({ "--settle-ms", "100", "--hostile", kind });
+        const Outcome hostile = RunProgram(arguments, Environment());
+        ASSERT_TRUE(hostile.finished);
+        EXPECT_EQ(hostile.exitCode, 1) << hostile.err.toStdString();
+        EXPECT_TRUE(hostile.err.contains(QStringLiteral("Error: "))) << hostile.err.toStdString();
+        // The hostile run stores no image; everything of the first run is byte for byte intact.
+        for (const auto& [path, bytes] : stored) {
+            QFile file(results.path() + QLatin1Char('/') + path);
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+            if (!path.endsWith(QLatin1String("cfg.txt"))) {
+                EXPECT_EQ(file.readAll(), bytes) << path.toStdString();
+            }
+        }
+    }
+}
+
+// A settings file of garbage still starts the program: what does not read keeps its
+// default, and the run goes on. (Thresholds stay sane here so that the hand can be captured.)
+TEST_F(HeadlessRun, GarbageSettingsFileStillStartsTheProgram)
+{
+    StartSim({ "--settle-ms", "100" });
+    QByteArray garbage("\xff\xfe junk without a key\n[[[\n[UserSettings]\nUser=abc\n[DeviceSettings]\nDeviceIp=127.0.0.1\n"
+                       "DevicePort=");
+    garbage += QByteArray::number(sim->port());
+    garbage += "\n[WorkflowSettings]\nMinWorkflowDelayMs=fast\n[SaveSettings]\nFinalImage=\xc3\x28\nRawData=\x01\x02\n"
+               "BasePath=";
+    garbage += results.path().toUtf8();
+    garbage += "\n[Auth]\nAuthGroup=\xc3\nAuthAutoLogin=maybe\n[LiveViewSettings]\nDrawFPS=@Variant(\x00\x00\x00\x7f";
+    ASSERT_TRUE(home.writeIniFile(QStringLiteral("Quorvel GmbH"), QStringLiteral("OndrelApp"), garbage));
+
+    const Outcome run = RunProgram({ QStringLiteral("--autostart"), QStringLiteral("--quit-after-workflow") }, Environment());
+    ASSERT_TRUE(run.finished);
+    EXPECT_NE(run.exitCode, -1) << "the program crashed: " << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Run directory: "))) << run.out.toStdString();
 }
