@@ -1,6 +1,8 @@
 #include "CaptureDecision.h"
 #include "CaptureMode.h"
 
+#include "TestSegments.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -14,30 +16,15 @@ namespace {
 constexpr int kCols = 640;
 constexpr int kRows = 480;
 
-SegmentInfo Segment(int32_t x, int32_t y, int32_t width, int32_t height, float distance = 195.0f,
-                    float moveX = 0.0f, float moveY = 0.0f, float moveZ = 0.0f)
-{
-    SegmentInfo s;
-    s.posX = x;
-    s.posY = y;
-    s.width = width;
-    s.height = height;
-    s.distance = distance;
-    s.moveX = moveX;
-    s.moveY = moveY;
-    s.moveZ = moveZ;
-    return s;
-}
-
 // A right hand whose four segments each keep exactly `margin` pixels from one border:
 // left, top, right and bottom in that order, first posY above the fourth's.
 std::vector<SegmentInfo> RightHandAtMargin(int margin, float distance)
 {
     return {
-        Segment(margin, 100, 80, 200, distance),                   // left border
-        Segment(200, margin, 80, 200, distance),                   // top border
-        Segment(kCols - margin - 80, 150, 80, 200, distance),      // right border
-        Segment(400, kRows - margin - 200, 80, 200, distance),     // bottom border
+        MakeSegment(margin, 100, 80, 200, distance),                   // left border
+        MakeSegment(200, margin, 80, 200, distance),                   // top border
+        MakeSegment(kCols - margin - 80, 150, 80, 200, distance),      // right border
+        MakeSegment(400, kRows - margin - 200, 80, 200, distance),     // bottom border
     };
 }
 
@@ -78,7 +65,7 @@ TEST(CaptureCondition, FailsWhenAnySegmentComesToTwentyNinePixelsFromItsBorder)
 TEST(CaptureCondition, DistanceOnEitherThresholdIsReadyAndJustOutsideIsNot)
 {
     const AppSettings settings;
-    SegmentInfo s = Segment(100, 100, 80, 200);
+    SegmentInfo s = MakeSegment(100, 100, 80, 200);
     s.distance = settings.thresholdTooLow;
     EXPECT_TRUE(SegmentReady(s, kCols, kRows, settings));
     s.distance = settings.thresholdTooHigh;
@@ -92,7 +79,7 @@ TEST(CaptureCondition, DistanceOnEitherThresholdIsReadyAndJustOutsideIsNot)
 TEST(CaptureCondition, MovementComparesItsMagnitudeInclusively)
 {
     const AppSettings settings;
-    const SegmentInfo base = Segment(100, 100, 80, 200);
+    const SegmentInfo base = MakeSegment(100, 100, 80, 200);
     const struct {
         float SegmentInfo::*move;
         float threshold;
@@ -122,8 +109,8 @@ TEST(CaptureCondition, NaNMeasurementsAreNeverReady)
 {
     const AppSettings settings;
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    EXPECT_FALSE(SegmentReady(Segment(100, 100, 80, 200, nan), kCols, kRows, settings));
-    EXPECT_FALSE(SegmentReady(Segment(100, 100, 80, 200, 195.0f, 0.0f, nan), kCols, kRows, settings));
+    EXPECT_FALSE(SegmentReady(MakeSegment(100, 100, 80, 200, nan), kCols, kRows, settings));
+    EXPECT_FALSE(SegmentReady(MakeSegment(100, 100, 80, 200, 195.0f, 0.0f, nan), kCols, kRows, settings));
 }
 
 TEST(CaptureCondition, HugeBoxesDoNotWrapAroundIntoTheImage)
@@ -131,8 +118,8 @@ TEST(CaptureCondition, HugeBoxesDoNotWrapAroundIntoTheImage)
     const AppSettings settings;
     const int32_t big = std::numeric_limits<int32_t>::max();
     // posX + width overflows 32 bits; wrapped it would look like a box well inside.
-    const SegmentInfo wide = Segment(100, 100, big, 200);
-    const SegmentInfo tall = Segment(100, 100, 80, big);
+    const SegmentInfo wide = MakeSegment(100, 100, big, 200);
+    const SegmentInfo tall = MakeSegment(100, 100, 80, big);
     EXPECT_FALSE(SegmentReady(wide, kCols, kRows, settings));
     EXPECT_FALSE(SegmentReady(tall, kCols, kRows, settings));
     const BoxColours colours;
@@ -144,8 +131,8 @@ TEST(CaptureCondition, HugeBoxesDoNotWrapAroundIntoTheImage)
 
 TEST(HandArrangement, RightHandNeedsFirstSegmentAboveTheFourth)
 {
-    std::vector<SegmentInfo> s = {Segment(0, 100, 1, 1), Segment(0, 50, 1, 1), Segment(0, 60, 1, 1),
-                                  Segment(0, 101, 1, 1)};
+    std::vector<SegmentInfo> s = {MakeSegment(0, 100, 1, 1), MakeSegment(0, 50, 1, 1), MakeSegment(0, 60, 1, 1),
+                                  MakeSegment(0, 101, 1, 1)};
     EXPECT_TRUE(HandArrangementOk(Right4, s));
     EXPECT_FALSE(HandArrangementOk(Left4, s));
     s[3].posY = 100;
@@ -158,32 +145,32 @@ TEST(HandArrangement, RightHandNeedsFirstSegmentAboveTheFourth)
 
 TEST(HandArrangement, FourFingerModesNeedExactlyFourSegments)
 {
-    const std::vector<SegmentInfo> three = {Segment(0, 10, 1, 1), Segment(0, 20, 1, 1), Segment(0, 30, 1, 1)};
+    const std::vector<SegmentInfo> three = {MakeSegment(0, 10, 1, 1), MakeSegment(0, 20, 1, 1), MakeSegment(0, 30, 1, 1)};
     std::vector<SegmentInfo> five = three;
-    five.push_back(Segment(0, 40, 1, 1));
-    five.push_back(Segment(0, 50, 1, 1));
+    five.push_back(MakeSegment(0, 40, 1, 1));
+    five.push_back(MakeSegment(0, 50, 1, 1));
     for (int32_t mode : {Right4, Left4}) {
         EXPECT_FALSE(HandArrangementOk(mode, three));
         EXPECT_FALSE(HandArrangementOk(mode, five));
-        EXPECT_FALSE(HandArrangementOk(mode, {Segment(0, 10, 1, 1), Segment(0, 20, 1, 1)}));
+        EXPECT_FALSE(HandArrangementOk(mode, {MakeSegment(0, 10, 1, 1), MakeSegment(0, 20, 1, 1)}));
     }
 }
 
 TEST(HandArrangement, ThumbsNeedExactlyTwoSegmentsInAnyOrder)
 {
-    EXPECT_TRUE(HandArrangementOk(Thumbs2, {Segment(0, 90, 1, 1), Segment(0, 10, 1, 1)}));
-    EXPECT_TRUE(HandArrangementOk(Thumbs2, {Segment(0, 10, 1, 1), Segment(0, 90, 1, 1)}));
-    EXPECT_FALSE(HandArrangementOk(Thumbs2, {Segment(0, 10, 1, 1)}));
-    EXPECT_FALSE(HandArrangementOk(Thumbs2, {Segment(0, 10, 1, 1), Segment(0, 20, 1, 1), Segment(0, 30, 1, 1)}));
-    EXPECT_FALSE(HandArrangementOk(Thumbs2, {Segment(0, 10, 1, 1), Segment(0, 20, 1, 1), Segment(0, 30, 1, 1),
-                                             Segment(0, 40, 1, 1)}));
+    EXPECT_TRUE(HandArrangementOk(Thumbs2, {MakeSegment(0, 90, 1, 1), MakeSegment(0, 10, 1, 1)}));
+    EXPECT_TRUE(HandArrangementOk(Thumbs2, {MakeSegment(0, 10, 1, 1), MakeSegment(0, 90, 1, 1)}));
+    EXPECT_FALSE(HandArrangementOk(Thumbs2, {MakeSegment(0, 10, 1, 1)}));
+    EXPECT_FALSE(HandArrangementOk(Thumbs2, {MakeSegment(0, 10, 1, 1), MakeSegment(0, 20, 1, 1), MakeSegment(0, 30, 1, 1)}));
+    EXPECT_FALSE(HandArrangementOk(Thumbs2, {MakeSegment(0, 10, 1, 1), MakeSegment(0, 20, 1, 1), MakeSegment(0, 30, 1, 1),
+                                             MakeSegment(0, 40, 1, 1)}));
 }
 
 TEST(HandArrangement, UnknownModeNeverFits)
 {
-    EXPECT_FALSE(HandArrangementOk(3, {Segment(0, 10, 1, 1), Segment(0, 20, 1, 1)}));
-    EXPECT_FALSE(HandArrangementOk(-1, {Segment(0, 10, 1, 1), Segment(0, 20, 1, 1), Segment(0, 30, 1, 1),
-                                        Segment(0, 40, 1, 1)}));
+    EXPECT_FALSE(HandArrangementOk(3, {MakeSegment(0, 10, 1, 1), MakeSegment(0, 20, 1, 1)}));
+    EXPECT_FALSE(HandArrangementOk(-1, {MakeSegment(0, 10, 1, 1), MakeSegment(0, 20, 1, 1), MakeSegment(0, 30, 1, 1),
+                                        MakeSegment(0, 40, 1, 1)}));
 }
 
 TEST(HandArrangement, WrongOrderBlocksCaptureThoughEveryBoxIsGreen)
@@ -203,8 +190,8 @@ TEST(HandArrangement, WrongOrderBlocksCaptureThoughEveryBoxIsGreen)
 TEST(HandArrangement, ThreeReadySegmentsNeverCaptureTheThumbs)
 {
     const AppSettings settings;
-    const std::vector<SegmentInfo> segments = {Segment(100, 100, 50, 50), Segment(200, 100, 50, 50),
-                                               Segment(300, 100, 50, 50)};
+    const std::vector<SegmentInfo> segments = {MakeSegment(100, 100, 50, 50), MakeSegment(200, 100, 50, 50),
+                                               MakeSegment(300, 100, 50, 50)};
     EXPECT_FALSE(CaptureConditionHolds(Thumbs2, segments, kCols, kRows, settings));
     EXPECT_TRUE(CaptureConditionHolds(Thumbs2, {segments[0], segments[1]}, kCols, kRows, settings));
 }
@@ -219,16 +206,16 @@ TEST(BoxColour, FirstMatchingRuleWins)
     const float tooLow = settings.thresholdTooLow - 1.0f;
     const float moving = settings.thresholdMoveX + 1.0f;
 
-    EXPECT_TRUE(SameColour(BoxColour(Segment(100, 100, 50, 50, tooHigh, moving), kCols, kRows, settings, colours),
+    EXPECT_TRUE(SameColour(BoxColour(MakeSegment(100, 100, 50, 50, tooHigh, moving), kCols, kRows, settings, colours),
                            colours.tooHigh));
-    EXPECT_TRUE(SameColour(BoxColour(Segment(100, 100, 50, 50, tooLow, moving), kCols, kRows, settings, colours),
+    EXPECT_TRUE(SameColour(BoxColour(MakeSegment(100, 100, 50, 50, tooLow, moving), kCols, kRows, settings, colours),
                            colours.outOfRange));
-    EXPECT_TRUE(SameColour(BoxColour(Segment(100, 100, 50, 50, 195.0f, 0.0f, 0.0f, -21.0f), kCols, kRows,
+    EXPECT_TRUE(SameColour(BoxColour(MakeSegment(100, 100, 50, 50, 195.0f, 0.0f, 0.0f, -21.0f), kCols, kRows,
                                      settings, colours),
                            colours.moving));
-    EXPECT_TRUE(SameColour(BoxColour(Segment(100, 100, 50, 50), kCols, kRows, settings, colours), colours.ready));
+    EXPECT_TRUE(SameColour(BoxColour(MakeSegment(100, 100, 50, 50), kCols, kRows, settings, colours), colours.ready));
     // Near the border and too low at once: still the one red.
-    EXPECT_TRUE(SameColour(BoxColour(Segment(2, 100, 50, 50, tooLow), kCols, kRows, settings, colours),
+    EXPECT_TRUE(SameColour(BoxColour(MakeSegment(2, 100, 50, 50, tooLow), kCols, kRows, settings, colours),
                            colours.outOfRange));
 }
 
@@ -236,7 +223,7 @@ TEST(BoxColour, DistanceOnTooLowIsNotRed)
 {
     const AppSettings settings;
     const BoxColours colours;
-    EXPECT_TRUE(SameColour(BoxColour(Segment(100, 100, 50, 50, settings.thresholdTooLow), kCols, kRows, settings,
+    EXPECT_TRUE(SameColour(BoxColour(MakeSegment(100, 100, 50, 50, settings.thresholdTooLow), kCols, kRows, settings,
                                      colours),
                            colours.ready));
 }
@@ -246,7 +233,7 @@ TEST(BoxColour, UsesFivePixelMarginWhileCaptureNeedsThirty)
     const AppSettings settings;
     const BoxColours colours;
     // Ten pixels from the left border: coloured by distance or movement, but no capture.
-    const SegmentInfo nearLeft = Segment(10, 100, 50, 50);
+    const SegmentInfo nearLeft = MakeSegment(10, 100, 50, 50);
     EXPECT_TRUE(SameColour(BoxColour(nearLeft, kCols, kRows, settings, colours), colours.ready));
     EXPECT_FALSE(SegmentReady(nearLeft, kCols, kRows, settings));
     SegmentInfo nearLeftHigh = nearLeft;
@@ -257,12 +244,12 @@ TEST(BoxColour, UsesFivePixelMarginWhileCaptureNeedsThirty)
     EXPECT_TRUE(SameColour(BoxColour(nearLeftMoving, kCols, kRows, settings, colours), colours.moving));
 
     // Exactly five pixels on every side is inside the box margin, four is not.
-    const std::vector<SegmentInfo> atFive = {Segment(5, 100, 50, 50), Segment(100, 5, 50, 50),
-                                             Segment(kCols - 5 - 50, 100, 50, 50),
-                                             Segment(100, kRows - 5 - 50, 50, 50)};
-    const std::vector<SegmentInfo> atFour = {Segment(4, 100, 50, 50), Segment(100, 4, 50, 50),
-                                             Segment(kCols - 4 - 50, 100, 50, 50),
-                                             Segment(100, kRows - 4 - 50, 50, 50)};
+    const std::vector<SegmentInfo> atFive = {MakeSegment(5, 100, 50, 50), MakeSegment(100, 5, 50, 50),
+                                             MakeSegment(kCols - 5 - 50, 100, 50, 50),
+                                             MakeSegment(100, kRows - 5 - 50, 50, 50)};
+    const std::vector<SegmentInfo> atFour = {MakeSegment(4, 100, 50, 50), MakeSegment(100, 4, 50, 50),
+                                             MakeSegment(kCols - 4 - 50, 100, 50, 50),
+                                             MakeSegment(100, kRows - 4 - 50, 50, 50)};
     for (std::size_t i = 0; i < atFive.size(); ++i) {
         EXPECT_TRUE(SameColour(BoxColour(atFive[i], kCols, kRows, settings, colours), colours.ready)) << i;
         EXPECT_TRUE(SameColour(BoxColour(atFour[i], kCols, kRows, settings, colours), colours.outOfRange)) << i;

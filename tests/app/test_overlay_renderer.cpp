@@ -2,6 +2,8 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include "TestSegments.h"
+
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -13,17 +15,6 @@ using quorvel::SegmentInfo;
 namespace {
 
 const cv::Vec3b kTextPixel(0, 185, 118);
-
-SegmentInfo Segment(int32_t x, int32_t y, int32_t width, int32_t height, float distance = 195.0f)
-{
-    SegmentInfo s;
-    s.posX = x;
-    s.posY = y;
-    s.width = width;
-    s.height = height;
-    s.distance = distance;
-    return s;
-}
 
 AppSettings NothingDrawn()
 {
@@ -152,7 +143,7 @@ TEST(DrawOverlays, EveryFlagOffLeavesThePlainGreyFrame)
     cv::randu(frame, 0, 256);
     cv::Mat display;
     ASSERT_TRUE(MakeDisplayImage(frame, display));
-    DrawOverlays(display, {Segment(10, 10, 50, 50), Segment(70, 20, 40, 60)}, 13.0f, NothingDrawn());
+    DrawOverlays(display, {MakeSegment(10, 10, 50, 50), MakeSegment(70, 20, 40, 60)}, 13.0f, NothingDrawn());
     cv::Mat expected;
     cv::cvtColor(frame, expected, cv::COLOR_GRAY2BGR);
     EXPECT_EQ(cv::norm(display, expected, cv::NORM_INF), 0.0);
@@ -174,8 +165,8 @@ TEST(DrawOverlays, BoxEdgesCarryTheBoxColourAndTheInsideStaysGrey)
     settings.drawBoundingBox = true;
     const BoxColours colours;
     cv::Mat display = GreyDisplay(640, 480, 50);
-    const SegmentInfo ready = Segment(100, 100, 200, 150);
-    const SegmentInfo nearBorder = Segment(2, 300, 50, 50);
+    const SegmentInfo ready = MakeSegment(100, 100, 200, 150);
+    const SegmentInfo nearBorder = MakeSegment(2, 300, 50, 50);
     DrawOverlays(display, {ready, nearBorder}, 13.0f, settings, colours);
 
     const cv::Vec3b green(0, 200, 0);
@@ -193,11 +184,11 @@ TEST(DrawOverlays, FrameRateTextAppearsNearItsOriginOnlyWhenSwitchedOn)
 {
     AppSettings settings = NothingDrawn();
     cv::Mat display = GreyDisplay(640, 480, 50);
-    DrawOverlays(display, {Segment(300, 300, 50, 50)}, 13.0f, settings);
+    DrawOverlays(display, {MakeSegment(300, 300, 50, 50)}, 13.0f, settings);
     EXPECT_EQ(CountPixels(display, kTextPixel), 0);
 
     settings.drawFps = true;
-    DrawOverlays(display, {Segment(300, 300, 50, 50)}, 13.0f, settings);
+    DrawOverlays(display, {MakeSegment(300, 300, 50, 50)}, 13.0f, settings);
     const int nearOrigin = CountPixels(display, kTextPixel, cv::Rect(28, 5, 200, 30));
     EXPECT_GT(nearOrigin, 50);
     EXPECT_EQ(CountPixels(display, kTextPixel), nearOrigin);
@@ -215,7 +206,7 @@ TEST(DrawOverlays, SegmentTextsStackThirtyPixelsApartBelowTheBoxTop)
     const auto band = [&](int offset) { return cv::Rect(x, y + offset - 18, 250, 16); };
 
     cv::Mat display = GreyDisplay(640, 480, 50);
-    DrawOverlays(display, {Segment(x, y, 100, 200)}, 13.0f, settings);
+    DrawOverlays(display, {MakeSegment(x, y, 100, 200)}, 13.0f, settings);
     for (int offset : {30, 60, 90, 120, 150}) {
         EXPECT_GT(CountPixels(display, kTextPixel, band(offset)), 20) << offset;
     }
@@ -225,7 +216,7 @@ TEST(DrawOverlays, SegmentTextsStackThirtyPixelsApartBelowTheBoxTop)
     // Without the position line everything moves up by one line.
     settings.drawPosition = false;
     display = GreyDisplay(640, 480, 50);
-    DrawOverlays(display, {Segment(x, y, 100, 200)}, 13.0f, settings);
+    DrawOverlays(display, {MakeSegment(x, y, 100, 200)}, 13.0f, settings);
     for (int offset : {30, 60, 90, 120}) {
         EXPECT_GT(CountPixels(display, kTextPixel, band(offset)), 20) << offset;
     }
@@ -239,7 +230,7 @@ TEST(DrawOverlays, SurvivesSegmentsFarOutsideTheImage)
     cv::Mat display = GreyDisplay(64, 48, 50);
     const int32_t big = std::numeric_limits<int32_t>::max();
     const int32_t small = std::numeric_limits<int32_t>::min();
-    DrawOverlays(display, {Segment(big, big, big, big), Segment(small, small, big, big), Segment(10, 10, -5, -5)},
+    DrawOverlays(display, {MakeSegment(big, big, big, big), MakeSegment(small, small, big, big), MakeSegment(10, 10, -5, -5)},
                  13.0f, settings);
     EXPECT_EQ(display.size(), cv::Size(64, 48));
 }

@@ -8,6 +8,8 @@
 
 #include <opencv2/imgcodecs.hpp>
 
+#include "TestSegments.h"
+
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -41,21 +43,6 @@ cv::Mat ReadPng(const QString& path)
 bool Identical(const cv::Mat& a, const cv::Mat& b)
 {
     return a.size() == b.size() && a.type() == b.type() && cv::norm(a, b, cv::NORM_INF) == 0.0;
-}
-
-SegmentInfo Segment(int32_t x, int32_t y, int32_t width, int32_t height, float distance = 0.0f,
-                    float moveX = 0.0f, float moveY = 0.0f, float moveZ = 0.0f)
-{
-    SegmentInfo s;
-    s.posX = x;
-    s.posY = y;
-    s.width = width;
-    s.height = height;
-    s.distance = distance;
-    s.moveX = moveX;
-    s.moveY = moveY;
-    s.moveZ = moveZ;
-    return s;
 }
 
 // Random pixels, so that every cut-out differs from its neighbours.
@@ -147,10 +134,10 @@ TEST_F(ResultWriterTest, BytesAreWrittenUnchanged)
 TEST_F(ResultWriterTest, SegmentInfosHoldCountAndEightKeysPerSegment)
 {
     const std::vector<SegmentInfo> segments = {
-        Segment(120, 340, 180, 420, 197.5f),
-        Segment(-3, 7, 1, 2, 123.456789f, -1.25f, 0.5f, 1e-7f),
-        Segment(0, 0, 0, 0),
-        Segment(1, 2, 3, 4, 200.0f, 3.0f, 4.0f, 5.0f),
+        MakeSegment(120, 340, 180, 420, 197.5f),
+        MakeSegment(-3, 7, 1, 2, 123.456789f, -1.25f, 0.5f, 1e-7f),
+        MakeSegment(0, 0, 0, 0),
+        MakeSegment(1, 2, 3, 4, 200.0f, 3.0f, 4.0f, 5.0f),
     };
     ASSERT_TRUE(WriteSegmentInfosIni(Path("SegmentInfos.ini"), segments, report));
 
@@ -187,9 +174,9 @@ TEST_F(ResultWriterTest, SegmentInfosHoldCountAndEightKeysPerSegment)
 
 TEST_F(ResultWriterTest, SegmentInfosRewriteDropsGroupsOfAnEarlierCapture)
 {
-    const std::vector<SegmentInfo> six(6, Segment(1, 2, 3, 4, 190.0f));
+    const std::vector<SegmentInfo> six(6, MakeSegment(1, 2, 3, 4, 190.0f));
     ASSERT_TRUE(WriteSegmentInfosIni(Path("SegmentInfos.ini"), six, report));
-    ASSERT_TRUE(WriteSegmentInfosIni(Path("SegmentInfos.ini"), {Segment(9, 9, 9, 9)}, report));
+    ASSERT_TRUE(WriteSegmentInfosIni(Path("SegmentInfos.ini"), {MakeSegment(9, 9, 9, 9)}, report));
     QSettings ini(Path("SegmentInfos.ini"), QSettings::IniFormat);
     EXPECT_EQ(ini.value("Segments").toULongLong(), 1u);
     EXPECT_EQ(ini.childGroups(), QStringList({"Segment0"}));
@@ -255,13 +242,13 @@ TEST_F(ResultWriterTest, SegmentImagesAreClippedOrSkippedAndKeepTheirIndex)
     const cv::Mat finalImage = RandomImage(200, 100, CV_8UC1);
     const int32_t big = std::numeric_limits<int32_t>::max();
     const std::vector<SegmentInfo> segments = {
-        Segment(10, 10, 20, 30),     // inside
-        Segment(190, 90, 50, 50),    // reaches over the bottom right corner
-        Segment(300, 10, 5, 5),      // wholly outside
-        Segment(-10, -5, 15, 10),    // reaches over the top left corner
-        Segment(50, 50, -5, 10),     // negative size
-        Segment(big, big, big, big), // would overflow
-        Segment(0, 0, 200, 100),     // the whole image
+        MakeSegment(10, 10, 20, 30),     // inside
+        MakeSegment(190, 90, 50, 50),    // reaches over the bottom right corner
+        MakeSegment(300, 10, 5, 5),      // wholly outside
+        MakeSegment(-10, -5, 15, 10),    // reaches over the top left corner
+        MakeSegment(50, 50, -5, 10),     // negative size
+        MakeSegment(big, big, big, big), // would overflow
+        MakeSegment(0, 0, 200, 100),     // the whole image
     };
     ASSERT_TRUE(WriteSegmentImages(Path("4L/segments"), finalImage, segments, report));
     EXPECT_TRUE(report.Empty());
@@ -276,7 +263,7 @@ TEST_F(ResultWriterTest, SegmentImagesAreClippedOrSkippedAndKeepTheirIndex)
 
 TEST_F(ResultWriterTest, SegmentImagesOfAnEmptyFinalImageWriteNothing)
 {
-    ASSERT_TRUE(WriteSegmentImages(Path("2T/segments"), cv::Mat(), {Segment(0, 0, 10, 10)}, report));
+    ASSERT_TRUE(WriteSegmentImages(Path("2T/segments"), cv::Mat(), {MakeSegment(0, 0, 10, 10)}, report));
     EXPECT_TRUE(QDir(Path("2T/segments")).entryList(QDir::Files).isEmpty());
     EXPECT_TRUE(report.Empty());
 }
@@ -307,12 +294,12 @@ TEST_F(ResultWriterTest, EveryWriterReportsAnUnwritablePathAndGoesOn)
     const cv::Mat image = RandomImage(8, 8, CV_8UC1);
     EXPECT_FALSE(WriteCaptureConfig(dir + "/cfg.txt", settings, report));
     EXPECT_FALSE(WriteImagePng(dir + "/preview.png", image, report));
-    EXPECT_FALSE(WriteSegmentInfosIni(dir + "/SegmentInfos.ini", {Segment(1, 2, 3, 4)}, report));
+    EXPECT_FALSE(WriteSegmentInfosIni(dir + "/SegmentInfos.ini", {MakeSegment(1, 2, 3, 4)}, report));
     EXPECT_FALSE(WriteTimes(dir + "/times.txt", true, 1, true, 2, 3, report));
     EXPECT_FALSE(WriteBytes(dir + "/calibration.calib", {1, 2, 3}, report));
     // A directory that cannot be made is named once, not once per image in it.
     EXPECT_FALSE(WriteRawFrames(dir + "/raw", {image, image, image}, report));
-    EXPECT_FALSE(WriteSegmentImages(dir + "/segments", image, {Segment(0, 0, 4, 4), Segment(1, 1, 4, 4)}, report));
+    EXPECT_FALSE(WriteSegmentImages(dir + "/segments", image, {MakeSegment(0, 0, 4, 4), MakeSegment(1, 1, 4, 4)}, report));
 
     const QStringList expected = {dir + "/cfg.txt",     dir + "/preview.png",       dir + "/SegmentInfos.ini",
                                   dir + "/times.txt",   dir + "/calibration.calib", dir + "/raw",
