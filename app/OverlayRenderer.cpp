@@ -48,9 +48,14 @@ std::string FloatToString(float value, int precision)
     return stream.str();
 }
 
+bool IsDisplayableFrame(const cv::Mat& frame)
+{
+    return !frame.empty() && frame.dims == 2 && (frame.type() == CV_8UC1 || frame.type() == CV_8UC3);
+}
+
 bool MakeDisplayImage(const cv::Mat& frame, cv::Mat& display)
 {
-    if (frame.empty() || frame.dims != 2) {
+    if (!IsDisplayableFrame(frame)) {
         return false;
     }
     switch (frame.type()) {

@@ -18,6 +18,10 @@ const cv::Point kFpsTextOrigin{30, 30};
 // as the decimal separator whatever the process locale.
 std::string FloatToString(float value, int precision);
 
+// Whether MakeDisplayImage can show the frame: a non-empty two-dimensional 8UC1 or 8UC3
+// matrix. Cheap, so a caller can refuse a frame before it starts any other work.
+bool IsDisplayableFrame(const cv::Mat& frame);
+
 // Turns a live frame into the 8-bit three-channel display image: a grey frame (8UC1) gives
 // every channel the grey value, an 8UC3 frame is copied as it is. Any other type, or an
 // empty frame, returns false and leaves display untouched. display's buffer is reused when

@@ -458,18 +458,20 @@ bool app_ondrel::LiveView()
         // The frame just received becomes lastFrame without a copy. The request below
         // overwrites the buffer lastFrame held before, which nothing reads any more.
         std::swap(frame, lastFrame);
-        if (!MakeDisplayImage(lastFrame, display)) {
+        if (!IsDisplayableFrame(lastFrame)) {
             // Nothing is in flight yet, so the error box cannot interleave with a request.
             return !ReportError({ quorvel::DeviceError::RESPONSE_ERROR,
                                   QStringLiteral("The device sent a live frame that cannot be shown (type %1, %2 x %3 pixels).")
                                       .arg(lastFrame.type()).arg(lastFrame.cols).arg(lastFrame.rows).toStdString() });
         }
 
-        // The next frame is fetched while this one is drawn. The future is always waited
-        // for below before this iteration ends; its destructor waits too, should anything
-        // in between throw.
+        // The next frame is fetched while this one is converted, drawn and shown; the request
+        // writes only `frame`, `segments` and `frameId`, none of which is read until it ends.
+        // The future is always waited for below before this iteration ends; its destructor
+        // waits too, should anything in between throw.
         std::future<quorvel::DeviceError> pending =
             std::async(std::launch::async, [this] { return device->GetFrame(frame, segments, frameId); });
+        MakeDisplayImage(lastFrame, display);
 
         const bool ready = CaptureConditionHolds(mode, previousSegments, display.cols, display.rows, settings);
         DrawOverlays(display, previousSegments, frameRates.Mean(), settings, colours);

@@ -115,3 +115,25 @@ TEST(MainWindowLiveFrames, StoredPreviewIsTheFrameWhoseResultsAreFetched)
             << modes[i] << ": the preview is not the frame " << fetched[i] << " whose results were fetched";
     }
 }
+
+TEST(MainWindowLiveFrames, AFrameThatCannotBeShownIsReportedBeforeAnyFurtherFrameIsRequested)
+{
+    TempSettingsHome home;
+    MessageBoxCloser boxes;
+    FakeScanner scanner;
+    FakeScanner::Behaviour floats;
+    floats.hands = FakeScanner::Hands::Custom;
+    floats.custom.type = CV_32FC1;
+    floats.custom.segments = ReadyRight();
+    scanner.Serve(floats);
+    WriteSettings(home, scanner.Port(), "[WorkflowSettings]\nMinWorkflowDelayMs=0\n");
+    app_ondrel window;
+    ASSERT_TRUE(window.IsConnected());
+    RunWatchdog watchdog([&window] { return &window; });
+
+    window.StartWorkflow();
+
+    // Each mode: the two warm-up frames, then the box, with no request in flight.
+    EXPECT_EQ(boxes.count(), 3);
+    EXPECT_EQ(scanner.Count(MessageType::CAPTURE), 6u);
+}
