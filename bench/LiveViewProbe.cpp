@@ -2,20 +2,18 @@
 // starts a run, a second click stops it. The capture thresholds are set so that no frame is
 // ever ready, so the run stays in its first live view until stopped.
 #include "CpuClock.h"
+#include "OffscreenWindow.h"
 #include "Probes.h"
 #include "RawFrameClient.h"
-#include "SettingsStore.h"
 #include "app_ondrel.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QGraphicsView>
 #include <QMetaObject>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <atomic>
-#include <cstdlib>
 #include <stdexcept>
 #include <thread>
 
@@ -24,21 +22,6 @@ namespace ondrel::bench {
 namespace {
 // Time the run gets for connecting, Start and the live view's own warm-up before counting.
 constexpr auto kSettleTime = std::chrono::milliseconds(1000);
-
-void WriteSettings(const ProbeTarget& target)
-{
-    const std::unique_ptr<QSettings> store = OpenSettingsStore();
-    store->setValue(QStringLiteral("DeviceSettings/DeviceIp"), QString::fromStdString(target.host));
-    store->setValue(QStringLiteral("DeviceSettings/DevicePort"), QString::number(target.port));
-    // Every overlay on: the most work a frame can cost.
-    for (const char* key : { "DrawFPS", "DrawBoundingBox", "DrawPosition", "DrawDistance", "DrawMovement" }) {
-        store->setValue(QStringLiteral("LiveViewSettings/") + QLatin1String(key), true);
-    }
-    // Every segment is "too high": never ready, so the live view runs until stopped.
-    store->setValue(QStringLiteral("CaptureSettings/ThresholdTooHigh"), QStringLiteral("1"));
-    store->setValue(QStringLiteral("CaptureSettings/ThresholdTooLow"), QStringLiteral("0"));
-    store->sync();
-}
 
 // Counts the paints of the live image's view.
 class PaintCounter : public QObject {
@@ -67,32 +50,12 @@ struct FrameCount {
 };
 } // namespace
 
-ProbeResult RunLiveView(const ProbeTarget& target, int argc, char** argv)
+ProbeResult RunLiveView(const ProbeTarget& target, int& argc, char** argv)
 {
-    // The settings file lives in a home of its own; set before Qt reads the environment.
-    QTemporaryDir home;
-    if (!home.isValid()) {
-        throw std::runtime_error("live view: no temporary directory");
-    }
-    setenv("XDG_CONFIG_HOME", home.path().toLocal8Bit().constData(), 1);
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-
-    QApplication application(argc, argv);
-    WriteSettings(target);
-
-    LaunchOptions options;
-    options.unattended = true; // errors on standard error instead of message boxes
-    app_ondrel window(nullptr, options);
-    if (!window.IsConnected()) {
-        throw std::runtime_error("live view: the window did not connect");
-    }
-    window.show();
-    auto* view = window.findChild<QGraphicsView*>(QStringLiteral("graphicsView"));
-    if (view == nullptr) {
-        throw std::runtime_error("live view: the window has no graphicsView");
-    }
+    OffscreenWindow offscreen(target, argc, argv);
+    app_ondrel& window = offscreen.Window();
     PaintCounter paintCounter;
-    view->viewport()->installEventFilter(&paintCounter);
+    offscreen.View().viewport()->installEventFilter(&paintCounter);
 
     std::atomic<bool> runEnded { false };
     window.SetRunEndedHandler([&](bool) {
@@ -134,7 +97,7 @@ ProbeResult RunLiveView(const ProbeTarget& target, int argc, char** argv)
     });
 
     QTimer::singleShot(0, &window, &app_ondrel::StartWorkflow);
-    application.exec();
+    QApplication::exec();
     counter.join();
 
     if (!counterError.empty()) {
@@ -151,8 +114,8 @@ ProbeResult RunLiveView(const ProbeTarget& target, int argc, char** argv)
         { "gui_ms_per_frame", count.guiCpuMs / frames },
         { "cpu_ms_per_frame", count.processCpuMs / frames },
         { "paints_per_frame", count.paints / frames },
-        { "view_width", view->viewport()->width() },
-        { "view_height", view->viewport()->height() },
+        { "view_width", offscreen.View().viewport()->width() },
+        { "view_height", offscreen.View().viewport()->height() },
     };
 }
 

@@ -24,7 +24,14 @@ ProbeResult RunDeviceLink(const ProbeTarget& target);
 // The main window's live view, offscreen, with settings that never capture; frames are
 // counted by the simulator's frame ids. fps, gui_ms_per_frame (GUI thread CPU),
 // cpu_ms_per_frame (whole process).
-ProbeResult RunLiveView(const ProbeTarget& target, int argc, char** argv);
+ProbeResult RunLiveView(const ProbeTarget& target, int& argc, char** argv);
+
+// What each step of a live-view frame costs on the GUI thread, run one after another on
+// the simulator's frame: make_display_ms (grey to three channels), overlays_ms (capture
+// condition and overlays), show_image_ms (the window's ShowImage, paint included), and
+// inside it pixmap_ms (QImage wrap to QPixmap) and paint_ms (one repaint of the view).
+// Medians over the window.
+ProbeResult RunGuiSteps(const ProbeTarget& target, int& argc, char** argv);
 
 // GetRawImages of the frame just fetched, then the window's raw-frame writer into a
 // temporary directory: link_ms, png_ms, images, megabytes.

@@ -23,6 +23,10 @@ namespace {
 
 using namespace ondrel::bench;
 
+// A scanner-like pace for the live view's second set of rows: every answer about 33 ms
+// late, as a device that delivers 30 frames per second.
+constexpr int kPacedDelayMs = 33;
+
 struct FrameSize {
     std::string name;
     int width;
@@ -31,7 +35,7 @@ struct FrameSize {
 };
 
 struct Options {
-    int reps = 7;
+    int reps = 5;
     double seconds = 1.5;
 };
 
@@ -123,6 +127,32 @@ public:
                 Probe("live-view", size.name, Waiter::BusyPoll, sim, rep);
             }
         }
+        if (size.liveView) {
+            std::cerr << "   live view steps" << std::endl;
+            for (int rep = 1; rep <= ExtraReps(); ++rep) {
+                Probe("gui-steps", size.name, Waiter::Signal, sim, rep);
+            }
+        }
+    }
+
+    // The link and the live view against a simulator that answers every request delayMs
+    // late, as a scanner that delivers frames at its own pace.
+    void MeasurePaced(const FrameSize& size, int delayMs)
+    {
+        std::cerr << "== " << size.name << ", answers " << delayMs << " ms late" << std::endl;
+        const BenchSim sim({ "--prepared-frame", "--delay-ms", std::to_string(delayMs), "--width",
+            std::to_string(size.width), "--height", std::to_string(size.height) });
+        // Longer windows: at this pace a window holds few frames.
+        const double seconds = 2 * options.seconds;
+        for (int rep = 1; rep <= ExtraReps(); ++rep) {
+            Probe("link-device", PacedName(size, delayMs), Waiter::Signal, sim, rep, seconds);
+            Probe("live-view", PacedName(size, delayMs), Waiter::Signal, sim, rep, seconds);
+        }
+    }
+
+    static std::string PacedName(const FrameSize& size, int delayMs)
+    {
+        return size.name + ", answers " + std::to_string(delayMs) + " ms late";
     }
 
     void MeasureResults(const FrameSize& size, int rawImages)
@@ -155,10 +185,14 @@ public:
     }
 
 private:
-    void Probe(const std::string& kind, const std::string& size, Waiter waiter, const BenchSim& sim, int rep)
+    // Repetitions of the measurements that explain the headline figures.
+    int ExtraReps() const { return std::min(options.reps, 3); }
+
+    void Probe(const std::string& kind, const std::string& size, Waiter waiter, const BenchSim& sim, int rep,
+        std::optional<double> seconds = std::nullopt)
     {
         const std::vector<std::string> argv { ProbePath(waiter), kind, sim.Host(), std::to_string(sim.Port()),
-            std::to_string(options.seconds) };
+            std::to_string(seconds.value_or(options.seconds)) };
         try {
             ChildProcess probe(argv);
             std::string output;
@@ -228,12 +262,49 @@ void PrintReport(const BenchRun& run, const std::vector<FrameSize>& sizes, const
             Number(s.MedianOf(busyLinkKey, "fps"), 1), Number(s.MedianOf(busyLiveKey, "fps"), 1),
             Percent(s.PairedPercent(busyLiveKey, busyLinkKey, "fps")) });
     }
+    for (const FrameSize& size : sizes) {
+        if (!size.liveView) {
+            continue;
+        }
+        const std::string name = BenchRun::PacedName(size, kPacedDelayMs);
+        const std::string linkKey = K::Key("link-device", name, Waiter::Signal);
+        const std::string liveKey = K::Key("live-view", name, Waiter::Signal);
+        overlap.AddRow({ name, Number(s.MedianOf(linkKey, "fps"), 1), Number(s.MedianOf(liveKey, "fps"), 1),
+            Percent(s.PairedPercent(liveKey, linkKey, "fps"), 90.0),
+            Number(s.MedianOf(liveKey, "gui_ms_per_frame"), 2), Number(s.MedianOf(liveKey, "cpu_ms_per_frame"), 2),
+            Number(s.MedianOf(liveKey, "paints_per_frame"), 2), "", "", "" });
+    }
     std::cout << overlap.Render()
               << "\nThe live view is the main window's own LiveView() and ShowImage(), offscreen, every overlay on,"
                  " the image view " << Number(s.MedianOf(K::Key("live-view", sizes[0].name, Waiter::Signal), "view_width"), 0)
               << " x " << Number(s.MedianOf(K::Key("live-view", sizes[0].name, Waiter::Signal), "view_height"), 0)
               << " pixels; frames are counted by the simulator's frame ids. CPU ms/frame: all threads of the"
                  " window's process.\n\n";
+
+    std::cout << "### The live view's work per frame on the GUI thread (median ms)\n\n";
+    MarkdownTable steps({ "frame", "grey to display image", "capture condition and overlays", "ShowImage",
+        "of which QImage to QPixmap", "of which one repaint", "sum", "most frames per second the GUI thread allows" });
+    for (const FrameSize& size : sizes) {
+        if (!size.liveView) {
+            continue;
+        }
+        const std::string key = K::Key("gui-steps", size.name, Waiter::Signal);
+        const auto make = s.MedianOf(key, "make_display_ms");
+        const auto draw = s.MedianOf(key, "overlays_ms");
+        const auto show = s.MedianOf(key, "show_image_ms");
+        std::optional<double> sum;
+        std::optional<double> bound;
+        if (make && draw && show) {
+            sum = *make + *draw + *show;
+            bound = 1000.0 / *sum;
+        }
+        steps.AddRow({ size.name, Number(make, 2), Number(draw, 2), Number(show, 2),
+            Number(s.MedianOf(key, "pixmap_ms"), 2), Number(s.MedianOf(key, "paint_ms"), 2), Number(sum, 2),
+            Number(bound, 0) });
+    }
+    std::cout << steps.Render()
+              << "\nEach step is the window's own code, timed one after another on the simulator's frame and"
+                 " segments with every overlay on.\n\n";
 
     std::cout << "## 3. Results: " << rawImages << " raw frames of " << resultsSize.name << "\n\n";
     const std::string resultsKey = K::Key("results", resultsSize.name, Waiter::Signal);
@@ -306,6 +377,11 @@ int main(int argc, char** argv)
     try {
         for (const FrameSize& size : sizes) {
             run.MeasureLinkAndLiveView(size);
+        }
+        for (const FrameSize& size : sizes) {
+            if (size.liveView) {
+                run.MeasurePaced(size, kPacedDelayMs);
+            }
         }
         run.MeasureResults(resultsSize, kRawImages);
         run.MeasureWaiting(kWaitDelayMs, std::min(options.reps, 3));
