@@ -21,7 +21,7 @@ namespace ondrel::bench {
 
 namespace {
 // Time the run gets for connecting, Start and the live view's own warm-up before counting.
-constexpr auto kSettleTime = std::chrono::milliseconds(1000);
+constexpr auto kSettleTime = std::chrono::milliseconds(500);
 
 // Counts the paints of the live image's view.
 class PaintCounter : public QObject {

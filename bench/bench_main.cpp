@@ -35,7 +35,7 @@ struct FrameSize {
 };
 
 struct Options {
-    int reps = 5;
+    int reps = 7;
     double seconds = 1.5;
 };
 
