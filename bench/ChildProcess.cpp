@@ -152,18 +152,18 @@ void ChildProcess::Terminate()
         return;
     }
     kill(pid, SIGTERM);
+    // The child's end closes its output; read until then, so that it never blocks on a
+    // full pipe while it shuts down.
     const auto deadline = Clock::now() + std::chrono::seconds(3);
-    while (Clock::now() < deadline) {
-        int status = 0;
-        const pid_t result = waitpid(pid, &status, WNOHANG);
-        if (result == pid || (result < 0 && errno != EINTR)) {
-            pid = -1;
-            return;
-        }
-        // A bench tool may poll here: nothing else waits on the child's end.
-        usleep(10 * 1000);
+    bool closed = false;
+    while (!closed && WaitReadable(outputFd, deadline)) {
+        char buffer[4096];
+        const ssize_t n = read(outputFd, buffer, sizeof(buffer));
+        closed = n == 0 || (n < 0 && errno != EINTR);
     }
-    kill(pid, SIGKILL);
+    if (!closed) {
+        kill(pid, SIGKILL);
+    }
     Reap();
 }
 
