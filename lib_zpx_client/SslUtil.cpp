@@ -1,4 +1,5 @@
 #include "SslUtil.h"
+#include "OpenSslHandles.h"
 
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
@@ -11,15 +12,6 @@
 namespace quorvel {
 
 namespace {
-struct FileCloser {
-    void operator()(FILE* f) const { std::fclose(f); }
-};
-struct KeyFree {
-    void operator()(EVP_PKEY* k) const { EVP_PKEY_free(k); }
-};
-struct MdCtxFree {
-    void operator()(EVP_MD_CTX* c) const { EVP_MD_CTX_free(c); }
-};
 
 // Encrypted keys are not supported: without a callback OpenSSL would ask for the pass
 // phrase on the controlling terminal and block the caller.

@@ -1,4 +1,5 @@
 #include "Authenticator.h"
+#include "OpenSslHandles.h"
 
 #include <openssl/evp.h>
 #include <openssl/pem.h>
@@ -12,16 +13,11 @@
 
 namespace ondrel::sim {
 
+using quorvel::FileCloser;
+using quorvel::KeyFree;
+using quorvel::MdCtxFree;
+
 namespace {
-struct FileCloser {
-    void operator()(FILE* f) const { std::fclose(f); }
-};
-struct KeyFree {
-    void operator()(EVP_PKEY* k) const { EVP_PKEY_free(k); }
-};
-struct MdCtxFree {
-    void operator()(EVP_MD_CTX* c) const { EVP_MD_CTX_free(c); }
-};
 
 // Level names become file names: nothing that could leave the keys directory.
 bool IsPlainName(const std::string& level)
