@@ -178,17 +178,17 @@ void Device::StopLink()
     }
 }
 
-DeviceError Device::Request(const tcp::Message& request, const RequestSpec& spec, tcp::Message& response)
+DeviceError Device::Request(const tcp::Message& request, const Exchange& exchange, tcp::Message& response)
 {
     DeviceError sent = Send(request);
     if (sent.failed()) {
         return sent;
     }
-    if (spec.pauseMs > 0) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(spec.pauseMs));
+    if (exchange.pauseMs > 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(exchange.pauseMs));
     }
     bool local = false;
-    response = AwaitMessage(spec.timeoutMs, local);
+    response = AwaitMessage(exchange.timeoutMs, local);
     if (!response.header.error) {
         return DeviceError::Ok();
     }
@@ -197,19 +197,19 @@ DeviceError Device::Request(const tcp::Message& request, const RequestSpec& spec
     std::string text;
     if (local) {
         text = LocalErrorText(response);
-    } else if (spec.errorText == ErrorText::NameAndBody) {
+    } else if (exchange.errorText == ErrorText::NameAndBody) {
         text.assign(response.body.begin(), response.body.end());
     } else {
         text = tcp::BodyReader(response.body).ReadString().text;
     }
 
-    switch (spec.errorText) {
+    switch (exchange.errorText) {
     case ErrorText::NameAndBody:
-    case ErrorText::NameAndString: return { DeviceError::RESPONSE_ERROR, spec.name + text };
+    case ErrorText::NameAndString: return { DeviceError::RESPONSE_ERROR, exchange.name + text };
     case ErrorText::StringOnly: return { DeviceError::RESPONSE_ERROR, text };
-    case ErrorText::Fixed: return { DeviceError::RESPONSE_ERROR, spec.fixedText };
+    case ErrorText::Fixed: return { DeviceError::RESPONSE_ERROR, exchange.fixedText };
     }
-    return { DeviceError::RESPONSE_ERROR, spec.name + text };
+    return { DeviceError::RESPONSE_ERROR, exchange.name + text };
 }
 
 } // namespace quorvel

@@ -67,7 +67,7 @@ private:
         Fixed,         // a fixed text
     };
 
-    struct RequestSpec {
+    struct Exchange {
         const char* name;     // qualified operation name, e.g. "quorvel::Device::Start"
         int32_t timeoutMs;
         int32_t pauseMs = 0;  // sleep between a successful Send and the wait
@@ -78,7 +78,7 @@ private:
     // The request pattern shared by every operation: send, optional pause, await, and map
     // an error response to RESPONSE_ERROR with the operation's text. On OK, `response`
     // holds the device's answer.
-    DeviceError Request(const tcp::Message& request, const RequestSpec& spec, tcp::Message& response);
+    DeviceError Request(const tcp::Message& request, const Exchange& exchange, tcp::Message& response);
 
     // The waiting behind AwaitResponse; `local` tells whether the message was made here.
     tcp::Message AwaitMessage(int32_t timeoutMs, bool& local);
