@@ -4,7 +4,6 @@
 #include "DialogSettings.h"
 #include "DialogSettingsTestSupport.h"
 #include "MessageBoxCloser.h"
-#include "PrivateKeyFileName.h"
 #include "SettingsTestHelpers.h"
 #include "TempSettingsHome.h"
 
@@ -41,31 +40,6 @@ class DialogSettingsAuthTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // --- the group in a key file's name ---
-    void parseAuthGroupFromFileName_data()
-    {
-        QTest::addColumn<QString>("fileName");
-        QTest::addColumn<bool>("hasGroup");
-        QTest::addColumn<QString>("group");
-        // The dialog tests cover the usual names; these are the edges only the parser shows.
-        QTest::newRow("leading dot gives an empty group") << ".priv.pem" << true << "";
-        QTest::newRow("mixed case") << "User.priv.pem" << false << "";
-        QTest::newRow("empty") << "" << false << "";
-        QTest::newRow("dot only") << "." << true << "";
-    }
-
-    void parseAuthGroupFromFileName()
-    {
-        QFETCH(QString, fileName);
-        QFETCH(bool, hasGroup);
-        QFETCH(QString, group);
-        const std::optional<QString> parsed = ::ParseAuthGroupFromFileName(fileName);
-        QCOMPARE(parsed.has_value(), hasGroup);
-        if (hasGroup) {
-            QCOMPARE(*parsed, group);
-        }
-    }
-
     // --- choosing a key file ---
     void chosenKeyFileAsksForItsGroup_data()
     {
@@ -263,20 +237,6 @@ private slots:
         QCOMPARE(dialog.settings().authGroup, std::string("USER"));
         Control<QPushButton>(dialog, "btn_ok")->click();
         QCOMPARE(IniEntries(ReadAppIni(home)).value("Auth/AuthGroup"), QStringLiteral("USER"));
-    }
-
-    void refreshTakesTheGroupTheDeviceReports()
-    {
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
-        QVERIFY(WriteAppIni(home, kUserKeyConfigured));
-        FakeRelay relay("ADMIN");
-        DialogSettings dialog(nullptr, &relay);
-
-        dialog.RefreshAuthGroup();
-        QCOMPARE(relay.calls, 1);
-        QCOMPARE(Control<QLabel>(dialog, "lbl_authGroup_current")->text(), QStringLiteral("ADMIN"));
-        QCOMPARE(dialog.settings().authGroup, std::string("ADMIN"));
     }
 
     void refreshWithoutRelayShowsNotConnected()

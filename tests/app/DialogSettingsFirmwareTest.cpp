@@ -109,28 +109,6 @@ private slots:
         }
     }
 
-    // --- choosing the file ---
-    void chosenFirmwareFileFillsThePathAndCancelKeepsIt()
-    {
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
-        DialogSettings dialog(nullptr, nullptr);
-        auto* browse = Control<QPushButton>(dialog, "btn_browseFW");
-        auto* path = Control<QLineEdit>(dialog, "edit_fwPath");
-        ChooserCall call;
-        dialog.setChoosers(AnsweringChoosers(call, QStringLiteral("/fw/scanner-2.1.zpxfw")));
-
-        browse->click();
-        QCOMPARE(call.parent, &dialog);
-        QCOMPARE(call.caption, QStringLiteral("Open File"));
-        QVERIFY(call.directory.isEmpty());
-        QCOMPARE(call.filter, QStringLiteral("ZPXFW Files (*.zpxfw)"));
-        QCOMPARE(path->text(), QStringLiteral("/fw/scanner-2.1.zpxfw"));
-
-        dialog.setChoosers(AnsweringChoosers(call, QString()));
-        browse->click();
-        QCOMPARE(path->text(), QStringLiteral("/fw/scanner-2.1.zpxfw"));
-    }
 
     // --- uploading ---
     void successfulUploadReportsSuccessThenHidesTheLabel()

@@ -11,10 +11,8 @@
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMetaMethod>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTabWidget>
 #include <QtTest>
 
 using namespace settingstest;
@@ -30,75 +28,6 @@ class DialogSettingsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // --- the class and its form ---
-    void signalAndSlotsAreDeclaredInOrder()
-    {
-        const QMetaObject& meta = DialogSettings::staticMetaObject;
-        QStringList methods;
-        for (int i = meta.methodOffset(); i < meta.methodCount(); ++i) {
-            methods << QString::fromLatin1(meta.method(i).methodSignature());
-        }
-        QCOMPARE(methods,
-            QStringList({ "authRequested(std::string,std::string)", "OkClicked()", "CancelClicked()",
-                "CheckSettings()", "BrowseFwPath()", "UpdateFirmware()", "BrowsePrivKeyFile()", "clearPrivKey()",
-                "UpdateBaseDir()" }));
-    }
-
-    void formHasItsTabsRangesAndSteps()
-    {
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
-        DialogSettings dialog(nullptr, nullptr);
-
-        QCOMPARE(dialog.objectName(), QStringLiteral("SettingsDialog"));
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Dialog"));
-        auto* tabs = Control<QTabWidget>(dialog, "tabWidget");
-        QVERIFY(tabs);
-        QCOMPARE(tabs->currentIndex(), 0);
-        QStringList tabTexts;
-        for (int i = 0; i < tabs->count(); ++i) {
-            tabTexts << tabs->tabText(i);
-        }
-        QCOMPARE(tabTexts, QStringList({ "Live View", "Saved Data", "Firmware Update", "Authentification" }));
-
-        struct IntRange {
-            const char* name;
-            int min, max, step;
-        };
-        for (const IntRange& r : { IntRange{ "spin_thresholdHigh", 196, 205, 1 }, IntRange{ "spin_thresholdLow", 185, 195, 1 },
-                 IntRange{ "spin_minSteps", 0, 5000, 100 } }) {
-            auto* spin = Control<QSpinBox>(dialog, r.name);
-            QVERIFY2(spin, r.name);
-            QCOMPARE(spin->minimum(), r.min);
-            QCOMPARE(spin->maximum(), r.max);
-            QCOMPARE(spin->singleStep(), r.step);
-        }
-        struct DoubleRange {
-            const char* name;
-            double max, step;
-        };
-        for (const DoubleRange& r : { DoubleRange{ "spin_thresholdMoveX", 3.0, 0.25 },
-                 DoubleRange{ "spin_thresholdMoveY", 3.0, 0.25 }, DoubleRange{ "spin_thresholdMoveZ", 25.0, 1.0 } }) {
-            auto* spin = Control<QDoubleSpinBox>(dialog, r.name);
-            QVERIFY2(spin, r.name);
-            QCOMPARE(spin->decimals(), 2);
-            QCOMPARE(spin->minimum(), 0.0);
-            QCOMPARE(spin->maximum(), r.max);
-            QCOMPARE(spin->singleStep(), r.step);
-        }
-
-        QCOMPARE(Control<QCheckBox>(dialog, "check_rawData")->text(), QStringLiteral(" Raw Data"));
-        QCOMPARE(Control<QPushButton>(dialog, "btn_browseBaseDir")->text(), QStringLiteral("Browse.."));
-        QCOMPARE(Control<QLabel>(dialog, "lbl_authGroup_current")->text(), QStringLiteral("-"));
-        QVERIFY(!Control<QLineEdit>(dialog, "edit_authPrivKeyFile")->isEnabled());
-        auto* fwLabel = Control<QLabel>(dialog, "lbl_fwUpdate");
-        QVERIFY(fwLabel->isHidden());
-        QVERIFY(fwLabel->wordWrap());
-        QVERIFY(fwLabel->font().bold());
-        QCOMPARE(fwLabel->font().pointSize(), 12);
-        QCOMPARE(Control<QWidget>(dialog, "verticalLayoutWidget")->geometry(), QRect(10, 40, 401, 80));
-    }
-
     // --- start-up ---
     void startupWithoutFileShowsDefaultsAndWritesStandardKeys()
     {
@@ -175,26 +104,6 @@ private slots:
         QVERIFY(QMetaObject::invokeMethod(&dialog, "CheckSettings"));
         QCOMPARE(dialog.settings().thresholdMoveZ, 40.0f);
         QCOMPARE(IniEntries(ReadAppIni(home)).value("CaptureSettings/ThresholdMoveZ"), QStringLiteral("40"));
-    }
-
-    void valuesBeyondTheControlsAreLimitedByThem()
-    {
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
-        QVERIFY(WriteAppIni(home,
-            "[CaptureSettings]\nThresholdTooHigh=1e30\nThresholdTooLow=-3e9\n"
-            "[WorkflowSettings]\nMinWorkflowDelayMs=99999\n"));
-        DialogSettings dialog(nullptr, nullptr);
-
-        QCOMPARE(Control<QSpinBox>(dialog, "spin_thresholdHigh")->value(), 205);
-        QCOMPARE(Control<QSpinBox>(dialog, "spin_thresholdLow")->value(), 185);
-        QCOMPARE(Control<QSpinBox>(dialog, "spin_minSteps")->value(), 5000);
-
-        Control<QPushButton>(dialog, "btn_ok")->click();
-        const QMap<QString, QString> entries = IniEntries(ReadAppIni(home));
-        QCOMPARE(entries.value("CaptureSettings/ThresholdTooHigh"), QStringLiteral("205"));
-        QCOMPARE(entries.value("CaptureSettings/ThresholdTooLow"), QStringLiteral("185"));
-        QCOMPARE(entries.value("WorkflowSettings/MinWorkflowDelayMs"), QStringLiteral("5000"));
     }
 
     // --- applying edits ---

@@ -93,35 +93,6 @@ class SettingsStoreTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // --- the record ---
-    void anySaveOptionIgnoresSegmentImages_data()
-    {
-        QTest::addColumn<int>("option");
-        QTest::addColumn<bool>("expected");
-        QTest::newRow("none") << 0 << false;
-        QTest::newRow("segments only") << 1 << false;
-        QTest::newRow("raw data") << 2 << true;
-        QTest::newRow("capture times") << 3 << true;
-        QTest::newRow("preview image") << 4 << true;
-        QTest::newRow("final image") << 5 << true;
-        QTest::newRow("calibration file") << 6 << true;
-        QTest::newRow("segment informations") << 7 << true;
-    }
-
-    void anySaveOptionIgnoresSegmentImages()
-    {
-        QFETCH(int, option);
-        QFETCH(bool, expected);
-        AppSettings s = DefaultAppSettings();
-        s.saveFinalImage = false;
-        bool* const switches[] = { nullptr, &s.saveSegments, &s.saveRawData, &s.saveCaptureTimes,
-            &s.savePreviewImage, &s.saveFinalImage, &s.saveCalibrationFile, &s.saveSegmentInformations };
-        if (switches[option] != nullptr) {
-            *switches[option] = true;
-        }
-        QCOMPARE(AnySaveOptionEnabled(s), expected);
-    }
-
     // --- keys and text forms ---
     void loadingWithoutFileKeepsDefaults()
     {
@@ -159,30 +130,6 @@ private slots:
         CompareSettings(LoadFromStore(), DefaultAppSettings());
     }
 
-    void thresholdsAreWrittenAsShortNumberText_data()
-    {
-        QTest::addColumn<float>("value");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("whole") << 196.0f << "196";
-        QTest::newRow("quarter") << 2.25f << "2.25";
-        // Widened to double, 0.1f is 0.100000001...; six significant digits hide that.
-        QTest::newRow("inexact float") << 0.1f << "0.1";
-        QTest::newRow("tiny") << 1e-7f << "1e-07";
-        QTest::newRow("many digits") << 123.456789f << "123.457";
-    }
-
-    void thresholdsAreWrittenAsShortNumberText()
-    {
-        QFETCH(float, value);
-        QFETCH(QString, text);
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
-        AppSettings s = DefaultAppSettings();
-        s.thresholdMoveX = value;
-        StoreToStore(s);
-        QCOMPARE(IniEntries(ReadAppIni(home)).value("CaptureSettings/ThresholdMoveX"), text);
-    }
-
     void storeThenLoadKeepsEveryField()
     {
         TempSettingsHome home;
@@ -200,35 +147,7 @@ private slots:
         CompareSettings(LoadFromStore(), written);
     }
 
-    void absentKeysKeepTheCurrentValues()
-    {
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
-        QVERIFY(WriteAppIni(home, "[Auth]\nAuthGroup=ADMIN\n"));
-        AppSettings current = NonDefaultSettings();
-        current.extendedMode = true;
-
-        AppSettings expected = current;
-        expected.authGroup = "ADMIN";
-        CompareSettings(LoadFromStore(current), expected);
-    }
-
     // --- the extended mode ---
-    void extendedModeLoadsExtendedSaveSwitches()
-    {
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
-        QVERIFY(WriteAppIni(home,
-            "[UserSettings]\nUser=5307\n"
-            "[SaveSettings]\nRawData=true\nCaptureTimes=true\nPreviewImage=true\nCalibrationFile=true\n"));
-        const AppSettings loaded = LoadFromStore();
-        QVERIFY(loaded.extendedMode);
-        QVERIFY(loaded.saveRawData);
-        QVERIFY(loaded.saveCaptureTimes);
-        QVERIFY(loaded.savePreviewImage);
-        QVERIFY(loaded.saveCalibrationFile);
-    }
-
     void otherUsersNeitherLoadNorOverwriteExtendedSaveSwitches_data()
     {
         QTest::addColumn<QByteArray>("userSection");
@@ -280,20 +199,6 @@ private slots:
         QCOMPARE(entries.value("SaveSettings/PreviewImage"), QStringLiteral("false"));
         QCOMPARE(entries.value("SaveSettings/CalibrationFile"), QStringLiteral("false"));
         QVERIFY(!entries.contains("UserSettings/User"));
-    }
-
-    void standardModeLimitsMoveZAndExtendedSwitches()
-    {
-        AppSettings s = NonDefaultSettings();
-        s.thresholdMoveZ = 40.0f;
-        LimitToStandardMode(s);
-        QCOMPARE(s.thresholdMoveZ, 25.0f);
-        QVERIFY(!s.saveRawData && !s.saveCaptureTimes && !s.savePreviewImage && !s.saveCalibrationFile);
-        QVERIFY(s.saveSegments && s.saveSegmentInformations);
-
-        s.thresholdMoveZ = 24.5f;
-        LimitToStandardMode(s);
-        QCOMPARE(s.thresholdMoveZ, 24.5f);
     }
 
     // --- text the application did not write ---

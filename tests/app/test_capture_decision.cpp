@@ -166,13 +166,6 @@ TEST(HandArrangement, ThumbsNeedExactlyTwoSegmentsInAnyOrder)
                                              MakeSegment(0, 40, 1, 1)}));
 }
 
-TEST(HandArrangement, UnknownModeNeverFits)
-{
-    EXPECT_FALSE(HandArrangementOk(3, {MakeSegment(0, 10, 1, 1), MakeSegment(0, 20, 1, 1)}));
-    EXPECT_FALSE(HandArrangementOk(-1, {MakeSegment(0, 10, 1, 1), MakeSegment(0, 20, 1, 1), MakeSegment(0, 30, 1, 1),
-                                        MakeSegment(0, 40, 1, 1)}));
-}
-
 TEST(HandArrangement, WrongOrderBlocksCaptureThoughEveryBoxIsGreen)
 {
     const AppSettings settings;
@@ -185,15 +178,6 @@ TEST(HandArrangement, WrongOrderBlocksCaptureThoughEveryBoxIsGreen)
     }
     EXPECT_FALSE(CaptureConditionHolds(Right4, segments, kCols, kRows, settings));
     EXPECT_TRUE(CaptureConditionHolds(Left4, segments, kCols, kRows, settings));
-}
-
-TEST(HandArrangement, ThreeReadySegmentsNeverCaptureTheThumbs)
-{
-    const AppSettings settings;
-    const std::vector<SegmentInfo> segments = {MakeSegment(100, 100, 50, 50), MakeSegment(200, 100, 50, 50),
-                                               MakeSegment(300, 100, 50, 50)};
-    EXPECT_FALSE(CaptureConditionHolds(Thumbs2, segments, kCols, kRows, settings));
-    EXPECT_TRUE(CaptureConditionHolds(Thumbs2, {segments[0], segments[1]}, kCols, kRows, settings));
 }
 
 // --- box colour ----------------------------------------------------------------------------

@@ -126,28 +126,6 @@ TEST(MainWindowForm, BuildsTheWidgetTreeWithItsNamesSizesAndPolicies)
     ExpectIconButton(ui.btn_captureThumbs, ":/impressions/icons/2T_black.png", QSizePolicy::Fixed);
 }
 
-TEST(MainWindowForm, ExtraSpaceGoesToTheViewAndTheButtonsKeepTheirSize)
-{
-    QMainWindow window;
-    Ui::app_ondrelClass ui;
-    ui.setupUi(&window);
-    window.show();
-    ui.centralWidget->layout()->activate();
-    const QSize viewBefore = ui.graphicsView->size();
-    const QRect editBefore = ui.edit_Person->geometry();
-
-    window.resize(1333 + 400, 920 + 300);
-    ui.centralWidget->layout()->activate();
-
-    EXPECT_EQ(ui.graphicsView->width(), viewBefore.width() + 400);
-    EXPECT_EQ(ui.graphicsView->height(), viewBefore.height() + 300);
-    EXPECT_EQ(ui.edit_Person->geometry(), editBefore);
-    EXPECT_EQ(ui.edit_Person->width(), 100);
-    for (QPushButton* button : { ui.btn_Settings, ui.btn_AutoWorkflow, ui.btn_captureRight, ui.btn_captureLeft, ui.btn_captureThumbs }) {
-        EXPECT_EQ(button->size(), QSize(100, 100)) << button->objectName().toStdString();
-    }
-}
-
 TEST(MainWindowForm, WindowHasExactlyTheThreeButtonSlotsInOrderAndNoSignals)
 {
     const QMetaObject& meta = app_ondrel::staticMetaObject;

@@ -115,26 +115,6 @@ TEST_F(MainWindowShell, WorkflowStartRetriesAFailedStartupConnection)
     EXPECT_EQ(scanner.Requests(1).front(), MessageType::START_CAPTURE_MODE);
 }
 
-TEST_F(MainWindowShell, WorkflowStartWithoutServerShowsTheConnectionAndStartErrorsAndKeepsTheCross)
-{
-    FakeScanner::Behaviour refused;
-    refused.first = MessageType::PING;
-    scanner.Serve(refused);
-    scanner.Serve(refused);
-    Open();
-    ASSERT_EQ(boxes.count(), 1);
-    boxes.clear();
-
-    window->StartWorkflow();
-
-    ASSERT_EQ(boxes.count(), 2);
-    EXPECT_TRUE(boxes.boxes()[0].text.startsWith(QStringLiteral("Unable to connect to device server.\nIP: 127.0.0.1\n")));
-    EXPECT_EQ(boxes.boxes()[1].text, QStringLiteral("quorvel::Device::Send(): quorvel error - socket not open"));
-    EXPECT_FALSE(window->IsRunning());
-    EXPECT_EQ(IconImage(Button(*window, "btn_AutoWorkflow")->icon()), IconImage(QStringLiteral(":/settings/icons/Cross_black.png")));
-    EXPECT_TRUE(Button(*window, "btn_captureRight")->isEnabled());
-}
-
 TEST_F(MainWindowShell, AutomaticLoginAuthenticatesOnceAfterConnecting)
 {
     scanner.Serve();

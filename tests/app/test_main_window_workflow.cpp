@@ -216,28 +216,6 @@ TEST_F(MainWindowWorkflow, DuringARunTheSettingsDialogNeverReachesTheDevice)
     EXPECT_EQ(scanner.Count(MessageType::AUTH_RESPONSE), 1u);
 }
 
-TEST_F(MainWindowWorkflow, ColourFramesAreShownAndUnusableFramesAreReported)
-{
-    // Three-channel frames: shown with channel 0 as red.
-    FakeScanner::Behaviour colour;
-    colour.hands = FakeScanner::Hands::Custom;
-    colour.custom.type = CV_8UC3;
-    for (int i = 0; i < colour.custom.cols * colour.custom.rows; ++i) {
-        colour.custom.pixels.insert(colour.custom.pixels.end(), { 10, 120, 230 });
-    }
-    colour.custom.segments = NeverReady();
-    Open(colour);
-    QImage shown;
-    WhenReady look([&] { return !ShownImage(*window).isNull(); }, [&] {
-        shown = ShownImage(*window);
-        workflow->click();
-    });
-    window->StartWorkflow();
-    ASSERT_EQ(shown.size(), QSize(160, 120));
-    EXPECT_EQ(shown.pixelColor(150, 110), QColor(10, 120, 230));
-    EXPECT_EQ(boxes.count(), 0);
-}
-
 TEST_F(MainWindowWorkflow, FramesThatCannotBeShownAreReportedAsDeviceErrors)
 {
     FakeScanner::Behaviour floats;

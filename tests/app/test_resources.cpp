@@ -43,26 +43,6 @@ QByteArray readAll(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// One bit per pixel: does the icon paint it at all.
-std::vector<bool> coverage(const QImage& image)
-{
-    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
-    std::vector<bool> mask;
-    mask.reserve(size_t(argb.width() * argb.height()));
-    for (int y = 0; y < argb.height(); ++y)
-        for (int x = 0; x < argb.width(); ++x)
-            mask.push_back(qAlpha(argb.pixel(x, y)) >= 128);
-    return mask;
-}
-
-double differingShare(const std::vector<bool>& a, const std::vector<bool>& b)
-{
-    size_t differing = 0;
-    for (size_t i = 0; i < a.size() && i < b.size(); ++i)
-        differing += a[i] != b[i];
-    return double(differing) / double(a.size());
-}
-
 QRect boundsWhere(const QImage& a, const QImage& b, int minDifference)
 {
     QRect bounds;
@@ -110,86 +90,6 @@ TEST(IconResources, EveryIconIsA510SquareEightBitRgbaPng)
     }
 }
 
-TEST(IconResources, FigureStandsOnTransparentBackground)
-{
-    for (const QString& path : allIcons()) {
-        SCOPED_TRACE(path.toStdString());
-        const QImage image = QImage(path).convertToFormat(QImage::Format_ARGB32);
-        for (const QPoint corner : {QPoint(0, 0), QPoint(509, 0), QPoint(0, 509), QPoint(509, 509)})
-            EXPECT_EQ(qAlpha(image.pixel(corner)), 0);
-        const std::vector<bool> mask = coverage(image);
-        const double painted = double(std::count(mask.begin(), mask.end(), true)) / mask.size();
-        EXPECT_GT(painted, 0.10);
-        EXPECT_LT(painted, 0.70);
-    }
-}
-
-TEST(IconResources, ColourVariantsShareOneShapeInTheirOwnColour)
-{
-    struct Expected { const char* name; QRgb colour; };
-    const Expected colours[] = {
-        {"black", qRgb(0x20, 0x21, 0x24)},
-        {"blue", qRgb(0x1a, 0x73, 0xe8)},
-        {"green", qRgb(0x18, 0x80, 0x38)},
-        {"gray", qRgb(0x9a, 0xa0, 0xa6)},
-    };
-    for (const char* hand : {"4R", "4L", "2T"}) {
-        const auto pathOf = [&](const char* colour) {
-            return QStringLiteral(":/impressions/icons/%1_%2.png").arg(hand, colour);
-        };
-        const std::vector<bool> shape = coverage(QImage(pathOf("black")));
-        for (const Expected& c : colours) {
-            SCOPED_TRACE(pathOf(c.name).toStdString());
-            const QImage image = QImage(pathOf(c.name)).convertToFormat(QImage::Format_ARGB32);
-            EXPECT_LT(differingShare(shape, coverage(image)), 0.001);
-            // Opaque pixels carry exactly the variant's colour.
-            for (int y = 0; y < image.height(); y += 7)
-                for (int x = 0; x < image.width(); x += 7) {
-                    const QRgb p = image.pixel(x, y);
-                    if (qAlpha(p) == 255) {
-                        ASSERT_EQ(p & 0xffffff, c.colour & 0xffffff) << x << "," << y;
-                    }
-                }
-        }
-    }
-}
-
-TEST(IconResources, TheThreeHandsAreClearlyDifferent)
-{
-    const auto shape = [](const char* hand) {
-        return coverage(QImage(QStringLiteral(":/impressions/icons/%1_black.png").arg(hand)));
-    };
-    const std::vector<bool> right = shape("4R"), left = shape("4L"), thumbs = shape("2T");
-    EXPECT_GT(differingShare(right, left), 0.08);
-    EXPECT_GT(differingShare(right, thumbs), 0.08);
-    EXPECT_GT(differingShare(left, thumbs), 0.08);
-
-    // The left hand is the right hand's mirror image (but for the letter on the palm).
-    std::vector<bool> mirroredRight(right.size());
-    for (size_t y = 0; y < 510; ++y)
-        for (size_t x = 0; x < 510; ++x)
-            mirroredRight[y * 510 + x] = right[y * 510 + 509 - x];
-    EXPECT_LT(differingShare(mirroredRight, left), 0.04);
-
-    // Seen from above, the right hand's thumb is on the left: its thumb pulls the lower part
-    // of the figure to the left of the fingers above it.
-    const auto thumbSide = [](const std::vector<bool>& mask) {
-        const auto meanX = [&](size_t top, size_t bottom) {
-            double sum = 0, n = 0;
-            for (size_t y = top; y < bottom; ++y)
-                for (size_t x = 0; x < 510; ++x)
-                    if (mask[y * 510 + x]) {
-                        sum += double(x);
-                        ++n;
-                    }
-            return sum / n;
-        };
-        return meanX(280, 510) - meanX(0, 200);
-    };
-    EXPECT_LT(thumbSide(right), -10.0);
-    EXPECT_GT(thumbSide(left), 10.0);
-}
-
 TEST(IconResources, NamesWithoutSuffixLoadAsTheWindowUsesThem)
 {
     for (const QString& path : impressionIcons()) {
@@ -228,16 +128,6 @@ TEST(WindowIcon, HoldsEverySizeFrom16To256)
 
     const QIcon icon(path);
     EXPECT_GE(icon.availableSizes().size(), int(sizes.size()));
-}
-
-TEST(StyleSheet, IsNonEmptyAsciiWithBalancedBlocks)
-{
-    const QByteArray qss = readAll(kSourceDir + "/styles/OndrelApp.qss");
-    ASSERT_FALSE(qss.trimmed().isEmpty());
-    for (int i = 0; i < qss.size(); ++i)
-        ASSERT_LT(static_cast<unsigned char>(qss[i]), 0x80) << "non-ASCII byte at " << i;
-    EXPECT_EQ(qss.count('{'), qss.count('}'));
-    EXPECT_EQ(qss.count("/*"), qss.count("*/"));
 }
 
 TEST(StyleSheet, ReferencesOnlyBundledImages)

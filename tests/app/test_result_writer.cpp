@@ -261,22 +261,7 @@ TEST_F(ResultWriterTest, SegmentImagesAreClippedOrSkippedAndKeepTheirIndex)
     EXPECT_TRUE(Identical(ReadPng(Path("4L/segments/6.png")), finalImage));
 }
 
-TEST_F(ResultWriterTest, SegmentImagesOfAnEmptyFinalImageWriteNothing)
-{
-    ASSERT_TRUE(WriteSegmentImages(Path("2T/segments"), cv::Mat(), {MakeSegment(0, 0, 10, 10)}, report));
-    EXPECT_TRUE(QDir(Path("2T/segments")).entryList(QDir::Files).isEmpty());
-    EXPECT_TRUE(report.Empty());
-}
-
 // --- failures ------------------------------------------------------------------------------
-
-TEST_F(ResultWriterTest, EnsureDirectoryCreatesParentsAndAcceptsAnExistingOne)
-{
-    EXPECT_TRUE(EnsureDirectory(Path("run/person/05_12_26_14_03_09/4R"), report));
-    EXPECT_TRUE(QFileInfo(Path("run/person/05_12_26_14_03_09/4R")).isDir());
-    EXPECT_TRUE(EnsureDirectory(Path("run/person/05_12_26_14_03_09/4R"), report));
-    EXPECT_TRUE(report.Empty());
-}
 
 TEST_F(ResultWriterTest, EnsureDirectoryFailsWhereAFileIsInTheWay)
 {
