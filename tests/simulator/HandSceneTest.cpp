@@ -32,23 +32,6 @@ void PresentHand(HandScene& scene, HandKind kind)
     }
 }
 
-TEST(HandScene, PresentsRightThenLeftThenThumbsAndStartsOverWithTheRightHand)
-{
-    HandScene scene(1280, 1024, 2000ms, 1);
-    const auto now = HandScene::Clock::now();
-    scene.Restart(now);
-    EXPECT_EQ(scene.Hand(), HandKind::Right4);
-    scene.NextHand(now);
-    EXPECT_EQ(scene.Hand(), HandKind::Left4);
-    scene.NextHand(now);
-    EXPECT_EQ(scene.Hand(), HandKind::Thumbs2);
-    scene.NextHand(now);
-    EXPECT_EQ(scene.Hand(), HandKind::Right4);
-    scene.NextHand(now);
-    scene.Restart(now);
-    EXPECT_EQ(scene.Hand(), HandKind::Right4);
-}
-
 TEST(HandScene, EachHandComesTooFarAndMovingAndIsCapturableAfterTheDefaultSettleTime)
 {
     for (HandKind kind : { HandKind::Right4, HandKind::Left4, HandKind::Thumbs2 }) {
@@ -102,30 +85,6 @@ TEST(HandScene, ApproachingHandStaysWithinTheFrameAndNeverLooksCapturable)
             }
         }
     }
-}
-
-TEST(HandScene, FingertipsOfAHandAreSideBySideWithoutOverlap)
-{
-    HandScene scene(1280, 1024, 0ms, 9);
-    for (HandKind kind : { HandKind::Right4, HandKind::Left4, HandKind::Thumbs2 }) {
-        const auto segments = scene.RestingSegments(kind);
-        for (std::size_t i = 1; i < segments.size(); ++i) {
-            EXPECT_GE(segments[i].posX, segments[i - 1].posX + segments[i - 1].width);
-        }
-    }
-    // The left hand is the mirror image of the right one.
-    const auto right = scene.RestingSegments(HandKind::Right4);
-    const auto left = scene.RestingSegments(HandKind::Left4);
-    for (std::size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(right[i].posY, left[3 - i].posY);
-    }
-}
-
-TEST(HandScene, ZeroSettleTimeMeansAlreadySettled)
-{
-    HandScene scene(640, 512, 0ms, 2);
-    scene.Restart(HandScene::Clock::now());
-    EXPECT_EQ(WhyNotCapturable(scene.SegmentsAfter(0ms), Presented::Right4, 640, 512), "");
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 #include "FrameSynthesizer.h"
 #include "HandScene.h"
 #include "OutgoingMessage.h"
-#include "PreparedFrame.h"
 #include "ResponseDecoders.h"
 #include "ResponsePayloads.h"
 
@@ -49,15 +48,6 @@ void ExpectSameSegment(const SegmentInfo& a, const SegmentInfo& b)
     EXPECT_EQ(a.moveX, b.moveX);
     EXPECT_EQ(a.moveY, b.moveY);
     EXPECT_EQ(a.moveZ, b.moveZ);
-}
-
-std::vector<uint8_t> Concatenate(const OutgoingMessage& message)
-{
-    std::vector<uint8_t> bytes;
-    for (const auto& part : message.parts) {
-        bytes.insert(bytes.end(), part->begin(), part->end());
-    }
-    return bytes;
 }
 
 TEST_F(Payloads, FrameBodyDecodesToTheRenderedImageAndItsSegments)
@@ -156,29 +146,6 @@ TEST_F(Payloads, RendererClipsFingertipsAtTheEdgeAndSkipsImpossibleBoxes)
     impossible[3].width = 10;
     impossible[3].height = 10;
     EXPECT_EQ(cv::norm(synthesizer.Render(impossible), background, cv::NORM_INF), 0.0);
-}
-
-TEST_F(Payloads, PreparedFrameSharesEverythingButTheFrameId)
-{
-    const ondrel::sim::PreparedFrame prepared(synthesizer, segments, 3, HostileKind::None);
-    const OutgoingMessage first = prepared.Frame(41);
-    const OutgoingMessage second = prepared.Frame(42);
-    ASSERT_EQ(first.parts.size(), 2u);
-    EXPECT_EQ(first.parts[1].get(), second.parts[1].get()); // not copied per frame
-
-    cv::Mat image;
-    std::vector<SegmentInfo> decoded;
-    uint32_t frameId = 0;
-    ASSERT_TRUE(quorvel::DecodeFrame(Concatenate(second), image, decoded, frameId));
-    EXPECT_EQ(frameId, 42u);
-    EXPECT_EQ(decoded.size(), 4u);
-    const auto header = quorvel::tcp::DecodeHeader(second.headerBytes.data());
-    EXPECT_EQ(header.size, second.BodySize());
-    EXPECT_EQ(header.id, quorvel::tcp::MessageType::CAPTURE);
-
-    std::vector<cv::Mat> raw;
-    ASSERT_TRUE(quorvel::DecodeRawImages(Concatenate(prepared.RawImages()), raw));
-    EXPECT_EQ(raw.size(), 3u);
 }
 
 TEST(OutgoingMessage, GatherBuffersHoldTheHeaderThenTheBodyUpToALimit)

@@ -8,25 +8,6 @@ using ondrel::sim::HostileKind;
 using ondrel::sim::ParseOptions;
 using quorvel::tcp::MessageType;
 
-TEST(SimOptions, DefaultsAreLoopbackTheDevicePortAndACleanScanner)
-{
-    const auto parsed = ParseOptions({});
-    ASSERT_EQ(parsed.error, "");
-    const auto& o = parsed.options;
-    EXPECT_EQ(o.host, "127.0.0.1");
-    EXPECT_EQ(o.port, 60123);
-    EXPECT_EQ(o.width, 1280);
-    EXPECT_EQ(o.height, 1024);
-    EXPECT_EQ(o.settleMs, 2000u);
-    EXPECT_EQ(o.rawImageCount, 3u);
-    EXPECT_FALSE(o.preparedFrame);
-    EXPECT_FALSE(o.faults.silent);
-    EXPECT_FALSE(o.faults.firstType.has_value());
-    EXPECT_FALSE(o.faults.closeAfter.has_value());
-    EXPECT_FALSE(o.faults.QuietAfter().has_value());
-    EXPECT_EQ(o.faults.hostile, HostileKind::None);
-}
-
 TEST(SimOptions, EveryOptionIsAcceptedInBothFormsAndDocumented)
 {
     const auto parsed = ParseOptions({ "--host", "0.0.0.0", "--port=0", "--width", "4000", "--height=3000",
@@ -66,12 +47,6 @@ TEST(SimOptions, EveryOptionIsAcceptedInBothFormsAndDocumented)
     }
 }
 
-TEST(SimOptions, HostileStallGoesQuietAfterTheHandshakeUnlessToldOtherwise)
-{
-    EXPECT_EQ(ParseOptions({ "--hostile", "stall" }).options.faults.QuietAfter(), 0u);
-    EXPECT_EQ(ParseOptions({ "--hostile", "stall", "--stall-after", "4" }).options.faults.QuietAfter(), 4u);
-}
-
 TEST(SimOptions, RejectsWhatItCannotServe)
 {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>> {
@@ -92,13 +67,6 @@ TEST(SimOptions, RejectsWhatItCannotServe)
         const auto parsed = ParseOptions(args);
         EXPECT_NE(parsed.error, "") << args[0];
     }
-}
-
-TEST(SimOptions, HelpIsAskedForWithoutFailing)
-{
-    const auto parsed = ParseOptions({ "--help" });
-    EXPECT_TRUE(parsed.showHelp);
-    EXPECT_EQ(parsed.error, "");
 }
 
 } // namespace

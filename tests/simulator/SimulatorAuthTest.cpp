@@ -84,15 +84,6 @@ protected:
 
 TempDir* SimulatorAuth::keys = nullptr;
 
-TEST_F(SimulatorAuth, GuestIsGrantedByNameAlone)
-{
-    Launch(false);
-    EXPECT_EQ(Level(device), "GUEST");
-    const quorvel::DeviceError result = device.Authenticate("GUEST", "/no/such/key.pem");
-    EXPECT_EQ(result.code, 0u) << result.message;
-    EXPECT_EQ(Level(device), "GUEST");
-}
-
 TEST_F(SimulatorAuth, RsaAndEcKeysGrantTheirLevelsPerConnection)
 {
     Launch();
@@ -152,15 +143,6 @@ TEST_F(SimulatorAuth, OnlyASignatureOverTheLatestChallengeCountsAndOnlyOnce)
     // The same answer again is a replay.
     EXPECT_EQ(device.SendAuthResponse("USER", signature).code, 5u);
     EXPECT_EQ(Level(device), "USER");
-}
-
-TEST_F(SimulatorAuth, WithoutKeysNoLevelAboveGuestIsGranted)
-{
-    Launch(false);
-    const quorvel::DeviceError result = device.Authenticate("USER", PrivateKey("USER"));
-    EXPECT_EQ(result.code, 5u);
-    EXPECT_EQ(result.message, "Authentification as USER failed.");
-    EXPECT_EQ(Level(device), "GUEST");
 }
 
 TEST_F(SimulatorAuth, RefusalCarriesAZeroTerminatedTextAndChallengesAreText)

@@ -151,18 +151,6 @@ TEST_F(SimulatorCapture, UnknownFrameIdsAreAnsweredWithAnErrorText)
     EXPECT_EQ(raw.size(), 2u);
 }
 
-TEST_F(SimulatorCapture, FrameIdsOfOneConnectionAreUnknownToAnother)
-{
-    Launch({ "--settle-ms", "0" });
-    ASSERT_EQ(device.Start().code, 0u);
-    ASSERT_EQ(Frame().code, 0u);
-    quorvel::Device other;
-    ASSERT_EQ(other.Connect(sim->host(), sim->port()).code, 0u);
-    cv::Mat finalImage;
-    EXPECT_EQ(other.GetFinalImage(finalImage, frameId).code, 5u);
-    EXPECT_EQ(device.GetFinalImage(finalImage, frameId).code, 0u);
-}
-
 // The person presents right, left and thumbs; each becomes capturable with the default
 // thresholds once it has settled, and the sound moves on to the next hand.
 TEST_F(SimulatorCapture, WalksThroughRightLeftAndThumbsEachBecomingCapturable)

@@ -55,16 +55,6 @@ TEST(SimulatorFaults, SilentServerLetsTheHandshakeTimeOut)
     EXPECT_FALSE(device.IsConnected());
 }
 
-TEST(SimulatorFaults, SilentServerAnswersNoRequestEither)
-{
-    SimProcess sim({ "--silent", "--close-after", "1" });
-    RawClient client(sim.host(), sim.port());
-    client.Send(Message(MessageType::GET, "auth_group"));
-    client.Send(Message(MessageType::GET, "auth_group"));
-    // The second request closes the link; nothing at all was sent before.
-    EXPECT_EQ(client.ReadUntilClosed(), 0u);
-}
-
 TEST(SimulatorFaults, ExtraMessageAfterConnectIsTakenAsTheNextResponse)
 {
     SimProcess sim({ "--extra-after-connect" });

@@ -1,5 +1,5 @@
-// Hostile responses: the simulator sends what it announces, and the device client turns
-// each into its extraction failure without crashing and with the link still usable.
+// Hostile responses: the simulator sends what it announces, and the device client takes
+// it without crashing and with the link still usable.
 #include "Device.h"
 #include "RawClient.h"
 #include "SimProcess.h"
@@ -19,11 +19,6 @@ using quorvel::tcp::MessageType;
 constexpr int kWidth = 320;
 constexpr int kHeight = 240;
 
-const char* kFrameFailure = "quorvel::Device::GetFrame(): quorvel error - Extraction of image failed";
-const char* kFinalFailure = "quorvel::Device::GetFinalImage(): quorvel error - Extraction of final image failed";
-const char* kRawFailure = "quorvel::Device::GetRawImages(): quorvel error - Extraction of raw images failed";
-const char* kSegmentsFailure = "quorvel::Device::GetFinalSegmentInfos(): quorvel error - ";
-
 class HostileSimulator : public ::testing::Test {
 protected:
     void Launch(const std::string& kind)
@@ -35,57 +30,12 @@ protected:
         ASSERT_EQ(device.Start().code, 0u);
     }
 
-    // The link survives a refused body: the next request is answered as usual.
-    void ExpectLinkStillServes()
-    {
-        std::string level;
-        const quorvel::DeviceError result = device.GetCurrentAuthGroup(level);
-        EXPECT_EQ(result.code, 0u) << result.message;
-        EXPECT_EQ(level, "GUEST");
-    }
-
     std::unique_ptr<SimProcess> sim;
     quorvel::Device device;
     cv::Mat image;
     std::vector<quorvel::SegmentInfo> segments;
-    std::vector<cv::Mat> rawImages;
     uint32_t frameId = 0;
 };
-
-TEST_F(HostileSimulator, UnbuildableImageTypeFailsEveryImageResponse)
-{
-    Launch("bad-image-type");
-    EXPECT_EQ(device.GetFrame(image, segments, frameId).message, kFrameFailure);
-    ASSERT_NE(frameId, 0u); // the id comes before the image
-    EXPECT_EQ(device.GetFinalImage(image, frameId).message, kFinalFailure);
-    EXPECT_EQ(device.GetRawImages(rawImages, frameId).message, kRawFailure);
-    EXPECT_EQ(device.GetFinalSegmentInfos(segments, frameId).code, 0u); // carries no image
-    ExpectLinkStillServes();
-}
-
-TEST_F(HostileSimulator, ByteCountDisagreeingWithTheSizeFailsEveryImageResponse)
-{
-    Launch("bad-byte-count");
-    const quorvel::DeviceError frame = device.GetFrame(image, segments, frameId);
-    EXPECT_EQ(frame.code, 5u);
-    EXPECT_EQ(frame.message, kFrameFailure);
-    EXPECT_EQ(device.GetFinalImage(image, frameId).message, kFinalFailure);
-    EXPECT_EQ(device.GetRawImages(rawImages, frameId).message, kRawFailure);
-    ExpectLinkStillServes();
-}
-
-TEST_F(HostileSimulator, CountsBeyondTheBodyFailInsteadOfInventingEntries)
-{
-    Launch("bad-count");
-    EXPECT_EQ(device.GetFrame(image, segments, frameId).message, kFrameFailure);
-    EXPECT_EQ(device.GetRawImages(rawImages, frameId).message, kRawFailure);
-    const quorvel::DeviceError finalSegments = device.GetFinalSegmentInfos(segments, frameId);
-    EXPECT_EQ(finalSegments.code, 5u);
-    EXPECT_EQ(finalSegments.message.rfind(kSegmentsFailure, 0), 0u) << finalSegments.message;
-    // The final image has no count to break.
-    EXPECT_EQ(device.GetFinalImage(image, frameId).code, 0u);
-    ExpectLinkStillServes();
-}
 
 TEST_F(HostileSimulator, RectanglesOutsideTheImageArriveAsSent)
 {

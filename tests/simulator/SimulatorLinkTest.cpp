@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
 
 #include <string>
 
@@ -48,19 +47,6 @@ TEST(SimulatorLink, ServesTwoClientsAtOnce)
     std::vector<uint8_t> calibration;
     ASSERT_EQ(second.GetCalibrationFile(calibration).code, 0u);
     EXPECT_FALSE(calibration.empty());
-}
-
-TEST(SimulatorLink, GreetsEveryConnectionWithAnEmptyConnected)
-{
-    SimProcess sim;
-    RawClient a(sim.host(), sim.port());
-    RawClient b(sim.host(), sim.port());
-    for (RawClient* client : { &a, &b }) {
-        const Message first = client->Receive();
-        EXPECT_EQ(first.header.id, MessageType::CONNECTED);
-        EXPECT_FALSE(first.header.error);
-        EXPECT_TRUE(first.body.empty());
-    }
 }
 
 TEST(SimulatorLink, AnswersRequestsSentBackToBackInTheirOrder)
@@ -113,18 +99,6 @@ TEST(SimulatorLink, UnservedTypesGetAnErrorTextNamingThem)
     EXPECT_FALSE(client.Receive().header.error);
 }
 
-TEST(SimulatorLink, ErrorResponsesReachTheDeviceClientAsText)
-{
-    SimProcess sim;
-    quorvel::Device device;
-    ASSERT_EQ(device.Connect(sim.host(), sim.port()).code, 0u);
-    // A frame id it never issued.
-    cv::Mat image;
-    const quorvel::DeviceError result = device.GetFinalImage(image, 4242);
-    EXPECT_EQ(result.code, 5u);
-    EXPECT_EQ(result.message, "quorvel::Device::GetFinalImageunknown frame id 4242");
-}
-
 TEST(SimulatorLink, EndsWithExitCodeZeroOnSigtermWhileClientsAreConnected)
 {
     SimProcess sim;
@@ -135,15 +109,6 @@ TEST(SimulatorLink, EndsWithExitCodeZeroOnSigtermWhileClientsAreConnected)
     // The simulator closed its side.
     raw.Receive();
     EXPECT_EQ(raw.ReadUntilClosed(), 0u);
-}
-
-TEST(SimulatorLink, EndsWithExitCodeZeroOnSigint)
-{
-    SimProcess sim;
-    ASSERT_EQ(kill(sim.pid(), SIGINT), 0);
-    const auto code = sim.WaitForExit(std::chrono::seconds(5));
-    ASSERT_TRUE(code.has_value());
-    EXPECT_EQ(*code, 0);
 }
 
 } // namespace
