@@ -73,13 +73,6 @@ TEST_F(CaptureControl, StartSendsBareRequest)
     ExpectRequest(OnlyRequest(), MessageType::START_CAPTURE_MODE, {});
 }
 
-TEST_F(CaptureControl, StopSendsBareRequest)
-{
-    Answer(OkResponse());
-    ExpectOk(device.Stop());
-    ExpectRequest(OnlyRequest(), MessageType::STOP_CAPTURE_MODE, {});
-}
-
 TEST_F(CaptureControl, PlaySoundSendsSoundIdAsFourBytes)
 {
     Answer(OkResponse());
@@ -96,34 +89,6 @@ TEST_F(CaptureControl, StartErrorKeepsEveryBodyByteIncludingTrailingZero)
     EXPECT_EQ(result.code, 5u);
     EXPECT_EQ(result.message, "quorvel::Device::Start" + std::string(kDeviceText.begin(), kDeviceText.end()));
     EXPECT_EQ(result.message.back(), '\0');
-}
-
-TEST_F(CaptureControl, StopErrorNamesStop)
-{
-    Answer(ErrorResponse(ZeroTerminated("not capturing")));
-    const DeviceError result = device.Stop();
-    EXPECT_EQ(result.code, 5u);
-    EXPECT_EQ(result.message, std::string("quorvel::Device::Stopnot capturing") + '\0');
-}
-
-TEST_F(CaptureControl, PlaySoundErrorNamesPlaySound)
-{
-    Answer(ErrorResponse(BytesOf("no speaker")));
-    const DeviceError result = device.PlaySound(2);
-    EXPECT_EQ(result.code, 5u);
-    EXPECT_EQ(result.message, "quorvel::Device::PlaySoundno speaker");
-}
-
-TEST(CaptureControlClosedLink, StopOnClosedSocketFailsAtSend)
-{
-    ScriptedServer server;
-    server.Serve(Script().SendConnected().Close());
-    Device device;
-    ASSERT_CONNECTED(device, server);
-    ASSERT_TRUE(device.AwaitResponse(5000).header.error); // the client has seen the close
-    const DeviceError result = device.Stop();
-    EXPECT_EQ(result.code, 2u);
-    EXPECT_EQ(result.message, "quorvel::Device::Send(): quorvel error - socket not open");
 }
 
 // The lost link reaches each family of error text without the local code bytes.
@@ -210,18 +175,6 @@ TEST_F(LiveFrame, ErrorIsTheFirstDeviceTextAlone)
     EXPECT_EQ(frameId, 99u);
 }
 
-TEST_F(LiveFrame, MalformedImageIsAnExtractionFailure)
-{
-    // Byte count 5 for a 2 x 2 8-bit image.
-    Answer(OkResponse(Concat({ U32(1), ImageBlock(5, 0, 2, 2, { 1, 2, 3, 4, 5 }), { 0 }, U32(0) })));
-    cv::Mat image;
-    std::vector<SegmentInfo> segments;
-    uint32_t frameId = 0;
-    const DeviceError result = device.GetFrame(image, segments, frameId);
-    EXPECT_EQ(result.code, 5u);
-    EXPECT_EQ(result.message, "quorvel::Device::GetFrame(): quorvel error - Extraction of image failed");
-}
-
 // ---------------------------------------------------------------------------------------
 // Capture results
 
@@ -238,27 +191,6 @@ TEST_F(CaptureResults, RawImagesRequestForFrameSevenIsFifteenBytes)
     EXPECT_EQ(request.header.size, 15u);
 }
 
-TEST_F(CaptureResults, RawImagesAreIndependentCopies)
-{
-    Answer(OkResponse(Concat({ U32(2), ImageBlock(1, 0, 1, 1, { 11 }), ImageBlock(1, 0, 1, 1, { 22 }) })));
-    std::vector<cv::Mat> images;
-    ExpectOk(device.GetRawImages(images, 3));
-    ASSERT_EQ(images.size(), 2u);
-    EXPECT_EQ(images[0].at<uint8_t>(0, 0), 11);
-    EXPECT_EQ(images[1].at<uint8_t>(0, 0), 22);
-    images[0].at<uint8_t>(0, 0) = 0;
-    EXPECT_EQ(images[1].at<uint8_t>(0, 0), 22);
-}
-
-TEST_F(CaptureResults, RawImagesCountBeyondBodyFails)
-{
-    Answer(OkResponse(Concat({ U32(3), ImageBlock(1, 0, 1, 1, { 11 }) })));
-    std::vector<cv::Mat> images;
-    const DeviceError result = device.GetRawImages(images, 3);
-    EXPECT_EQ(result.code, 5u);
-    EXPECT_EQ(result.message, "quorvel::Device::GetRawImages(): quorvel error - Extraction of raw images failed");
-}
-
 TEST_F(CaptureResults, FinalImageRequestIsFrameIdAlone)
 {
     Answer(OkResponse(ImageBlock(4, 0, 2, 2, { 1, 2, 3, 4 })));
@@ -267,23 +199,6 @@ TEST_F(CaptureResults, FinalImageRequestIsFrameIdAlone)
     ExpectRequest(OnlyRequest(), MessageType::GET_FINAL_FRAME, { 4, 3, 2, 1 });
     ASSERT_EQ(image.total(), 4u);
     EXPECT_EQ(image.at<uint8_t>(1, 0), 3);
-}
-
-TEST_F(CaptureResults, FinalImageOfTwentyZeroBytesReleasesImage)
-{
-    Answer(OkResponse(Bytes(20, 0)));
-    cv::Mat image(4, 4, CV_8UC3, cv::Scalar(1, 2, 3));
-    ExpectOk(device.GetFinalImage(image, 1));
-    EXPECT_TRUE(image.empty());
-}
-
-TEST_F(CaptureResults, FinalImageOfUnbuildableTypeFails)
-{
-    Answer(OkResponse(ImageBlock(1, 0x1000, 1, 1, { 9 })));
-    cv::Mat image;
-    const DeviceError result = device.GetFinalImage(image, 1);
-    EXPECT_EQ(result.code, 5u);
-    EXPECT_EQ(result.message, "quorvel::Device::GetFinalImage(): quorvel error - Extraction of final image failed");
 }
 
 TEST_F(CaptureResults, FinalSegmentsRequestAndRecords)
@@ -298,24 +213,6 @@ TEST_F(CaptureResults, FinalSegmentsRequestAndRecords)
     EXPECT_EQ(segments[0].moveZ, 8.0f);
     EXPECT_EQ(segments[1].posY, -2);
     EXPECT_EQ(segments[1].distance, 50.5f);
-}
-
-TEST_F(CaptureResults, FinalSegmentsCountedButMissingFail)
-{
-    Answer(OkResponse(Concat({ U32(2), SegmentRecord(1, 2, 3, 4, 5.0f, 6.0f, 7.0f, 8.0f) })));
-    std::vector<SegmentInfo> segments;
-    const DeviceError result = device.GetFinalSegmentInfos(segments, 9);
-    EXPECT_EQ(result.code, 5u);
-    EXPECT_EQ(result.message.rfind("quorvel::Device::GetFinalSegmentInfos(): quorvel error - ", 0), 0u)
-        << result.message;
-}
-
-TEST_F(CaptureResults, FinalSegmentsOfEmptyBodyAreEmpty)
-{
-    Answer(OkResponse());
-    std::vector<SegmentInfo> segments(3);
-    ExpectOk(device.GetFinalSegmentInfos(segments, 9));
-    EXPECT_TRUE(segments.empty());
 }
 
 TEST_F(CaptureResults, CalibrationFileIsTheWholeBody)

@@ -70,17 +70,6 @@ TEST_F(FirmwareUpload, FileIsSentByteForByteWithNothingAppended)
     EXPECT_EQ(AllSent(), Concat({ { 16, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0 }, content }));
 }
 
-TEST_F(FirmwareUpload, LargeFileTravelsWhole)
-{
-    Bytes content(3 * 1024 * 1024 + 7);
-    for (std::size_t i = 0; i < content.size(); ++i) {
-        content[i] = static_cast<uint8_t>((i * 2654435761u) >> 13);
-    }
-    Connect(Script().SendConnected().Answer(OkResponse()));
-    EXPECT_EQ(device.UploadFirmware(dir.Write("big.zpxfw", content)).code, 0u);
-    EXPECT_EQ(AllSent(), WireBytes(MakeMessage(MessageType::UPDATE_FIRMWARE, content)));
-}
-
 TEST_F(FirmwareUpload, MissingFileIsReportedOnStandardErrorAndSendsNothing)
 {
     Connect(Script().SendConnected());
@@ -90,17 +79,6 @@ TEST_F(FirmwareUpload, MissingFileIsReportedOnStandardErrorAndSendsNothing)
     EXPECT_EQ(result.message, "Open Firmware File failed");
     EXPECT_EQ(errors, kOpenFailedLine);
     EXPECT_TRUE(device.IsConnected());
-    EXPECT_TRUE(AllSent().empty());
-}
-
-TEST_F(FirmwareUpload, DirectoryIsNoFirmwareFile)
-{
-    Connect(Script().SendConnected());
-    std::string errors;
-    const DeviceError result = UploadCapturingStderr(dir.Path().string(), errors);
-    EXPECT_EQ(result.code, 5u);
-    EXPECT_EQ(result.message, "Open Firmware File failed");
-    EXPECT_EQ(errors, kOpenFailedLine);
     EXPECT_TRUE(AllSent().empty());
 }
 

@@ -111,14 +111,3 @@ TEST_F(FrameBufferReuse, ImageHandedOutKeepsItsPixelsWhenTheNextFrameArrives)
     ExpectFrame(firstHeader, kLargeSide, 50);
     ExpectFrame(second, kLargeSide, 60);
 }
-
-TEST_F(FrameBufferReuse, SameSizeFrameOverwritesTheCallersImageInPlace)
-{
-    Serve({ FrameBody(1, kLargeSide, 70), FrameBody(2, kLargeSide, 80) });
-    cv::Mat image;
-    ASSERT_EQ(device.GetFrame(image, segments, frameId).code, 0u);
-    const uint8_t* pixels = image.data;
-    ASSERT_EQ(device.GetFrame(image, segments, frameId).code, 0u);
-    EXPECT_EQ(image.data, pixels);
-    ExpectFrame(image, kLargeSide, 80);
-}
