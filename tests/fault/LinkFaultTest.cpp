@@ -101,31 +101,4 @@ TEST_F(LinkFault, BodyAnnouncedAtFourGibibytesCostsOnlyWhatArrives)
     });
 }
 
-TEST_F(LinkFault, AnswerAfterItsTimeLimitIsTakenByTheNextCall)
-{
-    InjectFault("answer after the time limit", [&] {
-        ScriptedServer server;
-        // Start's answer is held back until the next request shows that Start has given up.
-        server.Serve(Script()
-                         .SendConnected()
-                         .ReadMessages(2)
-                         .Send(OkResponse(BytesOf("late answer to Start")))
-                         .Send(OkResponse(BytesOf("calibration"))));
-        Device device;
-        ASSERT_CONNECTED(device, server);
-
-        const DeviceError start = device.Start();
-        EXPECT_EQ(start.code, 5u);
-        EXPECT_EQ(start.message, "quorvel::Device::Start(): quorvel error - server timeout");
-        EXPECT_TRUE(device.IsConnected());
-
-        std::vector<uint8_t> calibration;
-        EXPECT_EQ(device.GetCalibrationFile(calibration).code, 0u);
-        EXPECT_EQ(calibration, BytesOf("late answer to Start"));
-        // Pairing stays one behind until the held-back answer has been used up.
-        EXPECT_EQ(device.GetCalibrationFile(calibration).code, 0u);
-        EXPECT_EQ(calibration, BytesOf("calibration"));
-    });
-}
-
 } // namespace
