@@ -149,27 +149,6 @@ private slots:
         QCOMPARE(Control<QLineEdit>(dialog, "edit_authPrivKeyFile")->text(), QStringLiteral("/keys/USER.priv.pem"));
     }
 
-    void cancelledKeyChooserChangesNothing()
-    {
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
-        FakeRelay relay("ADMIN");
-        DialogSettings dialog(nullptr, &relay);
-        std::vector<AuthRequest> requests;
-        RecordRequests(dialog, requests);
-        ChooserCall call;
-        dialog.setChoosers(AnsweringChoosers(call, QString()));
-        MessageBoxCloser closer;
-
-        Control<QPushButton>(dialog, "btn_browsePrivKeyFile")->click();
-        QCOMPARE(call.count, 1);
-        QCOMPARE(closer.count(), 0);
-        QVERIFY(requests.empty());
-        QCOMPARE(relay.calls, 0);
-        QCOMPARE(dialog.settings().authGroup, std::string("GUEST"));
-        QVERIFY(!dialog.settings().authAutoLogin);
-    }
-
     // --- clearing the key ---
     void clearingWhileNotConnectedNeverStoresTheStatusText()
     {
@@ -237,17 +216,6 @@ private slots:
         QCOMPARE(dialog.settings().authGroup, std::string("USER"));
         Control<QPushButton>(dialog, "btn_ok")->click();
         QCOMPARE(IniEntries(ReadAppIni(home)).value("Auth/AuthGroup"), QStringLiteral("USER"));
-    }
-
-    void refreshWithoutRelayShowsNotConnected()
-    {
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
-        QVERIFY(WriteAppIni(home, kUserKeyConfigured));
-        DialogSettings dialog(nullptr, nullptr);
-        dialog.RefreshAuthGroup();
-        QCOMPARE(Control<QLabel>(dialog, "lbl_authGroup_current")->text(), QStringLiteral("Not connected"));
-        QCOMPARE(dialog.settings().authGroup, std::string("USER"));
     }
 };
 

@@ -109,7 +109,6 @@ private slots:
         }
     }
 
-
     // --- uploading ---
     void successfulUploadReportsSuccessThenHidesTheLabel()
     {

@@ -224,22 +224,6 @@ private slots:
         QCOMPARE(IniEntries(ReadAppIni(home)).value("SaveSettings/BasePath"), QStringLiteral("/srv/runs"));
         QCOMPARE(high->value(), 205);
     }
-
-    void cancelledFolderChooserChangesNothing()
-    {
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
-        DialogSettings dialog(nullptr, nullptr);
-        ChooserCall call;
-        dialog.setChoosers(AnsweringChoosers(call, QString()));
-        const QByteArray stored = ReadAppIni(home);
-        const QString basePath = dialog.settings().basePath;
-
-        Control<QPushButton>(dialog, "btn_browseBaseDir")->click();
-        QCOMPARE(call.count, 1);
-        QCOMPARE(dialog.settings().basePath, basePath);
-        QCOMPARE(ReadAppIni(home), stored);
-    }
 };
 
 QTEST_MAIN(DialogSettingsTest)

@@ -97,14 +97,6 @@ TEST(CaptureCondition, MovementComparesItsMagnitudeInclusively)
     }
 }
 
-TEST(CaptureCondition, NeverHoldsWithoutSegments)
-{
-    const AppSettings settings;
-    for (int32_t mode : {Right4, Thumbs2, Left4}) {
-        EXPECT_FALSE(CaptureConditionHolds(mode, {}, kCols, kRows, settings));
-    }
-}
-
 TEST(CaptureCondition, NaNMeasurementsAreNeverReady)
 {
     const AppSettings settings;

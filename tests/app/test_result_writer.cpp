@@ -183,14 +183,6 @@ TEST_F(ResultWriterTest, SegmentInfosRewriteDropsGroupsOfAnEarlierCapture)
     EXPECT_EQ(ini.value("Segment0/posX").toString(), "9");
 }
 
-TEST_F(ResultWriterTest, NoSegmentsWriteOnlyTheCount)
-{
-    ASSERT_TRUE(WriteSegmentInfosIni(Path("SegmentInfos.ini"), {}, report));
-    QSettings ini(Path("SegmentInfos.ini"), QSettings::IniFormat);
-    EXPECT_EQ(ini.allKeys(), QStringList({"Segments"}));
-    EXPECT_EQ(ini.value("Segments").toULongLong(), 0u);
-}
-
 // --- images --------------------------------------------------------------------------------
 
 TEST_F(ResultWriterTest, ImagesAreStoredExactlyAsDelivered)
