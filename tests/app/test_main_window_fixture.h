@@ -7,6 +7,7 @@
 #include "MessageBoxCloser.h"
 #include "ScriptedServer.h"
 #include "TempSettingsHome.h"
+#include "TestSegments.h"
 #include "app_ondrel.h"
 
 #include "Message.h"
@@ -54,24 +55,13 @@ struct FakeFrame {
     std::vector<SegmentInfo> segments;
 };
 
-inline SegmentInfo Segment(int32_t x, int32_t y, int32_t w, int32_t h, float distance = 195.0f)
-{
-    SegmentInfo s;
-    s.posX = x;
-    s.posY = y;
-    s.width = w;
-    s.height = h;
-    s.distance = distance;
-    return s;
-}
-
 // Hands in range for a 160 x 120 frame: four segments whose first lies above (Right4) or
 // below (Left4) the fourth, or two for the thumbs.
-inline std::vector<SegmentInfo> ReadyRight() { return { Segment(35, 35, 15, 40), Segment(55, 36, 15, 40), Segment(75, 37, 15, 40), Segment(95, 38, 15, 40) }; }
-inline std::vector<SegmentInfo> ReadyLeft() { return { Segment(35, 38, 15, 40), Segment(55, 37, 15, 40), Segment(75, 36, 15, 40), Segment(95, 35, 15, 40) }; }
-inline std::vector<SegmentInfo> ReadyThumbs() { return { Segment(40, 35, 20, 40), Segment(90, 35, 20, 40) }; }
+inline std::vector<SegmentInfo> ReadyRight() { return { MakeSegment(35, 35, 15, 40), MakeSegment(55, 36, 15, 40), MakeSegment(75, 37, 15, 40), MakeSegment(95, 38, 15, 40) }; }
+inline std::vector<SegmentInfo> ReadyLeft() { return { MakeSegment(35, 38, 15, 40), MakeSegment(55, 37, 15, 40), MakeSegment(75, 36, 15, 40), MakeSegment(95, 35, 15, 40) }; }
+inline std::vector<SegmentInfo> ReadyThumbs() { return { MakeSegment(40, 35, 20, 40), MakeSegment(90, 35, 20, 40) }; }
 // One segment far too low: drawn, never ready, and no slow-down for empty frames.
-inline std::vector<SegmentInfo> NeverReady() { return { Segment(40, 35, 20, 40, 100.0f) }; }
+inline std::vector<SegmentInfo> NeverReady() { return { MakeSegment(40, 35, 20, 40, 100.0f) }; }
 
 inline Message FrameResponse(uint32_t frameId, const FakeFrame& frame)
 {
