@@ -1,4 +1,5 @@
 #include "OverlayRenderer.h"
+#include "TextStamps.h"
 
 #include <opencv2/imgproc.hpp>
 
@@ -9,8 +10,8 @@
 
 namespace {
 
+// Written at scale 1.0, which the glyph stamps rely on.
 constexpr int kTextFont = cv::FONT_HERSHEY_DUPLEX;
-constexpr double kTextScale = 1.0;
 constexpr int kTextThickness = 2;
 constexpr int kBoxThickness = 2;
 constexpr int kLineHeight = 30;
@@ -25,8 +26,10 @@ int ClampCoordinate(int64_t value)
 
 void PutOverlayText(cv::Mat& display, const std::string& text, int64_t x, int64_t y)
 {
-    cv::putText(display, text, cv::Point(ClampCoordinate(x), ClampCoordinate(y)), kTextFont,
-                kTextScale, kOverlayTextColour, kTextThickness, cv::LINE_8);
+    // Up to 24 texts a frame: stroking them anew each time cost more than the rest of the
+    // overlays. The stamps are a constant table, built on first use.
+    static const TextStamps stamps(kTextFont, kTextThickness);
+    stamps.Draw(display, text, cv::Point(ClampCoordinate(x), ClampCoordinate(y)), kOverlayTextColour);
 }
 
 void DrawBox(cv::Mat& display, const quorvel::SegmentInfo& segment, const cv::Scalar& colour)
