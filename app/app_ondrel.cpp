@@ -201,10 +201,7 @@ void app_ondrel::ShowImage(cv::Mat image)
     if (FirstChannelAllZero(image)) {
         image.setTo(cv::Scalar(255, 255, 255));
     }
-    const cv::Mat contiguous = image.isContinuous() ? image : image.clone();
-    const QImage wrapped(contiguous.data, contiguous.cols, contiguous.rows, static_cast<int>(contiguous.step),
-                         QImage::Format_RGB888);
-    const QPixmap pixmap = QPixmap::fromImage(wrapped);
+    const QPixmap pixmap = pixmaps.Convert(image);
 
     scene->clear();
     scene->setSceneRect(0, 0, pixmap.width(), pixmap.height());
@@ -434,6 +431,8 @@ bool app_ondrel::LiveView()
 {
     FrameRateHistory frameRates;
     QElapsedTimer frameTimer;
+    // A display converted at the end of an earlier live view belongs to a frame long gone.
+    nextDisplayReady = false;
 
     for (int warmUp = 0; warmUp < 2; ++warmUp) {
         if (ReportError(device->GetFrame(frame, segments, frameId))) {
@@ -465,13 +464,24 @@ bool app_ondrel::LiveView()
                                       .arg(lastFrame.type()).arg(lastFrame.cols).arg(lastFrame.rows).toStdString() });
         }
 
-        // The next frame is fetched while this one is converted, drawn and shown; the request
-        // writes only `frame`, `segments` and `frameId`, none of which is read until it ends.
-        // The future is always waited for below before this iteration ends; its destructor
-        // waits too, should anything in between throw.
-        std::future<quorvel::DeviceError> pending =
-            std::async(std::launch::async, [this] { return device->GetFrame(frame, segments, frameId); });
-        MakeDisplayImage(lastFrame, display);
+        if (nextDisplayReady) {
+            // The frame's task converted it already; the old display becomes its next target.
+            std::swap(display, nextDisplay);
+            nextDisplayReady = false;
+        } else {
+            MakeDisplayImage(lastFrame, display);
+        }
+
+        // The next frame is fetched, and converted for display, while this one is drawn and
+        // shown; the task writes only `frame`, `segments`, `frameId`, `nextDisplay` and
+        // `nextDisplayReady`, none of which is read until it ends. The future is always waited
+        // for below before this iteration ends; its destructor waits too, should anything in
+        // between throw.
+        std::future<quorvel::DeviceError> pending = std::async(std::launch::async, [this] {
+            quorvel::DeviceError result = device->GetFrame(frame, segments, frameId);
+            nextDisplayReady = !result.failed() && MakeDisplayImage(frame, nextDisplay);
+            return result;
+        });
 
         const bool ready = CaptureConditionHolds(mode, previousSegments, display.cols, display.rows, settings);
         DrawOverlays(display, previousSegments, frameRates.Mean(), settings, colours);

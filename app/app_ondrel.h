@@ -3,6 +3,7 @@
 #include "AppSettings.h"
 #include "CaptureMode.h"
 #include "Device.h"
+#include "DisplayPixmaps.h"
 #include "SegmentInfo.h"
 #include "SettingsDeviceRelay.h"
 
@@ -102,6 +103,7 @@ private:
     QString captureDirectory;
     std::unique_ptr<quorvel::Device> device;
     QGraphicsScene* scene = nullptr;
+    DisplayPixmaps pixmaps;
     QElapsedTimer stepTimer;
     int64_t finalProcMs = 0;
     int64_t rawDataMs = 0;
@@ -110,6 +112,9 @@ private:
     cv::Mat frame;
     cv::Mat lastFrame;
     cv::Mat display;
+    // `frame` converted for display by the task that fetched it, ready for the next iteration.
+    cv::Mat nextDisplay;
+    bool nextDisplayReady = false;
     cv::Scalar colourOutOfRange{255, 0, 0, 0};
     cv::Scalar colourTooHigh{255, 200, 0, 0};
     cv::Scalar colourMoving{0, 150, 200, 0};

@@ -4,6 +4,9 @@
 
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QGraphicsPixmapItem>
+#include <QGraphicsScene>
+#include <QGraphicsView>
 #include <QImage>
 
 #include <map>
@@ -19,7 +22,9 @@ uint8_t FrameValue(uint32_t frameId) { return static_cast<uint8_t>(20 + 7 * fram
 // of every final image request.
 class NumberedFrameScanner {
 public:
-    explicit NumberedFrameScanner(ScriptedServer& server)
+    // readyEvery: hands are in position on every frame whose id it divides, else never ready.
+    explicit NumberedFrameScanner(ScriptedServer& server, uint32_t readyEvery = 1)
+        : readyEvery(readyEvery)
     {
         server.Serve([this](Peer& peer) { Run(peer); });
     }
@@ -47,7 +52,10 @@ private:
                 FakeFrame frame;
                 ++frameId;
                 frame.pixels.assign(static_cast<std::size_t>(frame.cols) * frame.rows, FrameValue(frameId));
-                frame.segments = hand == 0 ? ReadyRight() : hand == 1 ? ReadyLeft() : ReadyThumbs();
+                frame.segments = frameId % readyEvery != 0 ? NeverReady()
+                    : hand == 0                         ? ReadyRight()
+                    : hand == 1                         ? ReadyLeft()
+                                                        : ReadyThumbs();
                 response = FrameResponse(frameId, frame);
                 break;
             }
@@ -73,9 +81,25 @@ private:
         }
     }
 
+    const uint32_t readyEvery;
     mutable std::mutex mutex;
     std::vector<uint32_t> finalRequests;
 };
+
+// Grey values of the previews stored per mode directory.
+std::map<QString, uint8_t> StoredPreviews(const QString& base)
+{
+    std::map<QString, uint8_t> previews;
+    QDirIterator files(base, { QStringLiteral("preview.png") }, QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString path = files.next();
+        const QImage preview(path);
+        if (!preview.isNull()) {
+            previews[QFileInfo(path).dir().dirName()] = static_cast<uint8_t>(qGray(preview.pixel(80, 60)));
+        }
+    }
+    return previews;
+}
 
 } // namespace
 
@@ -98,14 +122,7 @@ TEST(MainWindowLiveFrames, StoredPreviewIsTheFrameWhoseResultsAreFetched)
     window.StartWorkflow();
 
     EXPECT_EQ(boxes.count(), 0) << boxes.last().text.toStdString();
-    std::map<QString, uint8_t> previews;
-    QDirIterator files(base.path(), { QStringLiteral("preview.png") }, QDir::Files, QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        const QString path = files.next();
-        const QImage preview(path);
-        ASSERT_FALSE(preview.isNull()) << path.toStdString();
-        previews[QFileInfo(path).dir().dirName()] = static_cast<uint8_t>(qGray(preview.pixel(80, 60)));
-    }
+    std::map<QString, uint8_t> previews = StoredPreviews(base.path());
     const std::vector<uint32_t> fetched = scanner.FinalImageRequests();
     ASSERT_EQ(fetched.size(), 3u);
     ASSERT_EQ(previews.size(), 3u);
@@ -136,4 +153,49 @@ TEST(MainWindowLiveFrames, AFrameThatCannotBeShownIsReportedBeforeAnyFurtherFram
     // Each mode: the two warm-up frames, then the box, with no request in flight.
     EXPECT_EQ(boxes.count(), 3);
     EXPECT_EQ(scanner.Count(MessageType::CAPTURE), 6u);
+}
+
+TEST(MainWindowLiveFrames, TheCheckMarkIsDrawnOnTheCapturedFrame)
+{
+    TempSettingsHome home;
+    MessageBoxCloser boxes;
+    ScriptedServer server(std::chrono::seconds(60));
+    // Every mode shows frames that are not ready before the one it captures, so display
+    // images converted while the previous frame was shown are used too.
+    NumberedFrameScanner scanner(server, 3);
+    QTemporaryDir base;
+    ASSERT_TRUE(base.isValid());
+    WriteSettings(home, server.Port(),
+                  "[UserSettings]\nUser=5307\n[WorkflowSettings]\nMinWorkflowDelayMs=0\n[SaveSettings]\nBasePath="
+                      + base.path().toUtf8()
+                      + "\nPreviewImage=true\nFinalImage=false\nSegmentInformations=false\nSegments=false\n");
+    app_ondrel window;
+    ASSERT_TRUE(window.IsConnected());
+    RunWatchdog watchdog([&window] { return &window; });
+
+    // The frame's grey value under every check mark shown; (2, 2) is clear of every overlay.
+    std::vector<int> underCheckmarks;
+    QGraphicsScene* scene = window.findChild<QGraphicsView*>(QStringLiteral("graphicsView"))->scene();
+    QObject::connect(scene, &QGraphicsScene::changed, [&] {
+        for (QGraphicsItem* item : scene->items()) {
+            if (auto* pixmapItem = dynamic_cast<QGraphicsPixmapItem*>(item)) {
+                const QImage shown = pixmapItem->pixmap().toImage();
+                const QRgb centre = shown.pixel(80, 60);
+                if (qRed(centre) == 0 && qGreen(centre) == 200 && qBlue(centre) == 0) {
+                    underCheckmarks.push_back(qGray(shown.pixel(2, 2)));
+                }
+            }
+        }
+    });
+
+    window.StartWorkflow();
+
+    EXPECT_EQ(boxes.count(), 0) << boxes.last().text.toStdString();
+    std::map<QString, uint8_t> previews = StoredPreviews(base.path());
+    ASSERT_EQ(previews.size(), 3u);
+    ASSERT_EQ(underCheckmarks.size(), 3u);
+    const char* const modes[] = { "4R", "4L", "2T" };
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(underCheckmarks[i], int { previews[QLatin1String(modes[i])] }) << modes[i];
+    }
 }
