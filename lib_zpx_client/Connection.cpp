@@ -93,8 +93,7 @@ void Connection::BeginReadHeader()
         if (incoming.header.size >= kFirstBodyChunk) {
             // Its old bytes are overwritten before anything reads them; the body is cut to
             // the announced size once complete.
-            std::scoped_lock lock(spareMutex);
-            incoming.body.swap(spareBody);
+            incoming.body = bodies->Take();
         }
         if (incoming.header.size > 0) {
             BeginReadBody();
@@ -154,9 +153,7 @@ void Connection::DeliverInbound()
 
 void Connection::ReuseBody(std::vector<uint8_t> body)
 {
-    std::scoped_lock lock(spareMutex);
-    spareBody.swap(body);
-    // A spare that was not used yet goes with `body`, after the lock is released.
+    bodies->Give(std::move(body));
 }
 
 void Connection::BeginWriteHeader()

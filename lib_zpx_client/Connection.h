@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BodyPool.h"
 #include "Message.h"
 #include "OwnedMessage.h"
 #include "TreadSafeQueue.h"
@@ -9,6 +10,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -33,11 +35,12 @@ public:
     void CloseNow();
 
     // Hands back the body of a received message that the caller is done with. The next
-    // body of at least kFirstBodyChunk bytes is read into it instead of into fresh memory,
-    // which saves the page faults, the zero-filling and the copies of growing a new buffer
-    // for every live frame. Any thread; the buffer waits in a locked slot, which unlike a
-    // post does not wake the I/O thread.
+    // body of at least kFirstBodyChunk bytes is read into it instead of into fresh memory.
+    // Any thread; the buffer waits in a locked pool, which unlike a post does not wake the
+    // I/O thread.
     void ReuseBody(std::vector<uint8_t> body);
+    // Where matrices that adopted a body of this connection return it (see AdoptBody).
+    std::weak_ptr<BodyPool> Bodies() const { return bodies; }
 
     // Body bytes are read in chunks that grow with what has arrived, so that a header
     // announcing a huge body costs nothing until the bytes are really there.
@@ -61,9 +64,8 @@ private:
     HeaderBytes readHeader {};
     HeaderBytes writeHeader {};
     std::size_t bodyReceived = 0;
-    // A body handed back by ReuseBody, waiting for the next large message.
-    std::mutex spareMutex;
-    std::vector<uint8_t> spareBody;
+    // Bodies handed back, waiting for the next large message.
+    std::shared_ptr<BodyPool> bodies = std::make_shared<BodyPool>();
     // Mirrors "socket is open" for callers on other threads.
     std::atomic<bool> open { false };
 };

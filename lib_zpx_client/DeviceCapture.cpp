@@ -2,7 +2,18 @@
 #include "Device.h"
 #include "ResponseDecoders.h"
 
+#include <cstdint>
+
 namespace quorvel {
+
+namespace {
+// Pixels inside a body start wherever the wire put them; wider elements are only used in
+// place when their address suits their type.
+bool IsAlignedForItsElements(const cv::Mat& view)
+{
+    return reinterpret_cast<std::uintptr_t>(view.data) % view.elemSize1() == 0;
+}
+} // namespace
 
 DeviceError Device::Start()
 {
@@ -36,12 +47,22 @@ DeviceError Device::GetFrame(cv::Mat& image, std::vector<SegmentInfo>& segmentIn
     }
     bool decoded = false;
     try {
-        decoded = DecodeFrame(response.body, image, segmentInfos, frameId);
-        // `image` holds its own copy of the pixels; the next frame is read into this buffer.
-        if (connection) {
-            connection->ReuseBody(std::move(response.body));
+        cv::Mat view;
+        decoded = DecodeFrameView(response.body, view, segmentInfos, frameId);
+        if (decoded && IsAlignedForItsElements(view)) {
+            // The frame keeps the body it arrived in instead of a copy; once released, the
+            // body goes back to the connection for a later frame.
+            image = AdoptBody(std::move(response.body), view, connection ? connection->Bodies() : std::weak_ptr<BodyPool>());
+        } else {
+            if (decoded) {
+                view.copyTo(image);
+            }
+            if (connection) {
+                connection->ReuseBody(std::move(response.body));
+            }
         }
     } catch (...) {
+        decoded = false;
     }
     if (decoded) {
         return DeviceError::Ok();

@@ -68,15 +68,24 @@ SegmentInfo ReadSegmentInfo(tcp::BodyReader& reader)
 bool DecodeFrame(const std::vector<uint8_t>& body, cv::Mat& image, std::vector<SegmentInfo>& segmentInfos,
     uint32_t& frameId)
 {
+    cv::Mat view;
+    if (!DecodeFrameView(body, view, segmentInfos, frameId)) {
+        return false;
+    }
+    view.copyTo(image); // reuses `image` when size and type match; releases it when empty
+    return true;
+}
+
+bool DecodeFrameView(const std::vector<uint8_t>& body, cv::Mat& view, std::vector<SegmentInfo>& segmentInfos,
+    uint32_t& frameId)
+{
     segmentInfos.clear();
     tcp::BodyReader reader(body);
     frameId = reader.Read<uint32_t>();
 
-    cv::Mat view;
     if (!ReadImageBlock(reader, view)) {
         return false;
     }
-    view.copyTo(image); // reuses `image` when size and type match; releases it when empty
 
     reader.Read<uint8_t>(); // meaning is the device's own
     const int32_t count = reader.Read<int32_t>();

@@ -1,6 +1,6 @@
-// Live frames are read into the buffer of the frame before. These tests make sure that
-// nothing of an earlier frame shows through: not in a later frame, not in the body another
-// operation receives, and not in an image already handed out.
+// A live frame keeps the body it arrived in, and bodies let go of are read into again.
+// These tests make sure that nothing of an earlier frame shows through: not in a later
+// frame, not in the body another operation receives, and not in an image still held.
 #include "ClientTestSupport.h"
 #include "Connection.h"
 #include "Device.h"
@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <opencv2/core.hpp>
+
+#include <memory>
 
 using namespace ondrel::testsupport;
 using quorvel::Device;
@@ -54,11 +56,11 @@ protected:
             script.Answer(OkResponse(body));
         }
         server.Serve(std::move(script));
-        ASSERT_CONNECTED(device, server);
+        ASSERT_CONNECTED(*device, server);
     }
 
     ScriptedServer server;
-    Device device;
+    std::unique_ptr<Device> device = std::make_unique<Device>();
     std::vector<SegmentInfo> segments;
     uint32_t frameId = 0;
 };
@@ -75,7 +77,7 @@ TEST_F(FrameBufferReuse, FramesOfChangingSizeArriveWhole)
     } expected[] = { { kLargeSide, 10 }, { kLargeSide - 40, 20 }, { kLargeSide + 100, 30 }, { 5, 40 } };
     cv::Mat image;
     for (uint32_t i = 0; i < 4; ++i) {
-        ASSERT_EQ(device.GetFrame(image, segments, frameId).code, 0u) << "frame " << i + 1;
+        ASSERT_EQ(device->GetFrame(image, segments, frameId).code, 0u) << "frame " << i + 1;
         EXPECT_EQ(frameId, i + 1);
         ExpectFrame(image, expected[i].side, expected[i].seed);
         ASSERT_EQ(segments.size(), 1u);
@@ -93,9 +95,9 @@ TEST_F(FrameBufferReuse, BodyAfterALargerFrameHasExactlyItsOwnBytes)
     }
     Serve({ FrameBody(1, kLargeSide + 100, 1), calibration });
     cv::Mat image;
-    ASSERT_EQ(device.GetFrame(image, segments, frameId).code, 0u);
+    ASSERT_EQ(device->GetFrame(image, segments, frameId).code, 0u);
     std::vector<uint8_t> received;
-    ASSERT_EQ(device.GetCalibrationFile(received).code, 0u);
+    ASSERT_EQ(device->GetCalibrationFile(received).code, 0u);
     EXPECT_EQ(received.size(), calibration.size());
     EXPECT_TRUE(received == calibration);
 }
@@ -104,10 +106,36 @@ TEST_F(FrameBufferReuse, ImageHandedOutKeepsItsPixelsWhenTheNextFrameArrives)
 {
     Serve({ FrameBody(1, kLargeSide, 50), FrameBody(2, kLargeSide, 60) });
     cv::Mat first;
-    ASSERT_EQ(device.GetFrame(first, segments, frameId).code, 0u);
+    ASSERT_EQ(device->GetFrame(first, segments, frameId).code, 0u);
     const cv::Mat firstHeader = first; // shares first's pixels
     cv::Mat second;
-    ASSERT_EQ(device.GetFrame(second, segments, frameId).code, 0u);
+    ASSERT_EQ(device->GetFrame(second, segments, frameId).code, 0u);
     ExpectFrame(firstHeader, kLargeSide, 50);
     ExpectFrame(second, kLargeSide, 60);
+}
+
+TEST_F(FrameBufferReuse, FramesHeldAcrossLaterFramesAndTheDeviceKeepTheirPixels)
+{
+    std::vector<Bytes> bodies;
+    for (uint32_t i = 1; i <= 8; ++i) {
+        bodies.push_back(FrameBody(i, kLargeSide, static_cast<uint8_t>(10 * i)));
+    }
+    Serve(bodies);
+    // The live view's pattern: the new frame is fetched into the matrix of the one before
+    // the last, while the last is still drawn.
+    cv::Mat frame;
+    cv::Mat lastFrame;
+    cv::Mat kept;
+    for (uint32_t i = 1; i <= 8; ++i) {
+        std::swap(frame, lastFrame);
+        ASSERT_EQ(device->GetFrame(frame, segments, frameId).code, 0u) << "frame " << i;
+        ExpectFrame(frame, kLargeSide, static_cast<uint8_t>(10 * i));
+        if (i == 2) {
+            kept = frame;
+        }
+    }
+    ExpectFrame(lastFrame, kLargeSide, 70);
+    device.reset();
+    ExpectFrame(kept, kLargeSide, 20);
+    ExpectFrame(frame, kLargeSide, 80);
 }
