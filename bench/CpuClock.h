@@ -4,6 +4,9 @@
 #include <time.h>
 
 #include <chrono>
+#include <fstream>
+#include <string>
+#include <unistd.h>
 
 namespace ondrel::bench {
 
@@ -26,6 +29,22 @@ inline clockid_t CpuClockOf(pthread_t thread)
     clockid_t clock = CLOCK_THREAD_CPUTIME_ID;
     pthread_getcpuclockid(thread, &clock);
     return clock;
+}
+
+// CPU time every core of the machine has spent busy (any process, the kernel included),
+// in milliseconds, from /proc/stat; 0 where that is not available. The simulator runs on
+// the same cores, so this is the whole cost of a frame on the machine.
+inline double MachineBusyCpuMs()
+{
+    std::ifstream stat("/proc/stat");
+    std::string cpu;
+    unsigned long long user = 0, nice = 0, system = 0, idle = 0, iowait = 0, irq = 0, softirq = 0, steal = 0;
+    if (!(stat >> cpu >> user >> nice >> system >> idle >> iowait >> irq >> softirq >> steal) || cpu != "cpu") {
+        return 0;
+    }
+    const long ticksPerSecond = sysconf(_SC_CLK_TCK);
+    return static_cast<double>(user + nice + system + irq + softirq + steal) * 1000.0
+        / static_cast<double>(ticksPerSecond > 0 ? ticksPerSecond : 100);
 }
 
 using WallClock = std::chrono::steady_clock;

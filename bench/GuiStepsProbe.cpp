@@ -1,12 +1,13 @@
-// The live view's per-frame work on the GUI thread, step by step, on a frame as the
-// simulator sends it. The steps are the window's own functions, called in the order the
-// live view calls them.
+// The live view's per-frame work, step by step, on a frame as the simulator sends it. The
+// steps are the window's own functions, called in the order the live view calls them; the
+// first runs on the frame's request task, the others on the GUI thread.
 #include "AppSettings.h"
 #include "BenchTable.h"
 #include "CaptureDecision.h"
 #include "CaptureMode.h"
 #include "CpuClock.h"
 #include "Device.h"
+#include "DisplayPixmaps.h"
 #include "OffscreenWindow.h"
 #include "OverlayRenderer.h"
 #include "Probes.h"
@@ -53,6 +54,7 @@ ProbeResult RunGuiSteps(const ProbeTarget& target, int& argc, char** argv)
 
     std::vector<double> makeDisplay, overlays, showImage, pixmap, paint;
     cv::Mat display;
+    DisplayPixmaps pixmaps;
     const auto end = WallClock::now() + std::chrono::duration<double>(target.seconds);
     while (WallClock::now() < end) {
         makeDisplay.push_back(TimedMs([&] { MakeDisplayImage(frame, display); }));
@@ -62,11 +64,7 @@ ProbeResult RunGuiSteps(const ProbeTarget& target, int& argc, char** argv)
         }));
         showImage.push_back(TimedMs([&] { offscreen.Window().ShowImage(display); }));
         // The two costly parts of ShowImage on their own.
-        pixmap.push_back(TimedMs([&] {
-            const QImage wrapped(display.data, display.cols, display.rows, static_cast<int>(display.step),
-                QImage::Format_RGB888);
-            const QPixmap converted = QPixmap::fromImage(wrapped);
-        }));
+        pixmap.push_back(TimedMs([&] { const QPixmap converted = pixmaps.Convert(display); }));
         paint.push_back(TimedMs([&] { offscreen.View().viewport()->repaint(); }));
     }
     return {

@@ -28,6 +28,7 @@ ProbeResult TimedFrames(const ProbeTarget& target, Fetch fetch)
     }
     const double processStart = ProcessCpuMs();
     const double callerStart = ThreadCpuMs();
+    const double machineStart = MachineBusyCpuMs();
     const auto start = WallClock::now();
     const auto end = start + std::chrono::duration<double>(target.seconds);
     int frames = 0;
@@ -43,6 +44,7 @@ ProbeResult TimedFrames(const ProbeTarget& target, Fetch fetch)
         { "frames", frames },
         { "cpu_ms_per_frame", (ProcessCpuMs() - processStart) / frames },
         { "caller_cpu_ms_per_frame", (ThreadCpuMs() - callerStart) / frames },
+        { "machine_cpu_ms_per_frame", (MachineBusyCpuMs() - machineStart) / frames },
     };
 }
 } // namespace

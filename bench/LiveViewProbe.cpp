@@ -46,6 +46,7 @@ struct FrameCount {
     double wallMs = 0;
     double guiCpuMs = 0;
     double processCpuMs = 0;
+    double machineCpuMs = 0;
     int paints = 0;
 };
 } // namespace
@@ -77,12 +78,14 @@ ProbeResult RunLiveView(const ProbeTarget& target, int& argc, char** argv)
             const double guiStart = ClockMs(guiClock);
             const double processStart = ProcessCpuMs();
             const double counterStart = ThreadCpuMs();
+            const double machineStart = MachineBusyCpuMs();
             const int paintsStart = paintCounter.paints;
             probe.Request(quorvel::tcp::MessageType::CAPTURE);
             count.firstId = probe.LastFrameId();
             std::this_thread::sleep_for(std::chrono::duration<double>(target.seconds));
             const auto end = WallClock::now();
             count.guiCpuMs = ClockMs(guiClock) - guiStart;
+            count.machineCpuMs = MachineBusyCpuMs() - machineStart;
             count.paints = paintCounter.paints - paintsStart;
             // What this thread spent on its own frame is not the window's.
             count.processCpuMs = ProcessCpuMs() - processStart - (ThreadCpuMs() - counterStart);
@@ -114,6 +117,7 @@ ProbeResult RunLiveView(const ProbeTarget& target, int& argc, char** argv)
         { "gui_ms_per_frame", count.guiCpuMs / frames },
         { "cpu_ms_per_frame", count.processCpuMs / frames },
         { "paints_per_frame", count.paints / frames },
+        { "machine_cpu_ms_per_frame", count.machineCpuMs / frames },
         { "view_width", offscreen.View().viewport()->width() },
         { "view_height", offscreen.View().viewport()->height() },
     };
