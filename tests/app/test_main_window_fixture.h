@@ -256,6 +256,24 @@ private:
     QTimer timer;
 };
 
+// A window on a private settings home, talking to a fake scanner; its message boxes are
+// closed and recorded, and a run that does not end is stopped.
+class MainWindowTest : public ::testing::Test {
+protected:
+    // Call scanner.Serve first, once per connection the window will make.
+    void OpenWindow(const QByteArray& extraSettings = {})
+    {
+        WriteSettings(home, scanner.Port(), extraSettings);
+        window = std::make_unique<app_ondrel>();
+    }
+
+    TempSettingsHome home;
+    MessageBoxCloser boxes;
+    FakeScanner scanner;
+    std::unique_ptr<app_ondrel> window;
+    RunWatchdog watchdog{ [this] { return window.get(); } };
+};
+
 template <typename T>
 T* Child(QObject& parent, const char* name)
 {

@@ -6,19 +6,13 @@ using namespace mainwindowtest;
 
 namespace {
 
-class MainWindowImage : public ::testing::Test {
+class MainWindowImage : public MainWindowTest {
 protected:
     void SetUp() override
     {
         scanner.Serve();
-        WriteSettings(home, scanner.Port());
-        window = std::make_unique<app_ondrel>();
+        OpenWindow();
     }
-
-    TempSettingsHome home;
-    MessageBoxCloser boxes;
-    FakeScanner scanner;
-    std::unique_ptr<app_ondrel> window;
 };
 
 } // namespace

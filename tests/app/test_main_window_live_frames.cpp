@@ -18,21 +18,29 @@ namespace {
 // Every frame is one grey value, so a stored preview tells which frame it was.
 uint8_t FrameValue(uint32_t frameId) { return static_cast<uint8_t>(20 + 7 * frameId); }
 
-// A scanner whose hands are always ready and whose frames differ; it records the frame id
-// of every final image request.
+// A scanner whose frames differ, with hands in position on every frame whose id
+// `readyEvery` divides and never ready on the others.
 class NumberedFrameScanner {
 public:
-    // readyEvery: hands are in position on every frame whose id it divides, else never ready.
-    explicit NumberedFrameScanner(ScriptedServer& server, uint32_t readyEvery = 1)
-        : readyEvery(readyEvery)
+    NumberedFrameScanner(ScriptedServer& server, uint32_t readyEvery)
+        : server(server)
+        , readyEvery(readyEvery)
     {
         server.Serve([this](Peer& peer) { Run(peer); });
     }
 
+    // The frame id of every final image request.
     std::vector<uint32_t> FinalImageRequests() const
     {
-        std::scoped_lock lock(mutex);
-        return finalRequests;
+        std::vector<uint32_t> ids;
+        for (const Message& m : server.ReceivedMessages(0)) {
+            if (m.header.id == MessageType::GET_FINAL_FRAME) {
+                uint32_t id = 0;
+                std::memcpy(&id, m.body.data(), std::min<std::size_t>(4, m.body.size()));
+                ids.push_back(id);
+            }
+        }
+        return ids;
     }
 
 private:
@@ -60,12 +68,6 @@ private:
                 break;
             }
             case MessageType::GET_FINAL_FRAME: {
-                uint32_t requested = 0;
-                std::memcpy(&requested, request.body.data(), std::min<std::size_t>(4, request.body.size()));
-                {
-                    std::scoped_lock lock(mutex);
-                    finalRequests.push_back(requested);
-                }
                 const uint8_t pixel = 1;
                 response.Append(static_cast<uint64_t>(1)).Append(uint32_t{0}).Append(uint32_t{1}).Append(uint32_t{1});
                 response.AppendBytes(&pixel, 1);
@@ -81,9 +83,8 @@ private:
         }
     }
 
+    ScriptedServer& server;
     const uint32_t readyEvery;
-    mutable std::mutex mutex;
-    std::vector<uint32_t> finalRequests;
 };
 
 // Grey values of the previews stored per mode directory.
@@ -103,72 +104,20 @@ std::map<QString, uint8_t> StoredPreviews(const QString& base)
 
 } // namespace
 
-TEST(MainWindowLiveFrames, StoredPreviewIsTheFrameWhoseResultsAreFetched)
+// Every mode shows frames that are not ready before the one it captures, so display images
+// converted while the previous frame was shown are used too.
+TEST(MainWindowLiveFrames, StoredPreviewAndCheckMarkAreTheFrameWhoseResultsAreFetched)
 {
     TempSettingsHome home;
     MessageBoxCloser boxes;
     ScriptedServer server(std::chrono::seconds(60));
-    NumberedFrameScanner scanner(server);
-    QTemporaryDir base;
-    ASSERT_TRUE(base.isValid());
-    WriteSettings(home, server.Port(),
-                  "[UserSettings]\nUser=5307\n[WorkflowSettings]\nMinWorkflowDelayMs=0\n[SaveSettings]\nBasePath="
-                      + base.path().toUtf8()
-                      + "\nPreviewImage=true\nFinalImage=true\nSegmentInformations=false\nSegments=false\n");
-    app_ondrel window;
-    ASSERT_TRUE(window.IsConnected());
-    RunWatchdog watchdog([&window] { return &window; });
-
-    window.StartWorkflow();
-
-    EXPECT_EQ(boxes.count(), 0) << boxes.last().text.toStdString();
-    std::map<QString, uint8_t> previews = StoredPreviews(base.path());
-    const std::vector<uint32_t> fetched = scanner.FinalImageRequests();
-    ASSERT_EQ(fetched.size(), 3u);
-    ASSERT_EQ(previews.size(), 3u);
-    const char* const modes[] = { "4R", "4L", "2T" };
-    for (std::size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(previews[QLatin1String(modes[i])], FrameValue(fetched[i]))
-            << modes[i] << ": the preview is not the frame " << fetched[i] << " whose results were fetched";
-    }
-}
-
-TEST(MainWindowLiveFrames, AFrameThatCannotBeShownIsReportedBeforeAnyFurtherFrameIsRequested)
-{
-    TempSettingsHome home;
-    MessageBoxCloser boxes;
-    FakeScanner scanner;
-    FakeScanner::Behaviour floats;
-    floats.hands = FakeScanner::Hands::Custom;
-    floats.custom.type = CV_32FC1;
-    floats.custom.segments = ReadyRight();
-    scanner.Serve(floats);
-    WriteSettings(home, scanner.Port(), "[WorkflowSettings]\nMinWorkflowDelayMs=0\n");
-    app_ondrel window;
-    ASSERT_TRUE(window.IsConnected());
-    RunWatchdog watchdog([&window] { return &window; });
-
-    window.StartWorkflow();
-
-    // Each mode: the two warm-up frames, then the box, with no request in flight.
-    EXPECT_EQ(boxes.count(), 3);
-    EXPECT_EQ(scanner.Count(MessageType::CAPTURE), 6u);
-}
-
-TEST(MainWindowLiveFrames, TheCheckMarkIsDrawnOnTheCapturedFrame)
-{
-    TempSettingsHome home;
-    MessageBoxCloser boxes;
-    ScriptedServer server(std::chrono::seconds(60));
-    // Every mode shows frames that are not ready before the one it captures, so display
-    // images converted while the previous frame was shown are used too.
     NumberedFrameScanner scanner(server, 3);
     QTemporaryDir base;
     ASSERT_TRUE(base.isValid());
     WriteSettings(home, server.Port(),
                   "[UserSettings]\nUser=5307\n[WorkflowSettings]\nMinWorkflowDelayMs=0\n[SaveSettings]\nBasePath="
                       + base.path().toUtf8()
-                      + "\nPreviewImage=true\nFinalImage=false\nSegmentInformations=false\nSegments=false\n");
+                      + "\nPreviewImage=true\nFinalImage=true\nSegmentInformations=false\nSegments=false\n");
     app_ondrel window;
     ASSERT_TRUE(window.IsConnected());
     RunWatchdog watchdog([&window] { return &window; });
@@ -192,10 +141,14 @@ TEST(MainWindowLiveFrames, TheCheckMarkIsDrawnOnTheCapturedFrame)
 
     EXPECT_EQ(boxes.count(), 0) << boxes.last().text.toStdString();
     std::map<QString, uint8_t> previews = StoredPreviews(base.path());
+    const std::vector<uint32_t> fetched = scanner.FinalImageRequests();
+    ASSERT_EQ(fetched.size(), 3u);
     ASSERT_EQ(previews.size(), 3u);
     ASSERT_EQ(underCheckmarks.size(), 3u);
     const char* const modes[] = { "4R", "4L", "2T" };
     for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(previews[QLatin1String(modes[i])], FrameValue(fetched[i]))
+            << modes[i] << ": the preview is not the frame " << fetched[i] << " whose results were fetched";
         EXPECT_EQ(underCheckmarks[i], int { previews[QLatin1String(modes[i])] }) << modes[i];
     }
 }

@@ -28,22 +28,10 @@ uint16_t DeadPort()
     return ntohs(address.sin_port);
 }
 
-class MainWindowShell : public ::testing::Test {
+class MainWindowShell : public MainWindowTest {
 protected:
-    void Open(const QByteArray& extraSettings = {})
-    {
-        WriteSettings(home, scanner.Port(), extraSettings);
-        window = std::make_unique<app_ondrel>();
-    }
-
     DialogSettings* Dialog() { return window->findChild<DialogSettings*>(); }
     QString ShownGroup() { return Child<QLabel>(*Dialog(), "lbl_authGroup_current")->text(); }
-
-    TempSettingsHome home;
-    MessageBoxCloser boxes;
-    FakeScanner scanner;
-    std::unique_ptr<app_ondrel> window;
-    RunWatchdog watchdog{ [this] { return window.get(); } };
 };
 
 void ExpectIdleButtons(app_ondrel& window)
@@ -100,7 +88,7 @@ TEST_F(MainWindowShell, WorkflowStartRetriesAFailedStartupConnection)
     refused.first = MessageType::PING;
     scanner.Serve(refused);
     scanner.Serve();
-    Open();
+    OpenWindow();
     ASSERT_EQ(boxes.count(), 1);
     EXPECT_TRUE(boxes.last().text.endsWith(QStringLiteral("\nError: unexpected MessageType PING"))) << boxes.last().text.toStdString();
     EXPECT_FALSE(window->IsConnected());
@@ -118,7 +106,7 @@ TEST_F(MainWindowShell, WorkflowStartRetriesAFailedStartupConnection)
 TEST_F(MainWindowShell, AutomaticLoginAuthenticatesOnceAfterConnecting)
 {
     scanner.Serve();
-    Open("[Auth]\nAuthAutoLogin=true\nAuthGroup=GUEST\n");
+    OpenWindow("[Auth]\nAuthAutoLogin=true\nAuthGroup=GUEST\n");
 
     EXPECT_EQ(boxes.count(), 0);
     EXPECT_TRUE(window->IsConnected());
@@ -133,7 +121,7 @@ TEST_F(MainWindowShell, RefusedAutomaticLoginShowsOneBoxAndStaysConnected)
     FakeScanner::Behaviour refusing;
     refusing.refuseAuth = true;
     scanner.Serve(refusing);
-    Open("[Auth]\nAuthAutoLogin=true\nAuthGroup=GUEST\n");
+    OpenWindow("[Auth]\nAuthAutoLogin=true\nAuthGroup=GUEST\n");
 
     ASSERT_EQ(boxes.count(), 1);
     EXPECT_EQ(boxes.last().text, QStringLiteral("Authentification as GUEST failed."));
@@ -146,7 +134,7 @@ TEST_F(MainWindowShell, SettingsDialogShowsTheLevelTheDeviceGrants)
     FakeScanner::Behaviour admin;
     admin.authGroup = "ADMIN";
     scanner.Serve(admin);
-    Open();
+    OpenWindow();
 
     window->OpenSettingsWindow();
     EXPECT_TRUE(Dialog()->isVisible());
@@ -162,7 +150,7 @@ TEST_F(MainWindowShell, SettingsDialogShowsTheLevelTheDeviceGrants)
 TEST_F(MainWindowShell, ClosingAnIdleWindowDisconnectsWithoutStoppingTheDevice)
 {
     scanner.Serve();
-    Open();
+    OpenWindow();
     window->show();
     ASSERT_TRUE(window->IsConnected());
 
@@ -177,7 +165,7 @@ TEST_F(MainWindowShell, ClosingAnIdleWindowDisconnectsWithoutStoppingTheDevice)
 TEST_F(MainWindowShell, CaptureButtonsDoNothingWhileNoWorkflowRuns)
 {
     scanner.Serve(); // hands never in range: only a forced capture could capture
-    Open();
+    OpenWindow();
     ExpectIdleButtons(*window);
 
     window->ForcedCapturing();

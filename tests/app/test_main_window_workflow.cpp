@@ -25,13 +25,12 @@ bool Shows(QPushButton* button, const QImage& icon) { return IconImage(button->i
 const QByteArray kNoStorage = "[WorkflowSettings]\nMinWorkflowDelayMs=0\n"
                               "[SaveSettings]\nFinalImage=false\nSegmentInformations=false\nSegments=false\n";
 
-class MainWindowWorkflow : public ::testing::Test {
+class MainWindowWorkflow : public MainWindowTest {
 protected:
-    void Open(FakeScanner::Behaviour behaviour, const QByteArray& extraSettings = kNoStorage)
+    void Open(FakeScanner::Behaviour behaviour)
     {
         scanner.Serve(behaviour);
-        WriteSettings(home, scanner.Port(), extraSettings);
-        window = std::make_unique<app_ondrel>();
+        OpenWindow(kNoStorage);
         ASSERT_TRUE(window->IsConnected());
         right = Button(*window, "btn_captureRight");
         left = Button(*window, "btn_captureLeft");
@@ -53,11 +52,6 @@ protected:
         EXPECT_TRUE(SceneEmpty(*window));
     }
 
-    TempSettingsHome home;
-    MessageBoxCloser boxes;
-    FakeScanner scanner;
-    std::unique_ptr<app_ondrel> window;
-    RunWatchdog watchdog{ [this] { return window.get(); } };
     QPushButton* right = nullptr;
     QPushButton* left = nullptr;
     QPushButton* thumbs = nullptr;
@@ -230,6 +224,8 @@ TEST_F(MainWindowWorkflow, FramesThatCannotBeShownAreReportedAsDeviceErrors)
     for (const MessageBoxCloser::Box& box : boxes.boxes()) {
         EXPECT_EQ(box.text, QStringLiteral("The device sent a live frame that cannot be shown (type 5, 160 x 120 pixels)."));
     }
+    // Each mode: the two warm-up frames, then the box, with no request in flight.
+    EXPECT_EQ(scanner.Count(MessageType::CAPTURE), 6u);
     EXPECT_EQ(scanner.Count(MessageType::PLAY_SOUND), 0u);
     EXPECT_EQ(scanner.Requests().back(), MessageType::STOP_CAPTURE_MODE);
     ExpectIdle();
