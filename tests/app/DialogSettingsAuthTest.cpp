@@ -39,7 +39,16 @@ const QByteArray kUserKeyConfigured = "[Auth]\nAuthAutoLogin=true\nAuthGroup=USE
 class DialogSettingsAuthTest : public QObject {
     Q_OBJECT
 
+    std::optional<TempSettingsHome> home; // a fresh settings home for every test function
+
 private slots:
+    void init()
+    {
+        home.emplace();
+        QVERIFY(home->isValid());
+    }
+    void cleanup() { home.reset(); }
+
     // --- choosing a key file ---
     void chosenKeyFileAsksForItsGroup_data()
     {
@@ -55,8 +64,6 @@ private slots:
     {
         QFETCH(QString, fileName);
         QFETCH(QString, group);
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
         FakeRelay relay;
         DialogSettings dialog(nullptr, &relay);
         std::vector<AuthRequest> requests;
@@ -64,7 +71,7 @@ private slots:
         ChooserCall call;
         const QString path = QStringLiteral("/home/op/keys/") + fileName;
         dialog.setChoosers(AnsweringChoosers(call, path));
-        const QByteArray stored = ReadAppIni(home);
+        const QByteArray stored = ReadAppIni(*home);
 
         Control<QPushButton>(dialog, "btn_browsePrivKeyFile")->click();
 
@@ -86,9 +93,9 @@ private slots:
         QCOMPARE(Control<QLabel>(dialog, "lbl_authGroup_current")->text(), QStringLiteral("Not connected"));
         QCOMPARE(QString::fromStdString(s.authGroup), group);
         // Reaches the file only with the next apply.
-        QCOMPARE(ReadAppIni(home), stored);
+        QCOMPARE(ReadAppIni(*home), stored);
         Control<QPushButton>(dialog, "btn_ok")->click();
-        const QMap<QString, QString> entries = IniEntries(ReadAppIni(home));
+        const QMap<QString, QString> entries = IniEntries(ReadAppIni(*home));
         QCOMPARE(entries.value("Auth/AuthGroup"), group);
         QCOMPARE(entries.value("Auth/AuthAutoLogin"), QStringLiteral("true"));
         QCOMPARE(entries.value("Auth/AuthPrivateKeyFile"), path);
@@ -96,8 +103,6 @@ private slots:
 
     void groupGrantedByDeviceIsShownAndKept()
     {
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
         FakeRelay relay;
         DialogSettings dialog(nullptr, &relay);
         // Stands in for the owner: its device grants a lower group than asked for.
@@ -123,9 +128,7 @@ private slots:
     void badKeyFileNamesShowErrorAndChangeNothing()
     {
         QFETCH(QString, fileName);
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
-        QVERIFY(WriteAppIni(home, kUserKeyConfigured));
+        QVERIFY(WriteAppIni(*home, kUserKeyConfigured));
         FakeRelay relay("ADMIN");
         DialogSettings dialog(nullptr, &relay);
         std::vector<AuthRequest> requests;
@@ -152,9 +155,7 @@ private slots:
     // --- clearing the key ---
     void clearingWhileNotConnectedNeverStoresTheStatusText()
     {
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
-        QVERIFY(WriteAppIni(home, kUserKeyConfigured));
+        QVERIFY(WriteAppIni(*home, kUserKeyConfigured));
         FakeRelay relay;
         DialogSettings dialog(nullptr, &relay);
         std::vector<AuthRequest> requests;
@@ -172,7 +173,7 @@ private slots:
         QCOMPARE(Control<QLabel>(dialog, "lbl_authGroup_current")->text(), QStringLiteral("Not connected"));
 
         Control<QPushButton>(dialog, "btn_ok")->click();
-        const QMap<QString, QString> entries = IniEntries(ReadAppIni(home));
+        const QMap<QString, QString> entries = IniEntries(ReadAppIni(*home));
         QCOMPARE(entries.value("Auth/AuthGroup"), QString());
         QCOMPARE(entries.value("Auth/AuthAutoLogin"), QStringLiteral("false"));
         QCOMPARE(entries.value("Auth/AuthPrivateKeyFile"), QString());
@@ -180,9 +181,7 @@ private slots:
 
     void clearingWhileConnectedTakesTheDevicesGroup()
     {
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
-        QVERIFY(WriteAppIni(home, kUserKeyConfigured));
+        QVERIFY(WriteAppIni(*home, kUserKeyConfigured));
         FakeRelay relay("USER");
         DialogSettings dialog(nullptr, &relay);
         QObject::connect(&dialog, &DialogSettings::authRequested,
@@ -205,9 +204,7 @@ private slots:
     void refreshWithoutDeviceGroupKeepsTheConfiguredGroup()
     {
         QFETCH(QString, answer);
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
-        QVERIFY(WriteAppIni(home, kUserKeyConfigured));
+        QVERIFY(WriteAppIni(*home, kUserKeyConfigured));
         FakeRelay relay(answer.toStdString());
         DialogSettings dialog(nullptr, &relay);
 
@@ -215,7 +212,7 @@ private slots:
         QCOMPARE(Control<QLabel>(dialog, "lbl_authGroup_current")->text(), answer);
         QCOMPARE(dialog.settings().authGroup, std::string("USER"));
         Control<QPushButton>(dialog, "btn_ok")->click();
-        QCOMPARE(IniEntries(ReadAppIni(home)).value("Auth/AuthGroup"), QStringLiteral("USER"));
+        QCOMPARE(IniEntries(ReadAppIni(*home)).value("Auth/AuthGroup"), QStringLiteral("USER"));
     }
 };
 

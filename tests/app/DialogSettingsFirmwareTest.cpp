@@ -21,6 +21,7 @@
 #include <unistd.h>
 
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 using namespace settingstest;
@@ -78,6 +79,12 @@ FirmwareControls Controls(const DialogSettings& dialog)
         Control<QPushButton>(dialog, "btn_cancel") };
 }
 
+// After the upload: the result shown and the dialog's buttons usable again.
+bool Settled(const FirmwareControls& c, const QString& status)
+{
+    return c.status->text() == status && !c.status->isHidden() && c.ok->isEnabled() && c.cancel->isEnabled();
+}
+
 } // namespace
 
 class DialogSettingsFirmwareTest : public QObject {
@@ -86,13 +93,24 @@ class DialogSettingsFirmwareTest : public QObject {
 private:
     std::unique_ptr<SimProcess> sim;
     QTemporaryDir received; // where the simulator keeps uploaded images; emptied before each test
+    QTemporaryDir files; // firmware images to upload
+    std::optional<TempSettingsHome> home;
 
     QStringList ReceivedImages() const { return QDir(received.path()).entryList(QDir::Files); }
+
+    // A firmware image file with these bytes; empty when it cannot be written.
+    QString ImageFile(const char* name, const QByteArray& bytes)
+    {
+        const QString path = files.filePath(QString::fromLatin1(name));
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? path : QString();
+    }
 
 private slots:
     void initTestCase()
     {
         QVERIFY(received.isValid());
+        QVERIFY(files.isValid());
         try {
             sim = std::make_unique<SimProcess>(std::vector<std::string> { "--firmware-dir", received.path().toStdString() });
         } catch (const std::exception& e) {
@@ -100,10 +118,14 @@ private slots:
         }
     }
 
+    void cleanup() { home.reset(); }
     void cleanupTestCase() { sim.reset(); }
 
     void init()
     {
+        home.emplace();
+        QVERIFY(home->isValid());
+        QVERIFY(WriteAppIni(*home, DeviceSection(sim->host(), sim->port())));
         for (const QString& name : ReceivedImages()) {
             QFile::remove(QDir(received.path()).filePath(name));
         }
@@ -112,21 +134,12 @@ private slots:
     // --- uploading ---
     void successfulUploadReportsSuccessThenHidesTheLabel()
     {
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
-        QVERIFY(WriteAppIni(home, DeviceSection(sim->host(), sim->port())));
-        QTemporaryDir files;
-        QVERIFY(files.isValid());
         QByteArray image;
         for (int i = 0; i < 256 * 1024; ++i) {
             image.append(static_cast<char>((i * 31 + i / 256) & 0xff));
         }
-        const QString imagePath = files.filePath(QStringLiteral("scanner.zpxfw"));
-        {
-            QFile file(imagePath);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            QCOMPARE(file.write(image), qint64(image.size()));
-        }
+        const QString imagePath = ImageFile("scanner.zpxfw", image);
+        QVERIFY(!imagePath.isEmpty());
         DialogSettings dialog(nullptr, nullptr);
         dialog.show();
         const FirmwareControls c = Controls(dialog);
@@ -141,10 +154,7 @@ private slots:
         c.upload->click();
 
         QVERIFY(sawUploadState);
-        QCOMPARE(c.status->text(), QString::fromUtf8(kSuccessText));
-        QVERIFY(!c.status->isHidden());
-        QVERIFY(c.ok->isEnabled());
-        QVERIFY(c.cancel->isEnabled());
+        QVERIFY2(Settled(c, QString::fromUtf8(kSuccessText)), qPrintable(c.status->text()));
         const QStringList images = ReceivedImages();
         QCOMPARE(images.size(), 1);
         QFile stored(QDir(received.path()).filePath(images.first()));
@@ -157,17 +167,8 @@ private slots:
 
     void secondClickDuringUploadIsIgnored()
     {
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
-        QVERIFY(WriteAppIni(home, DeviceSection(sim->host(), sim->port())));
-        QTemporaryDir files;
-        QVERIFY(files.isValid());
-        const QString imagePath = files.filePath(QStringLiteral("small.zpxfw"));
-        {
-            QFile file(imagePath);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("firmware");
-        }
+        const QString imagePath = ImageFile("small.zpxfw", "firmware");
+        QVERIFY(!imagePath.isEmpty());
         DialogSettings dialog(nullptr, nullptr);
         const FirmwareControls c = Controls(dialog);
         c.path->setText(imagePath);
@@ -192,26 +193,16 @@ private slots:
     void failedUploadReportsOpenFailure()
     {
         QFETCH(bool, createEmptyFile);
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
-        QVERIFY(WriteAppIni(home, DeviceSection(sim->host(), sim->port())));
-        QTemporaryDir files;
-        QVERIFY(files.isValid());
         DialogSettings dialog(nullptr, nullptr);
         const FirmwareControls c = Controls(dialog);
         if (createEmptyFile) {
-            const QString emptyPath = files.filePath(QStringLiteral("empty.zpxfw"));
-            QFile file(emptyPath);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.close();
+            const QString emptyPath = ImageFile("empty.zpxfw", QByteArray());
+            QVERIFY(!emptyPath.isEmpty());
             c.path->setText(emptyPath);
         }
 
         c.upload->click();
-        QCOMPARE(c.status->text(), QStringLiteral("open Firmware failed!"));
-        QVERIFY(!c.status->isHidden());
-        QVERIFY(c.ok->isEnabled());
-        QVERIFY(c.cancel->isEnabled());
+        QVERIFY2(Settled(c, QStringLiteral("open Firmware failed!")), qPrintable(c.status->text()));
         QVERIFY(ReceivedImages().isEmpty());
     }
 
@@ -219,18 +210,13 @@ private slots:
     {
         const uint16_t port = ClosedLocalPort();
         QVERIFY(port != 0);
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
-        QVERIFY(WriteAppIni(home, DeviceSection("127.0.0.1", port)));
+        QVERIFY(WriteAppIni(*home, DeviceSection("127.0.0.1", port)));
         DialogSettings dialog(nullptr, nullptr);
         const FirmwareControls c = Controls(dialog);
         c.path->setText(QStringLiteral("/nonexistent/scanner.zpxfw"));
 
         c.upload->click();
-        QCOMPARE(c.status->text(), QStringLiteral("Firmware upload failed!"));
-        QVERIFY(!c.status->isHidden());
-        QVERIFY(c.ok->isEnabled());
-        QVERIFY(c.cancel->isEnabled());
+        QVERIFY2(Settled(c, QStringLiteral("Firmware upload failed!")), qPrintable(c.status->text()));
     }
 };
 

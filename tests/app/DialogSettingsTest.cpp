@@ -15,6 +15,8 @@
 #include <QSpinBox>
 #include <QtTest>
 
+#include <optional>
+
 using namespace settingstest;
 
 namespace {
@@ -27,23 +29,26 @@ const char* const kExtendedSaveBoxes[] = { "check_rawData", "check_previewImg", 
 class DialogSettingsTest : public QObject {
     Q_OBJECT
 
+    std::optional<TempSettingsHome> home; // a fresh settings home for every test function
+
 private slots:
+    void init()
+    {
+        home.emplace();
+        QVERIFY(home->isValid());
+    }
+    void cleanup() { home.reset(); }
+
     // --- start-up ---
     void startupWithoutFileShowsDefaultsAndWritesStandardKeys()
     {
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
         DialogSettings dialog(nullptr, nullptr);
 
         const AppSettings& s = dialog.settings();
-        QCOMPARE(s.deviceIp, std::string("127.0.0.1"));
-        QCOMPARE(s.devicePort, 60123);
-        QCOMPARE(s.thresholdMoveY, 3.0f);
-        QCOMPARE(s.basePath, DefaultAppSettings().basePath);
         QVERIFY(!s.extendedMode);
         QVERIFY(dialog.AnySaveOptionEnabled());
 
-        QCOMPARE(Sorted(IniEntries(ReadAppIni(home)).keys()), Sorted(StandardKeys()));
+        QCOMPARE(Sorted(IniEntries(ReadAppIni(*home)).keys()), Sorted(StandardKeys()));
 
         QCOMPARE(Control<QLineEdit>(dialog, "edit_ip")->text(), QStringLiteral("127.0.0.1"));
         QCOMPARE(Control<QLineEdit>(dialog, "edit_port")->text(), QStringLiteral("60123"));
@@ -61,9 +66,7 @@ private slots:
 
     void startupOutsideExtendedModeLimitsMoveZAndWritesItBack()
     {
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
-        QVERIFY(WriteAppIni(home, "[CaptureSettings]\nThresholdMoveZ=40\n[SaveSettings]\nRawData=true\n"));
+        QVERIFY(WriteAppIni(*home, "[CaptureSettings]\nThresholdMoveZ=40\n[SaveSettings]\nRawData=true\n"));
         DialogSettings dialog(nullptr, nullptr);
 
         QCOMPARE(dialog.settings().thresholdMoveZ, 25.0f);
@@ -73,7 +76,7 @@ private slots:
         QCOMPARE(moveZ->maximum(), 25.0);
         QVERIFY(!Control<QCheckBox>(dialog, "check_rawData")->isChecked());
 
-        const QMap<QString, QString> entries = IniEntries(ReadAppIni(home));
+        const QMap<QString, QString> entries = IniEntries(ReadAppIni(*home));
         QCOMPARE(entries.value("CaptureSettings/ThresholdMoveZ"), QStringLiteral("25"));
         // Not this mode's key: the file keeps it.
         QCOMPARE(entries.value("SaveSettings/RawData"), QStringLiteral("true"));
@@ -81,11 +84,9 @@ private slots:
 
     void startupInExtendedModeKeepsMoveZAndStoresNothing()
     {
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
         const QByteArray file = "[UserSettings]\nUser=5307\n[CaptureSettings]\nThresholdMoveZ=40\n"
                                 "[SaveSettings]\nRawData=true\nCaptureTimes=true\n";
-        QVERIFY(WriteAppIni(home, file));
+        QVERIFY(WriteAppIni(*home, file));
         DialogSettings dialog(nullptr, nullptr);
 
         QVERIFY(dialog.settings().extendedMode);
@@ -98,60 +99,49 @@ private slots:
         for (const char* name : kExtendedSaveBoxes) {
             QVERIFY2(!Control<QCheckBox>(dialog, name)->isHidden(), name);
         }
-        QCOMPARE(ReadAppIni(home), file);
+        QCOMPARE(ReadAppIni(*home), file);
 
         // Applying keeps the value above the standard limit.
         QVERIFY(QMetaObject::invokeMethod(&dialog, "CheckSettings"));
         QCOMPARE(dialog.settings().thresholdMoveZ, 40.0f);
-        QCOMPARE(IniEntries(ReadAppIni(home)).value("CaptureSettings/ThresholdMoveZ"), QStringLiteral("40"));
+        QCOMPARE(IniEntries(ReadAppIni(*home)).value("CaptureSettings/ThresholdMoveZ"), QStringLiteral("40"));
     }
 
     // --- applying edits ---
-    void wiredControlsStoreAtOnce()
+    void wiredControlsStoreAtOnceAndLettersInThePortAreZero()
     {
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
         DialogSettings dialog(nullptr, nullptr);
 
         auto* ip = Control<QLineEdit>(dialog, "edit_ip");
         ip->setText(QStringLiteral("10.0.0.7"));
         emit ip->editingFinished();
         QCOMPARE(dialog.settings().deviceIp, std::string("10.0.0.7"));
-        QCOMPARE(IniEntries(ReadAppIni(home)).value("DeviceSettings/DeviceIp"), QStringLiteral("10.0.0.7"));
+        QCOMPARE(IniEntries(ReadAppIni(*home)).value("DeviceSettings/DeviceIp"), QStringLiteral("10.0.0.7"));
 
         Control<QCheckBox>(dialog, "check_fpsRate")->click();
         QVERIFY(dialog.settings().drawFps);
-        QCOMPARE(IniEntries(ReadAppIni(home)).value("LiveViewSettings/DrawFPS"), QStringLiteral("true"));
+        QCOMPARE(IniEntries(ReadAppIni(*home)).value("LiveViewSettings/DrawFPS"), QStringLiteral("true"));
 
         auto* baseDir = Control<QLineEdit>(dialog, "edit_baseDir");
         baseDir->setText(QStringLiteral("/srv/captures"));
         emit baseDir->editingFinished();
-        QCOMPARE(IniEntries(ReadAppIni(home)).value("SaveSettings/BasePath"), QStringLiteral("/srv/captures"));
-    }
+        QCOMPARE(IniEntries(ReadAppIni(*home)).value("SaveSettings/BasePath"), QStringLiteral("/srv/captures"));
 
-    void portOfLettersIsStoredAsZero()
-    {
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
-        DialogSettings dialog(nullptr, nullptr);
-
+        // A port of letters is stored as zero and shown so.
         auto* port = Control<QLineEdit>(dialog, "edit_port");
         port->setText(QStringLiteral("4711"));
         emit port->editingFinished();
-        QCOMPARE(IniEntries(ReadAppIni(home)).value("DeviceSettings/DevicePort"), QStringLiteral("4711"));
-
+        QCOMPARE(IniEntries(ReadAppIni(*home)).value("DeviceSettings/DevicePort"), QStringLiteral("4711"));
         port->setText(QStringLiteral("port"));
         emit port->editingFinished();
         QCOMPARE(dialog.settings().devicePort, 0);
         QCOMPARE(port->text(), QStringLiteral("0"));
-        QCOMPARE(IniEntries(ReadAppIni(home)).value("DeviceSettings/DevicePort"), QStringLiteral("0"));
+        QCOMPARE(IniEntries(ReadAppIni(*home)).value("DeviceSettings/DevicePort"), QStringLiteral("0"));
     }
 
     void finalImageUncheckedDisablesAndUnchecksDependentBoxes()
     {
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
-        QVERIFY(WriteAppIni(home, "[SaveSettings]\nFinalImage=true\nSegmentInformations=true\nSegments=true\n"));
+        QVERIFY(WriteAppIni(*home, "[SaveSettings]\nFinalImage=true\nSegmentInformations=true\nSegments=true\n"));
         DialogSettings dialog(nullptr, nullptr);
         auto* finalImage = Control<QCheckBox>(dialog, "check_finalImg");
         auto* segInfos = Control<QCheckBox>(dialog, "check_segInfos");
@@ -165,7 +155,7 @@ private slots:
         QVERIFY(!segInfos->isEnabled());
         QVERIFY(!segments->isChecked());
         QVERIFY(!segments->isEnabled());
-        QCOMPARE(IniEntries(ReadAppIni(home)).value("SaveSettings/FinalImage"), QStringLiteral("false"));
+        QCOMPARE(IniEntries(ReadAppIni(*home)).value("SaveSettings/FinalImage"), QStringLiteral("false"));
 
         // The next apply takes the unchecked boxes into the record.
         Control<QPushButton>(dialog, "btn_ok")->click();
@@ -180,17 +170,15 @@ private slots:
 
     void cancelAfterSpinChangeStoresNothingAndOkStoresIt()
     {
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
         DialogSettings dialog(nullptr, nullptr);
         dialog.show();
-        const QByteArray stored = ReadAppIni(home);
+        const QByteArray stored = ReadAppIni(*home);
 
         auto* high = Control<QSpinBox>(dialog, "spin_thresholdHigh");
         high->setValue(200);
         Control<QPushButton>(dialog, "btn_cancel")->click();
         QVERIFY(!dialog.isVisible());
-        QCOMPARE(ReadAppIni(home), stored);
+        QCOMPARE(ReadAppIni(*home), stored);
         QCOMPARE(dialog.settings().thresholdTooHigh, 205.0f);
         // Left in the control, unapplied.
         QCOMPARE(high->value(), 200);
@@ -199,14 +187,12 @@ private slots:
         Control<QPushButton>(dialog, "btn_ok")->click();
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.settings().thresholdTooHigh, 200.0f);
-        QCOMPARE(IniEntries(ReadAppIni(home)).value("CaptureSettings/ThresholdTooHigh"), QStringLiteral("200"));
+        QCOMPARE(IniEntries(ReadAppIni(*home)).value("CaptureSettings/ThresholdTooHigh"), QStringLiteral("200"));
     }
 
     // --- base directory ---
     void chosenBaseDirIsStoredAndUnappliedEditsAreReset()
     {
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
         DialogSettings dialog(nullptr, nullptr);
         ChooserCall call;
         dialog.setChoosers(AnsweringChoosers(call, QStringLiteral("/srv/runs")));
@@ -221,7 +207,7 @@ private slots:
 
         QCOMPARE(dialog.settings().basePath, QStringLiteral("/srv/runs"));
         QCOMPARE(Control<QLineEdit>(dialog, "edit_baseDir")->text(), QStringLiteral("/srv/runs"));
-        QCOMPARE(IniEntries(ReadAppIni(home)).value("SaveSettings/BasePath"), QStringLiteral("/srv/runs"));
+        QCOMPARE(IniEntries(ReadAppIni(*home)).value("SaveSettings/BasePath"), QStringLiteral("/srv/runs"));
         QCOMPARE(high->value(), 205);
     }
 };

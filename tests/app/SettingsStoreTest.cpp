@@ -8,6 +8,8 @@
 
 #include <QtTest>
 
+#include <optional>
+
 #include <cmath>
 
 using namespace settingstest;
@@ -92,23 +94,28 @@ void CompareSettings(const AppSettings& actual, const AppSettings& expected)
 class SettingsStoreTest : public QObject {
     Q_OBJECT
 
+    std::optional<TempSettingsHome> home; // a fresh settings home for every test function
+
 private slots:
+    void init()
+    {
+        home.emplace();
+        QVERIFY(home->isValid());
+    }
+    void cleanup() { home.reset(); }
+
     // --- keys and text forms ---
     void loadingWithoutFileKeepsDefaults()
     {
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
         CompareSettings(LoadFromStore(), DefaultAppSettings());
-        QVERIFY(!home.iniFileExists(Organisation(), Application()));
+        QVERIFY(!home->iniFileExists(Organisation(), Application()));
     }
 
     void storingDefaultsWritesStandardKeysAsText()
     {
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
         StoreToStore(DefaultAppSettings());
 
-        const QMap<QString, QString> entries = IniEntries(ReadAppIni(home));
+        const QMap<QString, QString> entries = IniEntries(ReadAppIni(*home));
         QCOMPARE(Sorted(entries.keys()), Sorted(StandardKeys()));
         QCOMPARE(entries.value("DeviceSettings/DeviceIp"), QStringLiteral("127.0.0.1"));
         QCOMPARE(entries.value("DeviceSettings/DevicePort"), QStringLiteral("60123"));
@@ -132,14 +139,12 @@ private slots:
 
     void storeThenLoadKeepsEveryField()
     {
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
         AppSettings written = NonDefaultSettings();
         written.extendedMode = true;
         StoreToStore(written);
 
         // The extended mode itself is never written; the file has to grant it.
-        QVERIFY(!IniEntries(ReadAppIni(home)).contains("UserSettings/User"));
+        QVERIFY(!IniEntries(ReadAppIni(*home)).contains("UserSettings/User"));
         {
             const auto store = OpenSettingsStore();
             store->setValue("UserSettings/User", kExtendedModeUser);
@@ -163,9 +168,7 @@ private slots:
     void otherUsersNeitherLoadNorOverwriteExtendedSaveSwitches()
     {
         QFETCH(QByteArray, userSection);
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
-        QVERIFY(WriteAppIni(home,
+        QVERIFY(WriteAppIni(*home,
             userSection + "[SaveSettings]\nRawData=true\nCaptureTimes=true\nPreviewImage=true\nCalibrationFile=true\n"));
 
         const AppSettings loaded = LoadFromStore();
@@ -176,7 +179,7 @@ private slots:
         QVERIFY(!loaded.saveCalibrationFile);
 
         StoreToStore(loaded);
-        const QMap<QString, QString> entries = IniEntries(ReadAppIni(home));
+        const QMap<QString, QString> entries = IniEntries(ReadAppIni(*home));
         for (const QString& key : ExtendedSaveKeys()) {
             QCOMPARE(entries.value(key), QStringLiteral("true"));
         }
@@ -184,16 +187,14 @@ private slots:
 
     void extendedSaveKeysAreWrittenOnlyInExtendedMode()
     {
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
         AppSettings s = DefaultAppSettings();
         s.saveRawData = true;
         StoreToStore(s);
-        QVERIFY(!IniEntries(ReadAppIni(home)).contains("SaveSettings/RawData"));
+        QVERIFY(!IniEntries(ReadAppIni(*home)).contains("SaveSettings/RawData"));
 
         s.extendedMode = true;
         StoreToStore(s);
-        const QMap<QString, QString> entries = IniEntries(ReadAppIni(home));
+        const QMap<QString, QString> entries = IniEntries(ReadAppIni(*home));
         QCOMPARE(entries.value("SaveSettings/RawData"), QStringLiteral("true"));
         QCOMPARE(entries.value("SaveSettings/CaptureTimes"), QStringLiteral("false"));
         QCOMPARE(entries.value("SaveSettings/PreviewImage"), QStringLiteral("false"));
@@ -204,47 +205,33 @@ private slots:
     // --- text the application did not write ---
     void numbersReadByQtConversions_data()
     {
-        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QByteArray>("portText");
+        QTest::addColumn<QByteArray>("delayText");
+        QTest::addColumn<QByteArray>("moveXText");
         QTest::addColumn<int>("port");
         QTest::addColumn<float>("delayMs");
         QTest::addColumn<float>("moveX");
-        QTest::newRow("as written") << QByteArray("DevicePort=60123\nMinWorkflowDelayMs=1500\nThresholdMoveX=2.75\n")
-                                    << 60123 << 1500.0f << 2.75f;
-        QTest::newRow("letters") << QByteArray("DevicePort=abc\nMinWorkflowDelayMs=soon\nThresholdMoveX=x\n")
-                                 << 0 << 0.0f << 0.0f;
+        QTest::newRow("as written") << QByteArray("60123") << QByteArray("1500") << QByteArray("2.75") << 60123 << 1500.0f << 2.75f;
+        QTest::newRow("letters") << QByteArray("abc") << QByteArray("soon") << QByteArray("x") << 0 << 0.0f << 0.0f;
         QTest::newRow("fractions where whole numbers belong")
-            << QByteArray("DevicePort=60123.5\nMinWorkflowDelayMs=1500.5\nThresholdMoveX=1e-1\n") << 0 << 0.0f << 0.1f;
-        QTest::newRow("out of range") << QByteArray("DevicePort=99999999999\nMinWorkflowDelayMs=-7\nThresholdMoveX=1e40\n")
-                                      << 0 << -7.0f << 0.0f;
-        QTest::newRow("too long for int") << QByteArray("DevicePort=4295027419\nMinWorkflowDelayMs=4294968796\nThresholdMoveX=3\n")
-                                          << 0 << 0.0f << 3.0f;
+            << QByteArray("60123.5") << QByteArray("1500.5") << QByteArray("1e-1") << 0 << 0.0f << 0.1f;
+        QTest::newRow("out of range") << QByteArray("99999999999") << QByteArray("-7") << QByteArray("1e40") << 0 << -7.0f << 0.0f;
+        QTest::newRow("too long for int") << QByteArray("4295027419") << QByteArray("4294968796") << QByteArray("3") << 0 << 0.0f << 3.0f;
         // Not-a-number and infinity are no thresholds; they read as a failed conversion.
-        QTest::newRow("not finite") << QByteArray("DevicePort=\nMinWorkflowDelayMs=\nThresholdMoveX=nan\n")
-                                    << 0 << 0.0f << 0.0f;
-        QTest::newRow("infinite") << QByteArray("DevicePort=1\nMinWorkflowDelayMs=1\nThresholdMoveX=-inf\n")
-                                  << 1 << 1.0f << 0.0f;
+        QTest::newRow("not finite") << QByteArray() << QByteArray() << QByteArray("nan") << 0 << 0.0f << 0.0f;
+        QTest::newRow("infinite") << QByteArray("1") << QByteArray("1") << QByteArray("-inf") << 1 << 1.0f << 0.0f;
     }
 
     void numbersReadByQtConversions()
     {
-        QFETCH(QByteArray, content);
+        QFETCH(QByteArray, portText);
+        QFETCH(QByteArray, delayText);
+        QFETCH(QByteArray, moveXText);
         QFETCH(int, port);
         QFETCH(float, delayMs);
         QFETCH(float, moveX);
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
-        // One section per key group; the entries above are split onto them.
-        QByteArray file;
-        for (const QByteArray& line : content.split('\n')) {
-            if (line.startsWith("DevicePort")) {
-                file += "[DeviceSettings]\n" + line + "\n";
-            } else if (line.startsWith("MinWorkflowDelayMs")) {
-                file += "[WorkflowSettings]\n" + line + "\n";
-            } else if (line.startsWith("ThresholdMoveX")) {
-                file += "[CaptureSettings]\n" + line + "\n";
-            }
-        }
-        QVERIFY(WriteAppIni(home, file));
+        QVERIFY(WriteAppIni(*home, "[DeviceSettings]\nDevicePort=" + portText + "\n[WorkflowSettings]\nMinWorkflowDelayMs="
+                + delayText + "\n[CaptureSettings]\nThresholdMoveX=" + moveXText + "\n"));
 
         const AppSettings loaded = LoadFromStore();
         QCOMPARE(loaded.devicePort, port);
@@ -274,9 +261,7 @@ private slots:
     void damagedFilesLoadAndCanBeRewritten()
     {
         QFETCH(QByteArray, content);
-        TempSettingsHome home;
-        QVERIFY(home.isValid());
-        QVERIFY(WriteAppIni(home, content));
+        QVERIFY(WriteAppIni(*home, content));
 
         const AppSettings loaded = LoadFromStore();
         for (float value : { loaded.thresholdTooHigh, loaded.thresholdTooLow, loaded.thresholdMoveX,
