@@ -190,18 +190,13 @@ TEST(BoxColour, FirstMatchingRuleWins)
                                      settings, colours),
                            colours.moving));
     EXPECT_TRUE(SameColour(BoxColour(MakeSegment(100, 100, 50, 50), kCols, kRows, settings, colours), colours.ready));
-    // Near the border and too low at once: still the one red.
-    EXPECT_TRUE(SameColour(BoxColour(MakeSegment(2, 100, 50, 50, tooLow), kCols, kRows, settings, colours),
-                           colours.outOfRange));
-}
-
-TEST(BoxColour, DistanceOnTooLowIsNotRed)
-{
-    const AppSettings settings;
-    const BoxColours colours;
+    // A distance on the lower threshold is in range, not red.
     EXPECT_TRUE(SameColour(BoxColour(MakeSegment(100, 100, 50, 50, settings.thresholdTooLow), kCols, kRows, settings,
                                      colours),
                            colours.ready));
+    // Near the border and too low at once: still the one red.
+    EXPECT_TRUE(SameColour(BoxColour(MakeSegment(2, 100, 50, 50, tooLow), kCols, kRows, settings, colours),
+                           colours.outOfRange));
 }
 
 TEST(BoxColour, UsesFivePixelMarginWhileCaptureNeedsThirty)

