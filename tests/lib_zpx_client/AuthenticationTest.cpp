@@ -135,63 +135,49 @@ TEST_F(Authentication, GuestSendsItsNameAloneAndNothingElse)
     EXPECT_EQ(server.Received().size(), 12u + 6u);
 }
 
-TEST_F(Authentication, UserAnswersWithNameZeroAndRsaSignature)
+// The challenge request is bare; the answer is the level's name, its zero and a signature
+// over the challenge text (the body's first text, empty when the body is).
+using SignedAnswer = Keys;
+
+TEST_F(SignedAnswer, LevelsAnswerWithNameZeroAndSignatureOverTheChallenge)
 {
-    Serve(Script()
-              .SendConnected()
-              .Answer(OkResponse(Concat({ ZeroTerminated("challenge-123"), BytesOf("ignored") })))
-              .Answer(OkResponse()));
-    const DeviceError result = device.Authenticate("USER", rsaFile);
-    EXPECT_EQ(result.code, 0u) << result.message;
+    const struct {
+        const char* level;
+        bool rsa;
+        Bytes challengeBody;
+        std::string signedText;
+    } cases[] = {
+        { "USER", true, Concat({ ZeroTerminated("challenge-123"), BytesOf("ignored") }), "challenge-123" },
+        { "ADMIN", false, ZeroTerminated("ec-challenge"), "ec-challenge" },
+        { "guest", false, ZeroTerminated("xyz"), "xyz" }, // lower case is not the shortcut
+        { "USER", true, {}, "" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.level + (" over '" + c.signedText + "'"));
+        ScriptedServer server;
+        server.Serve(Script().SendConnected().Answer(OkResponse(c.challengeBody)).Answer(OkResponse()));
+        Device device;
+        ASSERT_CONNECTED(device, server);
+        const DeviceError result = device.Authenticate(c.level, c.rsa ? rsaFile : ecFile);
+        EXPECT_EQ(result.code, 0u) << result.message;
 
-    const auto requests = AllRequests();
-    ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(requests[0].header.id, MessageType::AUTH_REQUEST);
-    EXPECT_TRUE(requests[0].body.empty());
-
-    const Message& answer = requests[1];
-    EXPECT_EQ(answer.header.id, MessageType::AUTH_RESPONSE);
-    EXPECT_FALSE(answer.header.error);
-    ASSERT_GT(answer.body.size(), 5u);
-    EXPECT_EQ(Bytes(answer.body.begin(), answer.body.begin() + 5), ZeroTerminated("USER"));
-    const Bytes signature(answer.body.begin() + 5, answer.body.end());
-    EXPECT_EQ(answer.header.size, 4u + 1u + signature.size());
-    EXPECT_TRUE(Verifies(rsa.get(), "challenge-123", signature));
-}
-
-TEST_F(Authentication, AdminAnswersWithEcSignature)
-{
-    Serve(Script().SendConnected().Answer(OkResponse(ZeroTerminated("ec-challenge"))).Answer(OkResponse()));
-    EXPECT_EQ(device.Authenticate("ADMIN", ecFile).code, 0u);
-    const auto requests = AllRequests();
-    ASSERT_EQ(requests.size(), 2u);
-    const Message& answer = requests[1];
-    ASSERT_GT(answer.body.size(), 6u);
-    EXPECT_EQ(Bytes(answer.body.begin(), answer.body.begin() + 6), ZeroTerminated("ADMIN"));
-    EXPECT_TRUE(Verifies(ec.get(), "ec-challenge", Bytes(answer.body.begin() + 6, answer.body.end())));
-}
-
-TEST_F(Authentication, LowerCaseGuestIsNotTheShortcut)
-{
-    Serve(Script().SendConnected().Answer(OkResponse(ZeroTerminated("xyz"))).Answer(OkResponse()));
-    EXPECT_EQ(device.Authenticate("guest", ecFile).code, 0u);
-    const auto requests = AllRequests();
-    ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(requests[0].header.id, MessageType::AUTH_REQUEST);
-    const Message& answer = requests[1];
-    ASSERT_GT(answer.body.size(), 6u);
-    EXPECT_EQ(Bytes(answer.body.begin(), answer.body.begin() + 6), ZeroTerminated("guest"));
-    EXPECT_TRUE(Verifies(ec.get(), "xyz", Bytes(answer.body.begin() + 6, answer.body.end())));
-}
-
-TEST_F(Authentication, EmptyChallengeBodySignsEmptyText)
-{
-    Serve(Script().SendConnected().Answer(OkResponse()).Answer(OkResponse()));
-    EXPECT_EQ(device.Authenticate("USER", rsaFile).code, 0u);
-    const auto requests = AllRequests();
-    ASSERT_EQ(requests.size(), 2u);
-    const Message& answer = requests[1];
-    EXPECT_TRUE(Verifies(rsa.get(), "", Bytes(answer.body.begin() + 5, answer.body.end())));
+        device.Disconnect();
+        ASSERT_TRUE(server.WaitPeerClosed());
+        std::size_t leftover = 0;
+        const auto requests = ParseMessages(server.Received(), &leftover);
+        EXPECT_EQ(leftover, 0u);
+        ASSERT_EQ(requests.size(), 2u);
+        EXPECT_EQ(WireBytes(requests[0]), WireBytes(Message(MessageType::AUTH_REQUEST)));
+        const Message& answer = requests[1];
+        EXPECT_EQ(answer.header.id, MessageType::AUTH_RESPONSE);
+        EXPECT_FALSE(answer.header.error);
+        const Bytes name = ZeroTerminated(c.level);
+        ASSERT_GT(answer.body.size(), name.size());
+        EXPECT_EQ(Bytes(answer.body.begin(), answer.body.begin() + name.size()), name);
+        const Bytes signature(answer.body.begin() + name.size(), answer.body.end());
+        EXPECT_EQ(answer.header.size, name.size() + signature.size());
+        EXPECT_TRUE(Verifies(c.rsa ? rsa.get() : ec.get(), c.signedText, signature));
+    }
 }
 
 TEST_F(Authentication, MissingKeyFileStopsAfterChallenge)

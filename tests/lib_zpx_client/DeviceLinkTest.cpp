@@ -25,6 +25,12 @@ void ExpectLocalError(const Message& message, const Bytes& body)
     EXPECT_EQ(message.body, body);
 }
 
+void ExpectSocketNotOpen(const DeviceError& sent)
+{
+    EXPECT_EQ(sent.code, 2u);
+    EXPECT_EQ(sent.message, "quorvel::Device::Send(): quorvel error - socket not open");
+}
+
 // ---------------------------------------------------------------------------------------
 // Handshake
 
@@ -106,28 +112,19 @@ TEST(DeviceHandshake, SecondConnectOnOneDeviceIsRefused)
     EXPECT_EQ(server.Accepted(), 1u);
 }
 
-TEST(DeviceHandshake, DisconnectClosesLinkAndLaterSendsFail)
+TEST(DeviceHandshake, SendBeforeConnectOrAfterDisconnectFails)
 {
     ScriptedServer server;
     server.Serve(Script().SendConnected());
     Device device;
+    ExpectSocketNotOpen(device.Send(Message(MessageType::PING)));
     ASSERT_CONNECTED(device, server);
     EXPECT_EQ(device.Disconnect().code, 0u);
     EXPECT_FALSE(device.IsConnected());
     EXPECT_TRUE(server.WaitPeerClosed());
 
-    const DeviceError sent = device.Send(Message(MessageType::START_CAPTURE_MODE));
-    EXPECT_EQ(sent.code, 2u);
-    EXPECT_EQ(sent.message, "quorvel::Device::Send(): quorvel error - socket not open");
+    ExpectSocketNotOpen(device.Send(Message(MessageType::START_CAPTURE_MODE)));
     EXPECT_EQ(device.Disconnect().code, 0u);
-}
-
-TEST(DeviceHandshake, SendBeforeConnectFails)
-{
-    Device device;
-    const DeviceError sent = device.Send(Message(MessageType::PING));
-    EXPECT_EQ(sent.code, 2u);
-    EXPECT_EQ(sent.message, "quorvel::Device::Send(): quorvel error - socket not open");
 }
 
 // ---------------------------------------------------------------------------------------
@@ -239,9 +236,7 @@ TEST(DeviceAwaitResponse, ServerCloseGivesConnectionNotEstablishedAndDisconnects
 
     // It stays that way until the Device is replaced.
     ExpectLocalError(device.AwaitResponse(5000), kConnectionNotEstablished);
-    const DeviceError sent = device.Send(Message(MessageType::PING));
-    EXPECT_EQ(sent.code, 2u);
-    EXPECT_EQ(sent.message, "quorvel::Device::Send(): quorvel error - socket not open");
+    ExpectSocketNotOpen(device.Send(Message(MessageType::PING)));
 }
 
 TEST(DeviceAwaitResponse, LateResponseIsTakenByNextCall)

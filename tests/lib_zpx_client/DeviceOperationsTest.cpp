@@ -7,8 +7,6 @@
 
 #include <opencv2/core.hpp>
 
-#include <functional>
-
 using namespace ondrel::testsupport;
 using quorvel::Device;
 using quorvel::DeviceError;
@@ -89,52 +87,6 @@ TEST_F(CaptureControl, StartErrorKeepsEveryBodyByteIncludingTrailingZero)
     EXPECT_EQ(result.code, 5u);
     EXPECT_EQ(result.message, "quorvel::Device::Start" + std::string(kDeviceText.begin(), kDeviceText.end()));
     EXPECT_EQ(result.message.back(), '\0');
-}
-
-// The lost link reaches each family of error text without the local code bytes.
-TEST(OperationLostLink, EachOperationShapesTheLocalTextItsOwnWay)
-{
-    struct Case {
-        const char* what;
-        std::function<DeviceError(Device&)> run;
-        std::string expected;
-    };
-    const std::vector<Case> cases {
-        { "Start", [](Device& d) { return d.Start(); },
-            "quorvel::Device::Start(): quorvel error - connection not established" },
-        { "GetFrame",
-            [](Device& d) {
-                cv::Mat image;
-                std::vector<SegmentInfo> segments;
-                uint32_t frameId = 0;
-                return d.GetFrame(image, segments, frameId);
-            },
-            "(): quorvel error - connection not established" },
-        { "GetRawImages",
-            [](Device& d) {
-                std::vector<cv::Mat> images;
-                return d.GetRawImages(images, 1);
-            },
-            "quorvel::Device::GetRawImages(): quorvel error - connection not established" },
-        { "GetCurrentAuthGroup",
-            [](Device& d) {
-                std::string group;
-                return d.GetCurrentAuthGroup(group);
-            },
-            "quorvel::Device::GetCurrentAuthGroup(): quorvel error - connection not established" },
-        { "SendAuthResponse", [](Device& d) { return d.SendAuthResponse("USER", { 1, 2 }); },
-            "Authentification as USER failed." },
-    };
-    for (const Case& c : cases) {
-        ScriptedServer server;
-        server.Serve(Script().SendConnected().ReadMessage().Close());
-        Device device;
-        ASSERT_CONNECTED(device, server);
-        const DeviceError result = c.run(device);
-        EXPECT_EQ(result.code, 5u) << c.what;
-        EXPECT_EQ(result.message, c.expected) << c.what;
-        EXPECT_FALSE(device.IsConnected()) << c.what;
-    }
 }
 
 // ---------------------------------------------------------------------------------------

@@ -3,7 +3,6 @@
 #include "ClientTestSupport.h"
 #include "Message.h"
 #include "MessageType.h"
-#include "OwnedMessage.h"
 #include "TreadSafeQueue.h"
 
 #include <gtest/gtest.h>
@@ -18,22 +17,6 @@ using quorvel::tcp::Message;
 using quorvel::tcp::MessageType;
 
 namespace {
-
-TEST(MessageWireFormat, RequestWithoutPayloadIsTwelveHeaderBytes)
-{
-    const Message request(MessageType::START_CAPTURE_MODE);
-    EXPECT_EQ(request.header.size, 0u);
-    EXPECT_FALSE(request.header.error);
-    EXPECT_EQ(WireBytes(request), (Bytes { 0x64, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0 }));
-}
-
-TEST(MessageWireFormat, KeyLookupCarriesTextAndTerminator)
-{
-    const Message request(MessageType::GET, "auth_group");
-    EXPECT_EQ(request.header.size, 11u);
-    EXPECT_EQ(WireBytes(request),
-        Concat({ { 0x0A, 0, 0, 0, 0x0B, 0, 0, 0, 0, 0, 0, 0 }, BytesOf("auth_group"), { 0 } }));
-}
 
 TEST(MessageWireFormat, ErrorFlagIsByteEightAndPaddingStaysZero)
 {
@@ -107,17 +90,6 @@ TEST(BodyReaderTest, ShortNumberReadsZeroAndLeavesBytesForLaterReads)
     EXPECT_EQ(reader.Remaining(), 0u);
 }
 
-TEST(BodyReaderTest, NumbersAreAssembledLeastSignificantFirst)
-{
-    const Bytes body = Concat({ U32(0xFFFFFFFF), U64(0x1122334455667788ull), F32(2.5f), { 0x7F } });
-    BodyReader reader(body);
-    EXPECT_EQ(reader.Read<int32_t>(), -1);
-    EXPECT_EQ(reader.Read<uint64_t>(), 0x1122334455667788ull);
-    EXPECT_EQ(reader.Read<float>(), 2.5f);
-    EXPECT_EQ(reader.Read<uint8_t>(), 0x7F);
-    EXPECT_EQ(reader.Read<uint8_t>(), 0);
-}
-
 TEST(BodyReaderTest, ByteRunsAreAllOrNothing)
 {
     const Bytes body { 1, 2, 3, 4 };
@@ -140,33 +112,6 @@ TEST(BodyReaderTest, ByteRunsAreAllOrNothing)
     EXPECT_EQ(reader.ReadBytes(2).bytes, (Bytes { 1, 2 }));
     EXPECT_EQ(reader.ReadBytes(2).bytes, (Bytes { 3, 4 }));
     EXPECT_TRUE(reader.ReadBytes(1).exhausted);
-}
-
-TEST(BodyReaderTest, EmptyBodyGivesNothingAnywhere)
-{
-    const Bytes body;
-    BodyReader reader(body);
-    EXPECT_EQ(reader.Read<uint64_t>(), 0u);
-    EXPECT_TRUE(reader.ReadString().exhausted);
-    EXPECT_FALSE(reader.ReadBytes(0).exhausted);
-    EXPECT_TRUE(reader.ReadBytes(1).exhausted);
-}
-
-TEST(TreadSafeQueueTest, PopsInPushOrder)
-{
-    quorvel::tcp::TreadSafeQueue<quorvel::tcp::OwnedMessage> queue;
-    EXPECT_TRUE(queue.empty());
-    queue.push_back({ nullptr, Message(MessageType::GET, "a") });
-    queue.push_back({ nullptr, Message(MessageType::SET, "b") });
-    EXPECT_EQ(queue.count(), 2u);
-
-    const auto a = queue.pop_front();
-    EXPECT_EQ(a.msg.header.id, MessageType::GET);
-    EXPECT_EQ(a.msg.body, ZeroTerminated("a"));
-    EXPECT_EQ(a.remote, nullptr);
-    const auto b = queue.pop_front();
-    EXPECT_EQ(b.msg.header.id, MessageType::SET);
-    EXPECT_TRUE(queue.empty());
 }
 
 TEST(TreadSafeQueueTest, FrontStaysValidWhileOthersArePushed)

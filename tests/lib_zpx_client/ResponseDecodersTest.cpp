@@ -96,36 +96,26 @@ TEST(FrameDecoding, BodyShorterThanFourBytesGivesEmptyResults)
     EXPECT_TRUE(segments.empty());
 }
 
-TEST(FrameDecoding, SegmentCountBeyondBodyFails)
+TEST(FrameDecoding, BodyThatClaimsMoreThanArrivedFails)
 {
+    const Bytes head = Concat({ U32(1), ImageBlock(1, 0, 1, 1, { 0 }), { 0 } });
     const Bytes oneRecord = Concat({ SegmentRecord(1, 2, 3, 4, 5, 6, 7, 8), Bytes(6, 0) });
-    for (uint32_t count : { 2u, 0x7FFFFFFFu }) {
-        const Bytes body = Concat({ U32(1), ImageBlock(1, 0, 1, 1, { 0 }), { 0 }, U32(count), oneRecord });
+    const struct {
+        const char* what;
+        Bytes body;
+    } cases[] = {
+        { "two segments counted, one present", Concat({ head, U32(2), oneRecord }) },
+        { "huge segment count", Concat({ head, U32(0x7FFFFFFF), oneRecord }) },
+        { "record without its trailing bytes", Concat({ head, U32(1), SegmentRecord(1, 2, 3, 4, 5, 6, 7, 8) }) },
+        // 6 pixel bytes announced and matching 3 x 2, but only 4 arrived.
+        { "image block overruns body", Concat({ U32(1), ImageBlock(6, 0, 3, 2, { 1, 2, 3, 4 }) }) },
+    };
+    for (const auto& c : cases) {
         cv::Mat image;
         std::vector<SegmentInfo> segments;
         uint32_t frameId = 0;
-        EXPECT_FALSE(DecodeFrame(body, image, segments, frameId)) << count;
+        EXPECT_FALSE(DecodeFrame(c.body, image, segments, frameId)) << c.what;
     }
-}
-
-TEST(FrameDecoding, RecordWithoutItsTrailingBytesIsNotCarried)
-{
-    const Bytes body
-        = Concat({ U32(1), ImageBlock(1, 0, 1, 1, { 0 }), { 0 }, U32(1), SegmentRecord(1, 2, 3, 4, 5, 6, 7, 8) });
-    cv::Mat image;
-    std::vector<SegmentInfo> segments;
-    uint32_t frameId = 0;
-    EXPECT_FALSE(DecodeFrame(body, image, segments, frameId));
-}
-
-TEST(FrameDecoding, ImageBlockThatOverrunsBodyFails)
-{
-    // 6 pixel bytes announced and matching 3 x 2, but only 4 arrived.
-    const Bytes body = Concat({ U32(1), ImageBlock(6, 0, 3, 2, { 1, 2, 3, 4 }) });
-    cv::Mat image;
-    std::vector<SegmentInfo> segments;
-    uint32_t frameId = 0;
-    EXPECT_FALSE(DecodeFrame(body, image, segments, frameId));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -220,21 +210,17 @@ TEST(RawImagesDecoding, ZeroOrNegativeCountEmptiesTheList)
     }
 }
 
-TEST(RawImagesDecoding, CountBeyondBodyFailsWithoutInventingImages)
+TEST(RawImagesDecoding, CountBeyondBodyOrABadBlockFails)
 {
     std::vector<cv::Mat> images;
     EXPECT_FALSE(DecodeRawImages(Concat({ U32(2), ImageBlock(1, 0, 1, 1, { 1 }) }), images));
     EXPECT_FALSE(DecodeRawImages(U32(0x7FFFFFFF), images));
     // Enough bytes for two headers, but the first block's pixels eat into the second.
     EXPECT_FALSE(DecodeRawImages(Concat({ U32(2), ImageBlock(20, 0, 5, 4, Bytes(20, 0)) }), images));
-}
-
-TEST(RawImagesDecoding, BadBlockInTheMiddleFails)
-{
-    const Bytes body = Concat({ U32(3), ImageBlock(1, 0, 1, 1, { 1 }), ImageBlock(3, 0, 2, 2, { 1, 2, 3 }),
-        ImageBlock(1, 0, 1, 1, { 1 }) });
-    std::vector<cv::Mat> images;
-    EXPECT_FALSE(DecodeRawImages(body, images));
+    // A bad block in the middle.
+    EXPECT_FALSE(DecodeRawImages(Concat({ U32(3), ImageBlock(1, 0, 1, 1, { 1 }), ImageBlock(3, 0, 2, 2, { 1, 2, 3 }),
+                                     ImageBlock(1, 0, 1, 1, { 1 }) }),
+        images));
 }
 
 TEST(RawImagesDecoding, EmptyBlocksGiveEmptyMatrices)
