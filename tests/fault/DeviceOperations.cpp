@@ -92,13 +92,4 @@ std::vector<DeviceOperation> AllOperations(const std::string& firmwarePath)
     };
 }
 
-std::vector<DeviceOperation> OperationsWithoutPause(const std::string& firmwarePath)
-{
-    std::vector<DeviceOperation> all = AllOperations(firmwarePath);
-    all.erase(std::remove_if(all.begin(), all.end(),
-                  [](const DeviceOperation& op) { return op.name == "Stop" || op.name == "PlaySound"; }),
-        all.end());
-    return all;
-}
-
 } // namespace ondrel::faulttest

@@ -38,7 +38,4 @@ struct DeviceOperation {
 // All twelve request-response operations; UploadFirmware sends `firmwarePath`.
 std::vector<DeviceOperation> AllOperations(const std::string& firmwarePath);
 
-// The same, without the two that pause before waiting (Stop, PlaySound).
-std::vector<DeviceOperation> OperationsWithoutPause(const std::string& firmwarePath);
-
 } // namespace ondrel::faulttest
