@@ -72,13 +72,13 @@ TEST_F(LinkFault, BodyAnnouncedAtFourGibibytesCostsOnlyWhatArrives)
                          }));
         Device device;
         const DeviceError connected = device.Connect(server.Host(), server.Port());
-        const uint64_t before = ResidentBytes();
+        const uint64_t before = CurrentMemoryUse().residentBytes;
 
         std::vector<uint8_t> calibration { 1 };
         const DeviceError result = device.GetCalibrationFile(calibration);
         // By the end of the wait the 8 MiB have long been taken off the socket.
         const bool allWereSent = allSent.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
-        const uint64_t during = ResidentBytes();
+        const uint64_t during = CurrentMemoryUse().residentBytes;
         const bool upDuring = device.IsConnected(); // still inside that body: the link is up
         measured.set_value();
 

@@ -4,9 +4,6 @@
 
 namespace ondrel::faulttest {
 
-// Bytes of this process's memory that are resident right now (from /proc/self/statm).
-uint64_t ResidentBytes();
-
 constexpr uint64_t kMiB = 1024 * 1024;
 
 // ThreadSanitizer keeps shadow memory of about four times every byte the program touches,

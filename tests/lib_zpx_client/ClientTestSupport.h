@@ -1,13 +1,15 @@
 #pragma once
 
 // Small helpers shared by the device client tests: byte strings, image blocks as the device
-// lays them out, temporary files, and connecting a Device to a scripted server.
+// lays them out, memory in use, temporary files, and connecting a Device to a scripted server.
 
 #include "Device.h"
 #include "Message.h"
 #include "ScriptedServer.h"
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -82,6 +84,22 @@ inline quorvel::tcp::Message ErrorResponse(const Bytes& body)
 inline quorvel::tcp::Message OkResponse(const Bytes& body = {})
 {
     return MakeMessage(quorvel::tcp::MessageType::NOT_SET, body, false);
+}
+
+// This process's address space and resident memory right now, from /proc/self/statm.
+struct MemoryUse {
+    long long virtualBytes = 0;
+    long long residentBytes = 0;
+};
+
+inline MemoryUse CurrentMemoryUse()
+{
+    std::ifstream statm("/proc/self/statm");
+    long long sizePages = 0;
+    long long residentPages = 0;
+    statm >> sizePages >> residentPages;
+    const long long page = ::sysconf(_SC_PAGESIZE);
+    return { sizePages * page, residentPages * page };
 }
 
 // A directory under the test temporary directory, removed with everything in it.

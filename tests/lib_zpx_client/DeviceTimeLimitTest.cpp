@@ -11,7 +11,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <fstream>
 #include <future>
 #include <memory>
 
@@ -48,21 +47,6 @@ TimedConnect ConnectTimed(Device& device, const std::string& host, uint16_t port
     const auto start = Clock::now();
     DeviceError result = device.Connect(host, port);
     return { result, std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start) };
-}
-
-struct MemoryUse {
-    long long virtualBytes = 0;
-    long long residentBytes = 0;
-};
-
-MemoryUse CurrentMemoryUse()
-{
-    std::ifstream statm("/proc/self/statm");
-    long long sizePages = 0;
-    long long residentPages = 0;
-    statm >> sizePages >> residentPages;
-    const long long page = ::sysconf(_SC_PAGESIZE);
-    return { sizePages * page, residentPages * page };
 }
 
 TEST(DeviceConnectTimeLimit, NobodyListeningOrNobodySpeakingTimesOutAfterFiveSeconds)

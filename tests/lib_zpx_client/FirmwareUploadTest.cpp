@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -53,21 +52,16 @@ protected:
     Device device;
 };
 
-TEST_F(FirmwareUpload, EmptyFileIsSentAsEmptyMessage)
+TEST_F(FirmwareUpload, FileIsSentByteForByteWithNothingAppendedEvenWhenEmpty)
 {
-    Connect(Script().SendConnected().Answer(OkResponse()));
+    const Bytes content { 0x00, 0x0D, 0x0A, 0x1A, 0xFF };
+    Connect(Script().SendConnected().Answer(OkResponse()).Answer(OkResponse()));
     const DeviceError result = device.UploadFirmware(dir.Write("empty.zpxfw", {}));
     EXPECT_EQ(result.code, 0u) << result.message;
     EXPECT_EQ(result.message, "-");
-    EXPECT_EQ(AllSent(), (Bytes { 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0 }));
-}
-
-TEST_F(FirmwareUpload, FileIsSentByteForByteWithNothingAppended)
-{
-    const Bytes content { 0x00, 0x0D, 0x0A, 0x1A, 0xFF };
-    Connect(Script().SendConnected().Answer(OkResponse()));
     EXPECT_EQ(device.UploadFirmware(dir.Write("five.zpxfw", content)).code, 0u);
-    EXPECT_EQ(AllSent(), Concat({ { 16, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0 }, content }));
+    EXPECT_EQ(AllSent(),
+        Concat({ { 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0 }, { 16, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0 }, content }));
 }
 
 TEST_F(FirmwareUpload, MissingFileIsReportedOnStandardErrorAndSendsNothing)
@@ -113,10 +107,7 @@ TEST_F(FirmwareUpload, DeviceErrorIsQualifiedNameAndFirstText)
     if (device.Connect(server.Host(), server.Port()).code != 0) {
         std::_Exit(2);
     }
-    std::ifstream statm("/proc/self/statm");
-    long long pages = 0;
-    statm >> pages;
-    const long long limit = pages * ::sysconf(_SC_PAGESIZE) + fileSize + 64 * 1024 * 1024;
+    const long long limit = CurrentMemoryUse().virtualBytes + fileSize + 64 * 1024 * 1024;
     const rlimit addressSpace { static_cast<rlim_t>(limit), static_cast<rlim_t>(limit) };
     ::setrlimit(RLIMIT_AS, &addressSpace);
 

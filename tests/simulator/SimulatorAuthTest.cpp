@@ -1,9 +1,9 @@
 // Authentication against the simulator with RSA and EC keys made for the test.
+#include "ClientTestSupport.h"
 #include "Device.h"
 #include "RawClient.h"
 #include "SimProcess.h"
 #include "SslUtil.h"
-#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@
 
 namespace {
 using ondrel::simtest::RawClient;
-using ondrel::simtest::TempDir;
+using ondrel::testsupport::TempDir;
 using ondrel::testsupport::SimProcess;
 using quorvel::tcp::Message;
 using quorvel::tcp::MessageType;
