@@ -3,7 +3,7 @@
 // result, memory bounded by what really arrived, and what the next operation does.
 #include "ClientTestSupport.h"
 #include "DeviceOperations.h"
-#include "InjectFault.h"
+#include "FaultTally.h"
 #include "ResidentMemory.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // firmware file. Each gives its clear result, sends nothing, never blocks and leaves the
 // link as it was.
 #include "ClientTestSupport.h"
-#include "InjectFault.h"
+#include "FaultTally.h"
 #include "SslUtil.h"
 
 #include <gtest/gtest.h>

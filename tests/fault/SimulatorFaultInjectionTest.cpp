@@ -2,7 +2,7 @@
 // DeviceError, memory bounded, and the next operation behaving as the link's state says.
 #include "ClientTestSupport.h"
 #include "DeviceOperations.h"
-#include "InjectFault.h"
+#include "FaultTally.h"
 #include "ResidentMemory.h"
 #include "SimProcess.h"
 
