@@ -4,17 +4,12 @@
 
 #include <cmath>
 
-TEST(FrameRateHistory, StartsWithThirteenFramesPerSecond)
+TEST(FrameRateHistory, StartsWithThirteenFramesPerSecondThatTheFirstMeasuredRateIsAveragedWith)
 {
-    const FrameRateHistory history;
+    FrameRateHistory history;
     ASSERT_EQ(history.Rates().size(), 1u);
     EXPECT_EQ(history.Rates().front(), 13.0f);
     EXPECT_EQ(history.Mean(), 13.0f);
-}
-
-TEST(FrameRateHistory, SecondFrameShowsMeanOfThirteenAndFirstMeasuredRate)
-{
-    FrameRateHistory history;
     history.Add(50); // 20 frames per second
     EXPECT_EQ(history.Mean(), 16.5f);
 }
