@@ -4,6 +4,7 @@
 #include "DialogSettings.h"
 #include "DialogSettingsTestSupport.h"
 #include "MessageBoxCloser.h"
+#include "SettingsHomeTest.h"
 #include "SettingsTestHelpers.h"
 #include "TempSettingsHome.h"
 
@@ -12,7 +13,6 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include <optional>
 #include <utility>
 #include <vector>
 
@@ -36,18 +36,10 @@ const QByteArray kUserKeyConfigured = "[Auth]\nAuthAutoLogin=true\nAuthGroup=USE
 
 } // namespace
 
-class DialogSettingsAuthTest : public QObject {
+class DialogSettingsAuthTest : public SettingsHomeTest {
     Q_OBJECT
 
-    std::optional<TempSettingsHome> home; // a fresh settings home for every test function
-
 private slots:
-    void init()
-    {
-        home.emplace();
-        QVERIFY(home->isValid());
-    }
-    void cleanup() { home.reset(); }
 
     // --- choosing a key file ---
     void chosenKeyFileAsksForItsGroup_data()

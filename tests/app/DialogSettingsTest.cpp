@@ -3,6 +3,7 @@
 
 #include "DialogSettings.h"
 #include "DialogSettingsTestSupport.h"
+#include "SettingsHomeTest.h"
 #include "SettingsTestHelpers.h"
 #include "TempSettingsHome.h"
 
@@ -15,7 +16,6 @@
 #include <QSpinBox>
 #include <QtTest>
 
-#include <optional>
 
 using namespace settingstest;
 
@@ -26,18 +26,10 @@ const char* const kExtendedSaveBoxes[] = { "check_rawData", "check_previewImg", 
 
 } // namespace
 
-class DialogSettingsTest : public QObject {
+class DialogSettingsTest : public SettingsHomeTest {
     Q_OBJECT
 
-    std::optional<TempSettingsHome> home; // a fresh settings home for every test function
-
 private slots:
-    void init()
-    {
-        home.emplace();
-        QVERIFY(home->isValid());
-    }
-    void cleanup() { home.reset(); }
 
     // --- start-up ---
     void startupWithoutFileShowsDefaultsAndWritesStandardKeys()

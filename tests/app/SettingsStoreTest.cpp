@@ -3,12 +3,12 @@
 
 #include "AppSettings.h"
 #include "SettingsStore.h"
+#include "SettingsHomeTest.h"
 #include "SettingsTestHelpers.h"
 #include "TempSettingsHome.h"
 
 #include <QtTest>
 
-#include <optional>
 
 #include <cmath>
 
@@ -91,18 +91,10 @@ void CompareSettings(const AppSettings& actual, const AppSettings& expected)
 
 } // namespace
 
-class SettingsStoreTest : public QObject {
+class SettingsStoreTest : public SettingsHomeTest {
     Q_OBJECT
 
-    std::optional<TempSettingsHome> home; // a fresh settings home for every test function
-
 private slots:
-    void init()
-    {
-        home.emplace();
-        QVERIFY(home->isValid());
-    }
-    void cleanup() { home.reset(); }
 
     // --- keys and text forms ---
     void loadingWithoutFileKeepsDefaults()
