@@ -38,9 +38,23 @@ void Connection::StartConnect(const asio::ip::tcp::resolver::results_type& endpo
             std::error_code ignored;
             socket.set_option(asio::ip::tcp::no_delay(true), ignored);
             BeginReadHeader();
+            return;
         }
-        // A failed connect stays silent; the Device notices by its time limit.
+        // Nobody listens, or the address cannot be reached: the Device waiting for the
+        // handshake learns it at once instead of at its time limit.
+        {
+            std::lock_guard<std::mutex> lock(failureMutex);
+            connectFailure = ec;
+        }
+        open.store(false, std::memory_order_release);
+        inbound.Notify();
     });
+}
+
+std::error_code Connection::ConnectFailure() const
+{
+    std::lock_guard<std::mutex> lock(failureMutex);
+    return connectFailure;
 }
 
 void Connection::Close()

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <vector>
 
 namespace quorvel::tcp {
@@ -27,6 +28,8 @@ public:
 
     void StartConnect(const asio::ip::tcp::resolver::results_type& endpoints);
     bool IsOpen() const { return open.load(std::memory_order_acquire); }
+    // Why the connect of StartConnect failed; empty while it has not failed.
+    std::error_code ConnectFailure() const;
     void Close();
     void Enqueue(const Message& message);
 
@@ -66,6 +69,8 @@ private:
     std::size_t bodyReceived = 0;
     // Bodies handed back, waiting for the next large message.
     std::shared_ptr<BodyPool> bodies = std::make_shared<BodyPool>();
+    mutable std::mutex failureMutex;
+    std::error_code connectFailure;
     // Mirrors "socket is open" for callers on other threads.
     std::atomic<bool> open { false };
 };

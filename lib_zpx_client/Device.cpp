@@ -31,6 +31,14 @@ std::string LocalErrorText(const tcp::Message& message)
     const std::size_t n = message.body.size() >= 4 ? message.body.size() - 4 : 0;
     return std::string(message.body.begin(), message.body.begin() + static_cast<std::ptrdiff_t>(n));
 }
+// The system's text follows the user's language; the common case gets a fixed one.
+std::string ConnectFailureText(const std::error_code& failure)
+{
+    if (failure == asio::error::connection_refused) {
+        return "connection refused";
+    }
+    return failure.message();
+}
 } // namespace
 
 Device::Device() = default;
@@ -70,6 +78,10 @@ DeviceError Device::Connect(const std::string& host, uint16_t port)
             }
             if (!inbound.empty()) {
                 break;
+            }
+            if (const std::error_code failure = connection->ConnectFailure()) {
+                StopLink();
+                return { DeviceError::CONNECTION_ERROR, "quorvel::Device::Connect(): quorvel error - " + ConnectFailureText(failure) };
             }
             if (!kBusyPoll) {
                 seen = inbound.WaitUntil(seen, std::min(start + kConnectTimeout, Clock::now() + kWaitSlice));
