@@ -2,6 +2,7 @@
 
 #include "CaptureDecision.h"
 #include "CaptureMode.h"
+#include "Device.h"
 #include "DialogSettings.h"
 #include "FrameRateHistory.h"
 #include "OverlayRenderer.h"
@@ -21,6 +22,7 @@
 #include <QThread>
 
 #include <clocale>
+#include <functional>
 #include <future>
 #include <iostream>
 #include <utility>
@@ -68,6 +70,25 @@ bool FirstChannelAllZero(const cv::Mat& image)
         }
     }
     return true;
+}
+
+// One live frame request's outcome, handed from the task that made it to the GUI thread as
+// one value. Going in, the frame and display matrices are buffers to reuse.
+struct FetchedFrame {
+    quorvel::DeviceError result;
+    cv::Mat frame;
+    std::vector<quorvel::SegmentInfo> segments;
+    uint32_t frameId = 0;
+    cv::Mat display; // `frame` converted for display; empty when it cannot be shown
+};
+
+FetchedFrame FetchFrame(quorvel::Device& device, FetchedFrame buffers)
+{
+    buffers.result = device.GetFrame(buffers.frame, buffers.segments, buffers.frameId);
+    if (buffers.result.failed() || !MakeDisplayImage(buffers.frame, buffers.display)) {
+        buffers.display.release();
+    }
+    return buffers;
 }
 
 } // namespace
@@ -431,11 +452,11 @@ bool app_ondrel::LiveView()
 {
     FrameRateHistory frameRates;
     QElapsedTimer frameTimer;
-    // A display converted at the end of an earlier live view belongs to a frame long gone.
-    nextDisplayReady = false;
+    FetchedFrame current;
 
     for (int warmUp = 0; warmUp < 2; ++warmUp) {
-        if (ReportError(device->GetFrame(frame, segments, frameId))) {
+        current = FetchFrame(*device, std::move(current));
+        if (ReportError(current.result)) {
             return false;
         }
     }
@@ -452,36 +473,27 @@ bool app_ondrel::LiveView()
             return false;
         }
         frameTimer.start();
-        previousSegments = segments;
-        previousFrameId = frameId;
-        // The frame just received becomes lastFrame without a copy. The request below
-        // overwrites the buffer lastFrame held before, which nothing reads any more.
-        std::swap(frame, lastFrame);
+        previousSegments = std::move(current.segments);
+        previousFrameId = current.frameId;
+        // The frame just received becomes lastFrame without a copy; the buffers it and the
+        // display replace go to the next request, which nothing else reads any more.
+        std::swap(current.frame, lastFrame);
         if (!IsDisplayableFrame(lastFrame)) {
             // Nothing is in flight yet, so the error box cannot interleave with a request.
             return !ReportError({ quorvel::DeviceError::RESPONSE_ERROR,
                                   QStringLiteral("The device sent a live frame that cannot be shown (type %1, %2 x %3 pixels).")
                                       .arg(lastFrame.type()).arg(lastFrame.cols).arg(lastFrame.rows).toStdString() });
         }
-
-        if (nextDisplayReady) {
-            // The frame's task converted it already; the old display becomes its next target.
-            std::swap(display, nextDisplay);
-            nextDisplayReady = false;
-        } else {
+        if (current.display.empty()) {
             MakeDisplayImage(lastFrame, display);
+        } else {
+            std::swap(display, current.display);
         }
 
         // The next frame is fetched, and converted for display, while this one is drawn and
-        // shown; the task writes only `frame`, `segments`, `frameId`, `nextDisplay` and
-        // `nextDisplayReady`, none of which is read until it ends. The future is always waited
-        // for below before this iteration ends; its destructor waits too, should anything in
-        // between throw.
-        std::future<quorvel::DeviceError> pending = std::async(std::launch::async, [this] {
-            quorvel::DeviceError result = device->GetFrame(frame, segments, frameId);
-            nextDisplayReady = !result.failed() && MakeDisplayImage(frame, nextDisplay);
-            return result;
-        });
+        // shown. The task owns what it fills and hands it back through the future, which is
+        // always waited for below; its destructor waits too, should anything in between throw.
+        std::future<FetchedFrame> pending = std::async(std::launch::async, FetchFrame, std::ref(*device), std::move(current));
 
         const bool ready = CaptureConditionHolds(mode, previousSegments, display.cols, display.rows, settings);
         DrawOverlays(display, previousSegments, frameRates.Mean(), settings, colours);
@@ -494,7 +506,8 @@ bool app_ondrel::LiveView()
         }
         QCoreApplication::processEvents(QEventLoop::AllEvents, kFrameEventsMs);
 
-        if (ReportError(pending.get())) {
+        current = pending.get();
+        if (ReportError(current.result)) {
             return false;
         }
         frameRates.Add(frameTimer.elapsed());

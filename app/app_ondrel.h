@@ -2,7 +2,7 @@
 
 #include "AppSettings.h"
 #include "CaptureMode.h"
-#include "Device.h"
+#include "DeviceError.h"
 #include "DisplayPixmaps.h"
 #include "SegmentInfo.h"
 #include "SettingsDeviceRelay.h"
@@ -27,6 +27,12 @@ class QPushButton;
 
 namespace Ui {
 class app_ondrelClass;
+}
+
+// Declared only, so that the device client's networking headers stay out of every file
+// that includes the window.
+namespace quorvel {
+class Device;
 }
 
 // The application's version, shown in the window title and by --version.
@@ -107,19 +113,13 @@ private:
     QElapsedTimer stepTimer;
     int64_t finalProcMs = 0;
     int64_t rawDataMs = 0;
-    std::vector<quorvel::SegmentInfo> segments;
     std::vector<quorvel::SegmentInfo> previousSegments;
-    cv::Mat frame;
     cv::Mat lastFrame;
     cv::Mat display;
-    // `frame` converted for display by the task that fetched it, ready for the next iteration.
-    cv::Mat nextDisplay;
-    bool nextDisplayReady = false;
     cv::Scalar colourOutOfRange{255, 0, 0, 0};
     cv::Scalar colourTooHigh{255, 200, 0, 0};
     cv::Scalar colourMoving{0, 150, 200, 0};
     cv::Scalar colourReady{0, 200, 0, 0};
-    uint32_t frameId = 0;
     uint32_t previousFrameId = 0;
     int32_t currentStep = 0;
     std::vector<int32_t> workflowModes{Right4, Left4, Thumbs2};
