@@ -134,7 +134,7 @@ app_ondrel::~app_ondrel()
     // A run always ends before the window goes (closeEvent waits for it), so a pending
     // frame request cannot be left behind here.
     if (connected && device) {
-        if (running) {
+        if (captureModeOn) {
             device->Stop();
         }
         device->Disconnect();
@@ -298,28 +298,16 @@ void app_ondrel::StartWorkflow()
         ResetIcons();
         return;
     }
-    if (!connected) {
-        ConnectToDevice();
-    }
-
-    ui->btn_AutoWorkflow->setIcon(QIcon(QString::fromLatin1(kCrossIcon)));
-    captureDirectory = Settings().basePath + QLatin1Char('/') + ui->edit_Person->text() + QLatin1Char('/')
-                       + QDateTime::currentDateTime().toString(QStringLiteral("dd_MM_yy_hh_mm_ss"));
-    ui->btn_captureRight->setEnabled(true);
-    ui->btn_captureLeft->setEnabled(true);
-    ui->btn_captureThumbs->setEnabled(true);
-
     storedModes.clear();
     lastRunStoredAll = false;
 
-    if (!ReportError(device->Start())) {
-        captureModeOn = true;
-        running = true;
-        currentStep = 0;
+    if (BeginRun()) {
         RunSteps();
         lastRunStoredAll = storedModes.size() == static_cast<int>(workflowModes.size());
         ReportRunSummary();
     } else {
+        // Nothing runs, so nothing may look as if it did.
+        ResetIcons();
         ReportProgress(QStringLiteral("The workflow could not start."));
     }
 
@@ -329,6 +317,34 @@ void app_ondrel::StartWorkflow()
     if (runEnded) {
         runEnded(lastRunStoredAll);
     }
+}
+
+bool app_ondrel::BeginRun()
+{
+    if (!connected) {
+        ConnectToDevice();
+        if (!connected) {
+            return false; // its box said why; Start() would only add a second one
+        }
+    }
+
+    ui->btn_AutoWorkflow->setIcon(QIcon(QString::fromLatin1(kCrossIcon)));
+    captureDirectory = Settings().basePath + QLatin1Char('/') + ui->edit_Person->text() + QLatin1Char('/')
+                       + QDateTime::currentDateTime().toString(QStringLiteral("dd_MM_yy_hh_mm_ss"));
+    ui->btn_captureRight->setEnabled(true);
+    ui->btn_captureLeft->setEnabled(true);
+    ui->btn_captureThumbs->setEnabled(true);
+
+    // Clicks that arrived after the last run had used its requests belong to no run.
+    stopRequested = false;
+    forcedCapture = false;
+    if (ReportError(device->Start())) {
+        return false;
+    }
+    captureModeOn = true;
+    running = true;
+    currentStep = 0;
+    return true;
 }
 
 void app_ondrel::RunSteps()
@@ -368,6 +384,7 @@ void app_ondrel::RunSteps()
             stopRequested = false;
             running = false;
             ResetIcons();
+            EndCaptureMode();
             ReportProgress(QStringLiteral("Workflow stopped during %1").arg(QLatin1String(modeName)));
             return;
         } else {
@@ -376,8 +393,7 @@ void app_ondrel::RunSteps()
 
         ++currentStep;
         if (currentStep >= static_cast<int32_t>(workflowModes.size())) {
-            ReportError(device->Stop());
-            captureModeOn = false;
+            EndCaptureMode();
             running = false;
             ResetIcons();
             return;
@@ -389,6 +405,15 @@ void app_ondrel::RunSteps()
             ResetIcons();
             return;
         }
+    }
+}
+
+void app_ondrel::EndCaptureMode()
+{
+    // A closing window stops the device itself, without a box (FinishClosing).
+    if (captureModeOn && !closeRequested) {
+        captureModeOn = false;
+        ReportError(device->Stop());
     }
 }
 

@@ -90,7 +90,12 @@ private:
     const AppSettings& Settings() const;
 
     // Workflow
+    // Everything a run needs before its first mode; false, after one message saying why,
+    // when it cannot begin.
+    bool BeginRun();
     void RunSteps();
+    // Takes the device out of capture mode, if it is in it.
+    void EndCaptureMode();
     void FinishClosing();
     void MarkActiveMode();
     void ShowCheckmark();

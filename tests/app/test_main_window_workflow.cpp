@@ -99,7 +99,7 @@ TEST_F(MainWindowWorkflow, CompleteRunCapturesRightLeftThumbsAndEndsWithStop)
     ExpectIdle();
 }
 
-TEST_F(MainWindowWorkflow, StopClickDuringTheSecondModeEndsTheRunWithoutStopOrThirdMode)
+TEST_F(MainWindowWorkflow, StopClickDuringTheSecondModeStopsTheDeviceWithoutTheThirdMode)
 {
     FakeScanner::Behaviour behaviour;
     behaviour.hands = FakeScanner::Hands::RightOnly;
@@ -117,7 +117,7 @@ TEST_F(MainWindowWorkflow, StopClickDuringTheSecondModeEndsTheRunWithoutStopOrTh
     ASSERT_TRUE(stop.Done());
     EXPECT_EQ(soundsAtStop, 1);
     EXPECT_EQ(scanner.Count(MessageType::PLAY_SOUND), 1u);
-    EXPECT_EQ(scanner.Count(MessageType::STOP_CAPTURE_MODE), 0u);
+    EXPECT_EQ(scanner.Count(MessageType::STOP_CAPTURE_MODE), 1u);
     EXPECT_FALSE(window->IsRunning());
     EXPECT_EQ(boxes.count(), 0);
 }
