@@ -57,6 +57,19 @@ int TruncatedToInt(float value)
     return static_cast<int>(limited);
 }
 
+// A run owns the device and the settings it started with; a device action now would share
+// the connection with its requests. True, after saying so, when `relay` reports a run.
+bool RefusedDuringCapture(SettingsDeviceRelay* relay, const QString& action)
+{
+    if (relay == nullptr || !relay->IsCaptureRunning()) {
+        return false;
+    }
+    QMessageBox::critical(nullptr, QStringLiteral("Error"),
+        action + QStringLiteral(" is not possible while a capture is running. Please try again when the workflow has ended."),
+        QMessageBox::Ok);
+    return true;
+}
+
 } // namespace
 
 DialogSettings::Choosers DialogSettings::NativeChoosers()
@@ -260,6 +273,9 @@ void DialogSettings::UpdateBaseDir()
 
 void DialogSettings::BrowsePrivKeyFile()
 {
+    if (RefusedDuringCapture(relay, QStringLiteral("Authentication"))) {
+        return;
+    }
     const QString path = choosers.openFile(this, tr("Open Private Key with name like AUTHGROUP.priv.pem"), QString(),
         tr("Private Key PEM (*.pem)"));
     if (path.isNull()) {
@@ -282,6 +298,9 @@ void DialogSettings::BrowsePrivKeyFile()
 
 void DialogSettings::clearPrivKey()
 {
+    if (RefusedDuringCapture(relay, QStringLiteral("Authentication"))) {
+        return;
+    }
     appSettings.authAutoLogin = false;
     appSettings.authGroup.clear();
     appSettings.privateKeyFile.clear();
@@ -313,7 +332,7 @@ void DialogSettings::UpdateFirmware()
 {
     // The paint passes below run events, so a second click could arrive mid-upload; one
     // upload at a time.
-    if (firmwareUpdateRunning) {
+    if (firmwareUpdateRunning || RefusedDuringCapture(relay, QStringLiteral("A firmware update"))) {
         return;
     }
     firmwareUpdateRunning = true;

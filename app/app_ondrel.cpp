@@ -328,8 +328,11 @@ bool app_ondrel::BeginRun()
         }
     }
 
+    // The dialog may stay open during the run; what the operator changes there counts from
+    // the next run on.
+    runSettings = Settings();
     ui->btn_AutoWorkflow->setIcon(QIcon(QString::fromLatin1(kCrossIcon)));
-    captureDirectory = Settings().basePath + QLatin1Char('/') + ui->edit_Person->text() + QLatin1Char('/')
+    captureDirectory = runSettings.basePath + QLatin1Char('/') + ui->edit_Person->text() + QLatin1Char('/')
                        + QDateTime::currentDateTime().toString(QStringLiteral("dd_MM_yy_hh_mm_ss"));
     ui->btn_captureRight->setEnabled(true);
     ui->btn_captureLeft->setEnabled(true);
@@ -368,7 +371,7 @@ void app_ondrel::RunSteps()
 
             QElapsedTimer pauseTimer;
             pauseTimer.start();
-            if (AnySaveOptionEnabled(Settings())) {
+            if (AnySaveOptionEnabled(runSettings)) {
                 SaveResults();
                 if (storageComplete) {
                     storedModes.append(QLatin1String(modeName));
@@ -379,7 +382,7 @@ void app_ondrel::RunSteps()
             } else {
                 ReportProgress(QStringLiteral("Captured %1, nothing stored: no save option is on").arg(QLatin1String(modeName)));
             }
-            WaitProcessingEvents(Settings().minWorkflowDelayMs, pauseTimer);
+            WaitProcessingEvents(runSettings.minWorkflowDelayMs, pauseTimer);
         } else if (stopRequested) {
             stopRequested = false;
             running = false;
@@ -489,7 +492,7 @@ bool app_ondrel::LiveView()
         return false;
     }
 
-    const AppSettings& settings = Settings();
+    const AppSettings& settings = runSettings;
     const int32_t mode = workflowModes[currentStep];
     const BoxColours colours{colourOutOfRange, colourTooHigh, colourMoving, colourReady};
 
@@ -547,7 +550,7 @@ bool app_ondrel::LiveView()
 
 void app_ondrel::SaveResults()
 {
-    const AppSettings& settings = Settings();
+    const AppSettings& settings = runSettings;
     const QString modeName = QLatin1String(CaptureModeDirectoryName(workflowModes[currentStep]));
     const QString modeDirectory = captureDirectory + QLatin1Char('/') + modeName;
     StorageReport report;

@@ -62,6 +62,7 @@ public:
     ~app_ondrel() override;
 
     std::string GetAuthGroupText() override;
+    bool IsCaptureRunning() const override { return running; }
 
     void OnAuthGroupChanged(std::string authGroup, std::string privateKeyFile);
     void ConnectToDevice();
@@ -111,6 +112,7 @@ private:
 
     std::unique_ptr<Ui::app_ondrelClass> ui;
     DialogSettings* settingsDialog = nullptr;
+    AppSettings runSettings; // the settings of the current run, as they were at its start
     QString captureDirectory;
     std::unique_ptr<quorvel::Device> device;
     QGraphicsScene* scene = nullptr;

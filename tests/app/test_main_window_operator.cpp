@@ -1,7 +1,11 @@
 // What an operator can do to a run: clicks left over from the last run, starts that fail,
 // settings changed while a run lasts, unusable person identifiers, and unattended runs
 // whose hands never come into range.
+#include "DialogSettings.h"
 #include "test_main_window_fixture.h"
+
+#include <QCheckBox>
+#include <QDir>
 
 using namespace mainwindowtest;
 using ondrel::testsupport::Script;
@@ -102,4 +106,42 @@ TEST_F(OperatorFaults, FailedStartsLeaveTheWindowIdleWithOneMessageEach)
     EXPECT_TRUE(boxes.last().text.endsWith(QStringLiteral("\nError: quorvel::Device::Connect(): quorvel error - connection refused")))
         << boxes.last().text.toStdString();
     ExpectIdle(*window);
+}
+
+TEST_F(OperatorFaults, ARunKeepsItsSettingsAndAnOpenDialogCannotReachTheDevice)
+{
+    QTemporaryDir results;
+    scanner.Serve(); // hands never in range
+    OpenWindow(kNoStorage + "BasePath=" + results.path().toUtf8() + "\n[WorkflowSettings]\nMinWorkflowDelayMs=0\n");
+    window->OpenSettingsWindow();
+    auto* dialog = window->findChild<DialogSettings*>();
+    const AppSettings before = dialog->settings();
+
+    // With the dialog open from before the run, the operator turns storage on, tries a
+    // firmware update and a new login, then forces the first mode.
+    WhenReady meddle([&] { return scanner.Frames() >= 4; }, [&] {
+        Child<QCheckBox>(*dialog, "check_finalImg")->click();
+        Child<QPushButton>(*dialog, "btn_uploadFW")->click();
+        Child<QPushButton>(*dialog, "btn_authClear")->click();
+        Button(*window, "btn_captureRight")->click();
+    });
+    WhenReady stop([&] { return Shows(Button(*window, "btn_captureLeft"), HandIcon("4L", "blue")); },
+                   [&] { Button(*window, "btn_AutoWorkflow")->click(); });
+    window->StartWorkflow();
+
+    ASSERT_TRUE(stop.Done());
+    EXPECT_EQ(scanner.Count(MessageType::PLAY_SOUND), 1u);
+    // The change counts from the next run on; this one stores nothing, as it started.
+    EXPECT_TRUE(dialog->settings().saveFinalImage);
+    EXPECT_EQ(scanner.Count(MessageType::GET_FINAL_FRAME), 0u);
+    EXPECT_TRUE(QDir(results.path()).isEmpty());
+    // Device actions are refused with a box each, and change nothing.
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_EQ(boxes.boxes()[0].text, QStringLiteral("A firmware update is not possible while a capture is running. "
+                                                    "Please try again when the workflow has ended."));
+    EXPECT_EQ(boxes.boxes()[1].text, QStringLiteral("Authentication is not possible while a capture is running. "
+                                                    "Please try again when the workflow has ended."));
+    EXPECT_EQ(dialog->settings().authGroup, before.authGroup);
+    EXPECT_EQ(dialog->settings().authAutoLogin, before.authAutoLogin);
+    EXPECT_EQ(scanner.Count(MessageType::AUTH_REQUEST) + scanner.Count(MessageType::AUTH_RESPONSE), 0u);
 }
