@@ -6,6 +6,7 @@
 #include "DialogSettings.h"
 #include "FrameRateHistory.h"
 #include "OverlayRenderer.h"
+#include "PersonIdentifier.h"
 #include "ResultWriter.h"
 #include "ui_app_ondrel.h"
 
@@ -321,6 +322,13 @@ void app_ondrel::StartWorkflow()
 
 bool app_ondrel::BeginRun()
 {
+    // The identifier becomes a directory below the base directory: refuse it before the
+    // device or the disk is touched.
+    const QString identifierProblem = PersonIdentifierProblem(ui->edit_Person->text());
+    if (!identifierProblem.isEmpty()) {
+        ShowError(identifierProblem);
+        return false;
+    }
     if (!connected) {
         ConnectToDevice();
         if (!connected) {

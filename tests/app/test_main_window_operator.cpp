@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QLineEdit>
 
 using namespace mainwindowtest;
 using ondrel::testsupport::Script;
@@ -144,4 +145,17 @@ TEST_F(OperatorFaults, ARunKeepsItsSettingsAndAnOpenDialogCannotReachTheDevice)
     EXPECT_EQ(dialog->settings().authGroup, before.authGroup);
     EXPECT_EQ(dialog->settings().authAutoLogin, before.authAutoLogin);
     EXPECT_EQ(scanner.Count(MessageType::AUTH_REQUEST) + scanner.Count(MessageType::AUTH_RESPONSE), 0u);
+}
+
+TEST_F(OperatorFaults, AnUnusablePersonIdentifierIsRefusedBeforeAnythingIsSent)
+{
+    scanner.Serve();
+    OpenWindow();
+    Child<QLineEdit>(*window, "edit_Person")->setText(QStringLiteral("../x"));
+    window->StartWorkflow();
+
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("The person identifier \"../x\" cannot be used: it must not contain '/' or '\\'."));
+    EXPECT_TRUE(scanner.Requests().empty());
+    ExpectIdle(*window);
 }
