@@ -104,6 +104,7 @@ app_ondrel::app_ondrel(QWidget* parent, const LaunchOptions& options)
     , ui(std::make_unique<Ui::app_ondrelClass>())
     , scene(new QGraphicsScene(this))
     , unattended(options.unattended)
+    , modeTimeLimitMs(options.modeTimeLimitMs)
 {
     InitIconResources();
     // Numbers written through the standard streams use '.' whatever the user's locale.
@@ -365,6 +366,7 @@ void app_ondrel::RunSteps()
             return;
         }
         stepTimer.start();
+        modeTimedOut = false;
         MarkActiveMode();
         const int32_t mode = workflowModes[currentStep];
         const char* modeName = CaptureModeDirectoryName(mode);
@@ -398,6 +400,9 @@ void app_ondrel::RunSteps()
             EndCaptureMode();
             ReportProgress(QStringLiteral("Workflow stopped during %1").arg(QLatin1String(modeName)));
             return;
+        } else if (modeTimedOut) {
+            ReportProgress(QStringLiteral("Not captured: %1 (time limit of %2 s reached)")
+                               .arg(QLatin1String(modeName), QString::number(static_cast<double>(modeTimeLimitMs) / 1000.0)));
         } else {
             ReportProgress(QStringLiteral("Not captured: %1").arg(QLatin1String(modeName)));
         }
@@ -551,6 +556,10 @@ bool app_ondrel::LiveView()
             return true;
         }
         if (!running) {
+            return false;
+        }
+        if (modeTimeLimitMs > 0 && stepTimer.elapsed() >= modeTimeLimitMs) {
+            modeTimedOut = true;
             return false;
         }
     }

@@ -46,6 +46,8 @@ QString VersionText();
 struct LaunchOptions {
     QString person;          // fills the person field when not null
     bool unattended = false;
+    // A mode not captured within this time is given up and the run goes on; 0: no limit.
+    int64_t modeTimeLimitMs = 0;
 };
 
 // The main window: live view, the capture workflow and the device connection.
@@ -141,6 +143,9 @@ private:
     // Start() succeeded and the run has not sent Stop() yet.
     bool captureModeOn = false;
     bool unattended = false;
+    int64_t modeTimeLimitMs = 0;
+    // The current mode's live view ended at the time limit.
+    bool modeTimedOut = false;
 
     // Outcome of the current or last run, for unattended runs and their exit code.
     QStringList storedModes;

@@ -16,6 +16,8 @@ namespace {
 constexpr int kExitAllStored = 0;
 constexpr int kExitIncomplete = 1;
 constexpr int kExitNoConnection = 2;
+// As for the options the parser itself refuses.
+constexpr int kExitUsage = 1;
 
 struct CommandLine {
     QCommandLineParser parser;
@@ -25,8 +27,13 @@ struct CommandLine {
                                  QStringLiteral("Start the capture workflow once the window is shown.")};
     QCommandLineOption quitAfterWorkflow{
         QStringLiteral("quit-after-workflow"),
-        QStringLiteral("Quit when the workflow run ends. Errors are written to standard error instead of "
-                       "message boxes, and the run's progress to standard output.")};
+        QStringLiteral("Start the workflow at once and quit when the run ends (implies --autostart). Errors are "
+                       "written to standard error instead of message boxes, and the run's progress to standard output.")};
+    QCommandLineOption modeTimeLimit{
+        QStringLiteral("mode-time-limit"),
+        QStringLiteral("With --quit-after-workflow: give up on a mode that is not captured within <seconds> "
+                       "(default 60) and go on with the next."),
+        QStringLiteral("seconds"), QStringLiteral("60")};
 
     CommandLine()
     {
@@ -39,6 +46,7 @@ struct CommandLine {
         parser.addOption(person);
         parser.addOption(autostart);
         parser.addOption(quitAfterWorkflow);
+        parser.addOption(modeTimeLimit);
     }
 };
 
@@ -91,9 +99,19 @@ int main(int argc, char** argv)
     if (commandLine.parser.isSet(commandLine.person)) {
         options.person = commandLine.parser.value(commandLine.person);
     }
-    const bool autostart = commandLine.parser.isSet(commandLine.autostart);
     const bool quitAfterWorkflow = commandLine.parser.isSet(commandLine.quitAfterWorkflow);
+    // An unattended run that waited for a click would never end.
+    const bool autostart = commandLine.parser.isSet(commandLine.autostart) || quitAfterWorkflow;
     options.unattended = quitAfterWorkflow;
+    bool seconds = false;
+    const int modeTimeLimitSeconds = commandLine.parser.value(commandLine.modeTimeLimit).toInt(&seconds);
+    if (!seconds || modeTimeLimitSeconds <= 0) {
+        std::cerr << "Error: --mode-time-limit needs a whole number of seconds above 0." << std::endl;
+        return kExitUsage;
+    }
+    if (quitAfterWorkflow) {
+        options.modeTimeLimitMs = int64_t{modeTimeLimitSeconds} * 1000;
+    }
 
     application.setStyleSheet(ReadStyleSheet());
     application.setWindowIcon(QIcon(QStringLiteral("./ico/appIcon.ico")));

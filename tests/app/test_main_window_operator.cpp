@@ -8,6 +8,9 @@
 #include <QDir>
 #include <QLineEdit>
 
+#include <iostream>
+#include <sstream>
+
 using namespace mainwindowtest;
 using ondrel::testsupport::Script;
 
@@ -157,5 +160,29 @@ TEST_F(OperatorFaults, AnUnusablePersonIdentifierIsRefusedBeforeAnythingIsSent)
     ASSERT_EQ(boxes.count(), 1);
     EXPECT_EQ(boxes.last().text, QStringLiteral("The person identifier \"../x\" cannot be used: it must not contain '/' or '\\'."));
     EXPECT_TRUE(scanner.Requests().empty());
+    ExpectIdle(*window);
+}
+
+TEST_F(OperatorFaults, UnattendedRunGivesUpOnEachModeAtItsTimeLimitAndGoesOn)
+{
+    scanner.Serve(); // hands never in range
+    WriteSettings(home, scanner.Port(), kNoStorage + "[WorkflowSettings]\nMinWorkflowDelayMs=0\n");
+    LaunchOptions options;
+    options.unattended = true;
+    options.modeTimeLimitMs = 300;
+    window = std::make_unique<app_ondrel>(nullptr, options);
+
+    std::ostringstream out;
+    std::streambuf* const console = std::cout.rdbuf(out.rdbuf());
+    window->StartWorkflow();
+    std::cout.rdbuf(console);
+
+    for (const char* mode : { "4R", "4L", "2T" }) {
+        EXPECT_NE(out.str().find(std::string("Not captured: ") + mode + " (time limit of 0.3 s reached)\n"), std::string::npos)
+            << out.str();
+    }
+    EXPECT_EQ(scanner.Count(MessageType::PLAY_SOUND), 0u);
+    EXPECT_EQ(scanner.Requests().back(), MessageType::STOP_CAPTURE_MODE);
+    EXPECT_FALSE(window->LastRunStoredAllModes());
     ExpectIdle(*window);
 }

@@ -145,6 +145,32 @@ TEST_F(HeadlessRun, NoDeviceServerEndsAtOnceWithExitCodeTwo)
     EXPECT_TRUE(QDir(results.path()).isEmpty());
 }
 
+TEST_F(HeadlessRun, UnattendedRunStartsByItselfAndGivesUpOnAModeAtItsTimeLimit)
+{
+    StartSim({ "--settle-ms", "600000" }); // the hand never comes into range
+    const Outcome run = RunProgram({ QStringLiteral("--quit-after-workflow"), QStringLiteral("--mode-time-limit"),
+                                     QStringLiteral("1") },
+                                   Environment());
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 1);
+    for (const char* mode : { "4R", "4L", "2T" }) {
+        EXPECT_TRUE(run.out.contains(QStringLiteral("Not captured: %1 (time limit of 1 s reached)\n").arg(QLatin1String(mode))))
+            << run.out.toStdString();
+    }
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Stored 0 of 3 modes\n")));
+}
+
+TEST_F(HeadlessRun, UnusablePersonIdentifierEndsWithAnErrorBeforeAnythingIsWritten)
+{
+    StartSim({});
+    const Outcome run = RunProgram({ QStringLiteral("--person"), QStringLiteral(".."), QStringLiteral("--quit-after-workflow") },
+                                   Environment());
+    ASSERT_TRUE(run.finished);
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("Error: The person identifier \"..\" cannot be used"))) << run.err.toStdString();
+    EXPECT_TRUE(QDir(results.path()).isEmpty());
+}
+
 namespace {
 
 // Every file below `directory` with its bytes, keyed by its path relative to `directory`.
