@@ -44,8 +44,7 @@ void ExpectIdleButtons(app_ondrel& window)
 
 } // namespace
 
-// Costs the device client's 5 s connect time-out, so everything that needs a window
-// without a connection is checked here.
+// Everything that needs a window without a connection is checked here.
 TEST_F(MainWindowShell, StartsUnconnectedAfterOneBoxWhenNoServerListens)
 {
     const uint16_t port = DeadPort();
