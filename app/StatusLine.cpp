@@ -3,6 +3,8 @@
 #include <QColor>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFont>
+#include <QFrame>
 #include <QLabel>
 #include <QStatusBar>
 #include <QUrl>
@@ -37,21 +39,31 @@ StatusLine::StatusLine(QStatusBar* bar, const BoxColours& colours)
     link->setObjectName(QStringLiteral("lbl_Link"));
     link->setToolTip(QStringLiteral("The device server the window talks to, and the access level it last reported"));
     run->setObjectName(QStringLiteral("lbl_Run"));
-    run->setToolTip(QStringLiteral("During a capture: what the person must do now. After it: what was stored, and where"));
     run->setTextFormat(Qt::PlainText);
+    // What to do now is what the operator looks for first.
+    QFont bold = run->font();
+    bold.setBold(true);
+    run->setFont(bold);
+    link->setContentsMargins(4, 0, 4, 0);
+    run->setContentsMargins(4, 0, 4, 0);
     openFolder->setObjectName(QStringLiteral("lbl_OpenFolder"));
     openFolder->setText(QStringLiteral("<a href=\"folder\">Open folder</a>"));
     openFolder->setToolTip(QStringLiteral("Open the folder of the last run in the file manager"));
     openFolder->setVisible(false);
     connect(openFolder, &QLabel::linkActivated, this, &StatusLine::OpenFolder);
 
-    auto* legend = new QLabel(LegendHtml(colours), bar);
+    legend = new QLabel(LegendHtml(colours), bar);
     legend->setObjectName(QStringLiteral("lbl_Legend"));
     legend->setToolTip(QStringLiteral(
         "Colours of the boxes around the fingers in the live view. The capture happens by itself when "
         "every box is green and the whole hand is well inside the view."));
+    legend->setVisible(false);
 
+    auto* separator = new QFrame(bar);
+    separator->setFrameShape(QFrame::VLine);
+    separator->setFrameShadow(QFrame::Sunken);
     bar->addWidget(link);
+    bar->addWidget(separator);
     bar->addWidget(run, 1);
     bar->addPermanentWidget(openFolder);
     bar->addPermanentWidget(legend);
@@ -90,18 +102,27 @@ void StatusLine::ShowAccessLevel(const QString& level)
 
 void StatusLine::ShowRunText(const QString& text)
 {
+    SetRunText(text);
     openFolder->setVisible(false);
-    if (run->text() != text) {
-        run->setText(text);
-        emit textShown(text);
-    }
+    legend->setVisible(!text.isEmpty());
 }
 
 void StatusLine::ShowRunOutcome(const QString& summary, const QString& directory)
 {
-    ShowRunText(summary);
+    SetRunText(summary);
     folder = directory;
     openFolder->setVisible(!directory.isEmpty() && QDir(directory).exists());
+    legend->setVisible(false);
+}
+
+void StatusLine::SetRunText(const QString& text)
+{
+    if (run->text() != text) {
+        run->setText(text);
+        // A long line is cut at the window's edge; the whole of it stays at hand.
+        run->setToolTip(text);
+        emit textShown(text);
+    }
 }
 
 void StatusLine::ShowLink()

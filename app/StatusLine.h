@@ -11,7 +11,7 @@ class QStatusBar;
 
 // The main window's status line: the link to the device on the left, the current run's
 // guidance or the last run's outcome next to it, then a link that opens the run's folder
-// and a legend of the box colours. The window calls the setters where these change.
+// and, during a run, a legend of the box colours. The window calls the setters where these change.
 class StatusLine : public QObject {
     Q_OBJECT
 
@@ -24,9 +24,11 @@ public:
     void ShowNotConnected();
     void ShowAccessLevel(const QString& level);
 
-    // A line about the run in progress; an empty text clears the run part.
+    // A line about the run in progress, shown with the legend of the box colours; an empty
+    // text clears the run part.
     void ShowRunText(const QString& text);
-    // The line on a finished run, with the folder link when the directory exists.
+    // The line on a run that ended or did not start, with the folder link when the
+    // directory exists.
     void ShowRunOutcome(const QString& summary, const QString& directory);
 
 signals:
@@ -35,11 +37,13 @@ signals:
 
 private:
     void ShowLink();
+    void SetRunText(const QString& text);
     void OpenFolder();
 
     QLabel* link = nullptr;
     QLabel* run = nullptr;
     QLabel* openFolder = nullptr;
+    QLabel* legend = nullptr;
     LinkState linkState = LinkState::NotConnected;
     QString host;
     int port = 0;

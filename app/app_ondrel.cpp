@@ -324,7 +324,7 @@ void app_ondrel::StartWorkflow()
     } else {
         ReportProgress(QStringLiteral("The workflow could not start."));
         ResetIcons();
-        statusLine->ShowRunText(QStringLiteral("The workflow could not start."));
+        statusLine->ShowRunOutcome(QStringLiteral("The workflow could not start."), QString());
     }
 
     if (closeRequested) {
