@@ -101,6 +101,11 @@ QString CaptureGuidance(int32_t mode, const std::vector<quorvel::SegmentInfo>& s
     return ModeHandName(mode) + QStringLiteral(": ") + advice;
 }
 
+QString StepText(int stepIndex, int stepCount, const QString& text)
+{
+    return QStringLiteral("Step %1 of %2 \u00b7 ").arg(stepIndex + 1).arg(stepCount) + text;
+}
+
 QString RunSummary(const std::vector<ModeResult>& results, const QString& directory)
 {
     const auto stored = std::count_if(results.begin(), results.end(),

@@ -26,6 +26,9 @@ QString ModeHandName(int32_t mode);
 QString CaptureGuidance(int32_t mode, const std::vector<quorvel::SegmentInfo>& segments,
                         int imageCols, int imageRows, const AppSettings& settings);
 
+// A line about one step of a run: "Step 2 of 3 · " and the text.
+QString StepText(int stepIndex, int stepCount, const QString& text);
+
 // What became of one mode of a run.
 enum class ModeOutcome { Stored, NotCaptured, StorageIncomplete, NothingToSave, Stopped };
 struct ModeResult {

@@ -348,8 +348,8 @@ void app_ondrel::RunSteps()
 
         if (LiveView()) {
             forcedCapture = false;
-            statusLine->ShowRunText(QStringLiteral("Step %1 of %2 \u00b7 %3: captured")
-                                        .arg(currentStep + 1).arg(workflowModes.size()).arg(ModeHandName(mode)));
+            statusLine->ShowRunText(StepText(currentStep, static_cast<int>(workflowModes.size()),
+                                             ModeHandName(mode) + QStringLiteral(": captured")));
             if (QPushButton* button = ModeButton(mode)) {
                 button->setIcon(QIcon(ModeIcon(mode, "green")));
             }
@@ -514,9 +514,8 @@ bool app_ondrel::LiveView()
         });
 
         const bool ready = CaptureConditionHolds(mode, previousSegments, display.cols, display.rows, settings);
-        statusLine->ShowRunText(QStringLiteral("Step %1 of %2 \u00b7 %3")
-                                    .arg(currentStep + 1).arg(workflowModes.size())
-                                    .arg(CaptureGuidance(mode, previousSegments, display.cols, display.rows, settings)));
+        statusLine->ShowRunText(StepText(currentStep, static_cast<int>(workflowModes.size()),
+                                         CaptureGuidance(mode, previousSegments, display.cols, display.rows, settings)));
         DrawOverlays(display, previousSegments, frameRates.Mean(), settings, colours);
         ShowImage(display);
         if (previousSegments.empty()) {
