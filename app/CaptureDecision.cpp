@@ -45,22 +45,37 @@ bool HandArrangementOk(int32_t mode, const std::vector<quorvel::SegmentInfo>& se
     return false;
 }
 
-cv::Scalar BoxColour(const quorvel::SegmentInfo& segment, int imageCols, int imageRows,
-                     const AppSettings& settings, const BoxColours& colours)
+SegmentState ClassifySegment(const quorvel::SegmentInfo& segment, int imageCols, int imageRows,
+                             const AppSettings& settings, int borderMargin)
 {
     const BoxEdges box = EdgesOf(segment);
     const int64_t cols = imageCols;
     const int64_t rows = imageRows;
-    if (box.left < kBoxColourMargin || box.top < kBoxColourMargin
-        || box.right > cols - kBoxColourMargin || box.bottom > rows - kBoxColourMargin
-        || segment.distance < settings.thresholdTooLow) {
-        return colours.outOfRange;
+    if (box.left < borderMargin || box.top < borderMargin || box.right > cols - borderMargin
+        || box.bottom > rows - borderMargin) {
+        return SegmentState::NearBorder;
+    }
+    if (segment.distance < settings.thresholdTooLow) {
+        return SegmentState::TooClose;
     }
     if (segment.distance > settings.thresholdTooHigh) {
-        return colours.tooHigh;
+        return SegmentState::TooFar;
     }
     if (MovesTooMuch(segment, settings)) {
-        return colours.moving;
+        return SegmentState::Moving;
+    }
+    return SegmentState::Ready;
+}
+
+cv::Scalar BoxColour(const quorvel::SegmentInfo& segment, int imageCols, int imageRows,
+                     const AppSettings& settings, const BoxColours& colours)
+{
+    switch (ClassifySegment(segment, imageCols, imageRows, settings, kBoxColourMargin)) {
+    case SegmentState::NearBorder:
+    case SegmentState::TooClose: return colours.outOfRange;
+    case SegmentState::TooFar: return colours.tooHigh;
+    case SegmentState::Moving: return colours.moving;
+    case SegmentState::Ready: break;
     }
     return colours.ready;
 }

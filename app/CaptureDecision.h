@@ -27,6 +27,14 @@ constexpr int kCaptureMargin = 30;
 // mode or count is false.
 bool HandArrangementOk(int32_t mode, const std::vector<quorvel::SegmentInfo>& segments);
 
+// How one segment stands with respect to the capture, the first that applies in this order:
+// closer than `borderMargin` pixels to a border, distance below thresholdTooLow, above
+// thresholdTooHigh, a movement above its threshold, otherwise Ready. The comparisons are
+// the box colour's: a NaN measurement matches none of them.
+enum class SegmentState { NearBorder, TooClose, TooFar, Moving, Ready };
+SegmentState ClassifySegment(const quorvel::SegmentInfo& segment, int imageCols, int imageRows,
+                             const AppSettings& settings, int borderMargin);
+
 // The colour of a segment's box in an image of imageCols x imageRows pixels; the first
 // rule that matches wins:
 //   box closer than kBoxColourMargin to a border, or distance < thresholdTooLow: outOfRange

@@ -8,6 +8,7 @@
 #include "OverlayRenderer.h"
 #include "PersonIdentifier.h"
 #include "ResultWriter.h"
+#include "StatusLine.h"
 #include "ui_app_ondrel.h"
 
 #include <QCloseEvent>
@@ -16,11 +17,18 @@
 #include <QDebug>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
+#include <QGuiApplication>
 #include <QIcon>
+#include <QKeySequence>
 #include <QImage>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QScreen>
+#include <QShortcut>
+#include <QShowEvent>
+#include <QStatusBar>
 #include <QThread>
+#include <QWindow>
 
 #include <clocale>
 #include <functional>
@@ -118,6 +126,8 @@ app_ondrel::app_ondrel(QWidget* parent, const LaunchOptions& options)
 
     settingsDialog = new DialogSettings(this, this);
     ui->graphicsView->setScene(scene);
+    statusLine = new StatusLine(statusBar(), BoxColours{colourOutOfRange, colourTooHigh, colourMoving, colourReady});
+    InstallKeys();
 
     ConnectToDevice();
 
@@ -159,8 +169,10 @@ void app_ondrel::ConnectToDevice()
     connected = false;
 
     const AppSettings& settings = Settings();
+    statusLine->ShowConnecting(QString::fromStdString(settings.deviceIp), settings.devicePort);
     const quorvel::DeviceError result = device->Connect(settings.deviceIp, static_cast<uint16_t>(settings.devicePort));
     if (result.failed()) {
+        statusLine->ShowNotConnected();
         ShowError(QStringLiteral("Unable to connect to device server.")
                   + QStringLiteral("\nIP: ") + QString::fromStdString(settings.deviceIp)
                   + QStringLiteral("\nPort: ") + QString::number(settings.devicePort)
@@ -168,8 +180,9 @@ void app_ondrel::ConnectToDevice()
         return;
     }
     connected = true;
-    if (settings.authAutoLogin) {
-        ReportError(device->Authenticate(settings.authGroup, settings.privateKeyFile));
+    statusLine->ShowConnected();
+    if (settings.authAutoLogin && !ReportError(device->Authenticate(settings.authGroup, settings.privateKeyFile))) {
+        statusLine->ShowAccessLevel(QString::fromStdString(settings.authGroup));
     }
 }
 
@@ -180,6 +193,7 @@ bool app_ondrel::ReportError(quorvel::DeviceError error)
     }
     if (error.code == quorvel::DeviceError::CONNECTION_ERROR) {
         connected = false;
+        statusLine->ShowNotConnected();
     }
     ShowError(QString::fromStdString(error.message));
     return true;
@@ -253,6 +267,9 @@ std::string app_ondrel::GetAuthGroupText()
     if (device && device->IsConnected()) {
         std::string group;
         device->GetCurrentAuthGroup(group);
+        if (!group.empty()) {
+            statusLine->ShowAccessLevel(QString::fromStdString(group));
+        }
         return group;
     }
     return kRelayNotConnected;
@@ -302,15 +319,22 @@ void app_ondrel::StartWorkflow()
     }
     storedModes.clear();
     lastRunStoredAll = false;
+    modeResults.clear();
+    for (int32_t mode : workflowModes) {
+        modeResults.push_back({mode, ModeOutcome::Stopped});
+    }
+    statusLine->ShowRunText(QString());
 
     if (BeginRun()) {
         RunSteps();
         lastRunStoredAll = storedModes.size() == static_cast<int>(workflowModes.size());
         ReportRunSummary();
+        statusLine->ShowRunOutcome(RunSummary(modeResults, captureDirectory), captureDirectory);
     } else {
         // Nothing runs, so nothing may look as if it did.
         ResetIcons();
         ReportProgress(QStringLiteral("The workflow could not start."));
+        statusLine->ShowRunOutcome(QStringLiteral("The workflow could not start."), QString());
     }
 
     if (closeRequested) {
@@ -373,6 +397,8 @@ void app_ondrel::RunSteps()
 
         if (LiveView()) {
             forcedCapture = false;
+            statusLine->ShowRunText(StepText(currentStep, static_cast<int>(workflowModes.size()),
+                                             ModeHandName(mode) + QStringLiteral(": captured")));
             if (QPushButton* button = ModeButton(mode)) {
                 button->setIcon(QIcon(ModeIcon(mode, "green")));
             }
@@ -386,11 +412,13 @@ void app_ondrel::RunSteps()
                 if (storageComplete) {
                     storedModes.append(QLatin1String(modeName));
                 }
+                NoteModeOutcome(storageComplete ? ModeOutcome::Stored : ModeOutcome::StorageIncomplete);
                 ReportProgress(QStringLiteral("Captured %1 -> %2/%1 (%3)%4")
                                    .arg(QLatin1String(modeName), captureDirectory, storedFiles.join(QStringLiteral(", ")),
                                         storageComplete ? QString() : QStringLiteral(", storage incomplete")));
             } else {
                 ReportProgress(QStringLiteral("Captured %1, nothing stored: no save option is on").arg(QLatin1String(modeName)));
+                NoteModeOutcome(ModeOutcome::NothingToSave);
             }
             WaitProcessingEvents(runSettings.minWorkflowDelayMs, pauseTimer);
         } else if (stopRequested) {
@@ -403,8 +431,10 @@ void app_ondrel::RunSteps()
         } else if (modeTimedOut) {
             ReportProgress(QStringLiteral("Not captured: %1 (time limit of %2 s reached)")
                                .arg(QLatin1String(modeName), QString::number(static_cast<double>(modeTimeLimitMs) / 1000.0)));
+            NoteModeOutcome(ModeOutcome::NotCaptured);
         } else {
             ReportProgress(QStringLiteral("Not captured: %1").arg(QLatin1String(modeName)));
+            NoteModeOutcome(ModeOutcome::NotCaptured);
         }
 
         ++currentStep;
@@ -537,6 +567,8 @@ bool app_ondrel::LiveView()
         std::future<FetchedFrame> pending = std::async(std::launch::async, FetchFrame, std::ref(*device), std::move(current));
 
         const bool ready = CaptureConditionHolds(mode, previousSegments, display.cols, display.rows, settings);
+        statusLine->ShowRunText(StepText(currentStep, static_cast<int>(workflowModes.size()),
+                                         CaptureGuidance(mode, previousSegments, display.cols, display.rows, settings)));
         DrawOverlays(display, previousSegments, frameRates.Mean(), settings, colours);
         ShowImage(display);
         if (previousSegments.empty()) {
@@ -664,4 +696,57 @@ void app_ondrel::ReportRunSummary() const
               << "Stored " << storedModes.size() << " of " << workflowModes.size() << " modes"
               << (storedModes.isEmpty() ? QString() : QStringLiteral(": ") + storedModes.join(QStringLiteral(", "))).toStdString()
               << std::endl;
+}
+
+// ---------------------------------------------------------------------------------------
+// Status line and keys
+
+void app_ondrel::NoteModeOutcome(ModeOutcome outcome)
+{
+    if (currentStep >= 0 && currentStep < static_cast<int32_t>(modeResults.size())) {
+        modeResults[static_cast<std::size_t>(currentStep)].outcome = outcome;
+    }
+}
+
+void app_ondrel::InstallKeys()
+{
+    // Return in the person field starts a run; it never stops one by accident.
+    connect(ui->edit_Person, &QLineEdit::returnPressed, this, [this] {
+        if (!running) {
+            StartWorkflow();
+        }
+    });
+    auto* stop = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(stop, &QShortcut::activated, this, [this] {
+        if (running) {
+            StartWorkflow(); // a click during a run is a stop request
+        }
+    });
+    // Some platforms have no usual key for the settings.
+    QKeySequence preferences(QKeySequence::Preferences);
+    if (preferences.isEmpty()) {
+        preferences = QKeySequence(Qt::CTRL | Qt::Key_Comma);
+    }
+    auto* settings = new QShortcut(preferences, this);
+    connect(settings, &QShortcut::activated, this, &app_ondrel::OpenSettingsWindow);
+    ui->btn_Settings->setToolTip(QStringLiteral("%1 (%2)").arg(ui->btn_Settings->toolTip(),
+                                                               preferences.toString(QKeySequence::NativeText)));
+}
+
+void app_ondrel::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    const QScreen* screen = windowHandle() != nullptr ? windowHandle()->screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr || isMaximized() || isFullScreen()) {
+        return;
+    }
+    // The frame around the window counts too, once the window system has added it.
+    const QRect available = screen->availableGeometry();
+    const QRect frame = frameGeometry();
+    const QSize decoration = frame.size() - size();
+    const QSize fitting = size().boundedTo(available.size() - decoration);
+    if (fitting != size()) {
+        resize(fitting);
+        move(available.topLeft());
+    }
 }

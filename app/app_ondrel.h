@@ -6,6 +6,7 @@
 #include "DisplayPixmaps.h"
 #include "SegmentInfo.h"
 #include "SettingsDeviceRelay.h"
+#include "StatusTexts.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -24,6 +25,8 @@ class DialogSettings;
 class QGraphicsScene;
 class QCloseEvent;
 class QPushButton;
+class QShowEvent;
+class StatusLine;
 
 namespace Ui {
 class app_ondrelClass;
@@ -88,6 +91,8 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Fits the window into a screen smaller than it.
+    void showEvent(QShowEvent* event) override;
 
 private:
     const AppSettings& Settings() const;
@@ -111,6 +116,10 @@ private:
     // Console output of unattended runs.
     void ReportProgress(const QString& line) const;
     void ReportRunSummary() const;
+
+    // Status line and keys
+    void InstallKeys();
+    void NoteModeOutcome(ModeOutcome outcome);
 
     std::unique_ptr<Ui::app_ondrelClass> ui;
     DialogSettings* settingsDialog = nullptr;
@@ -153,4 +162,7 @@ private:
     bool storageComplete = false;
     bool lastRunStoredAll = false;
     std::function<void(bool)> runEnded;
+
+    StatusLine* statusLine = nullptr;
+    std::vector<ModeResult> modeResults; // one per workflow mode, for the status line
 };

@@ -90,6 +90,8 @@ int main(int argc, char** argv)
         return 0;
     }
 
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
     QApplication application(argc, argv);
     QCoreApplication::setApplicationVersion(VersionText());
     CommandLine commandLine;

@@ -1,12 +1,13 @@
 // Takes the README's screenshots from a real window on an X display (run under Xvfb by
-// scripts/screenshots.sh): the main window during a live view against ondrel-sim, and the
-// settings dialog. Run from the OndrelApp directory so the style sheet is found.
+// scripts/screenshots.sh): the main window during a live view against ondrel-sim, the
+// settings dialog, and the main window after a complete run. Run from the OndrelApp directory so the style sheet is found.
 #include "DialogSettings.h"
 #include "SimProcess.h"
 #include "TempSettingsHome.h"
 #include "app_ondrel.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPixmap>
 #include <QScreen>
@@ -50,14 +51,17 @@ int main(int argc, char** argv)
     // coloured boxes and every overlay switched on.
     ondrel::testsupport::SimProcess sim({ "--settle-ms", "6000" });
     TempSettingsHome home;
-    home.writeIniFile(QStringLiteral("Quorvel GmbH"), QStringLiteral("OndrelApp"),
-        QStringLiteral("[DeviceSettings]\nDeviceIp=127.0.0.1\nDevicePort=%1\n"
-                       "[LiveViewSettings]\nDrawFPS=true\nDrawBoundingBox=true\nDrawPosition=true\n"
-                       "DrawDistance=true\nDrawMovement=false\n"
-                       "[SaveSettings]\nBasePath=%2\n")
-            .arg(sim.port())
-            .arg(home.path() + QStringLiteral("/Captured"))
-            .toUtf8());
+    const auto writeSettings = [&home](uint16_t port) {
+        home.writeIniFile(QStringLiteral("Quorvel GmbH"), QStringLiteral("OndrelApp"),
+            QStringLiteral("[DeviceSettings]\nDeviceIp=127.0.0.1\nDevicePort=%1\n"
+                           "[LiveViewSettings]\nDrawFPS=true\nDrawBoundingBox=true\nDrawPosition=true\n"
+                           "DrawDistance=true\nDrawMovement=false\n"
+                           "[SaveSettings]\nBasePath=%2\n")
+                .arg(port)
+                .arg(home.path() + QStringLiteral("/Captured"))
+                .toUtf8());
+    };
+    writeSettings(sim.port());
 
     LaunchOptions options;
     options.person = QStringLiteral("P-0042");
@@ -87,6 +91,22 @@ int main(int argc, char** argv)
             }
             dialog->close();
             window.close();
+
+            // A window of its own against a hand that settles at once, for a complete run.
+            ondrel::testsupport::SimProcess quickSim({ "--settle-ms", "300" });
+            writeSettings(quickSim.port());
+            app_ondrel afterRun(nullptr, options);
+            afterRun.show();
+            afterRun.StartWorkflow();
+            QElapsedTimer repaint; // let the ended run reach the screen
+            repaint.start();
+            while (repaint.elapsed() < 500) {
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            }
+            if (!Grab(afterRun, outputDir + QStringLiteral("/main-window-after-run.png"))) {
+                status = 1;
+            }
+            afterRun.close();
             application.quit();
         });
     });

@@ -60,7 +60,8 @@ TEST(MainWindowScreen, StyleSheetAndHandIconsAreReallyDrawn)
     // The main window's background comes from the style sheet; wait for the first paint
     // to reach the server.
     auto* controls = Child<QGroupBox>(window, "groupBox");
-    const QPoint belowGroups(controls->mapTo(&window, QPoint(controls->width() / 2, 0)).x(), window.height() - 15);
+    const QPoint belowGroups(controls->mapTo(&window, QPoint(controls->width() / 2, 0)).x(),
+                             window.centralWidget()->geometry().bottom() - 15);
     const QColor styledBackground(0xf1, 0xf3, 0xf4);
     QImage shot;
     const bool styled = QTest::qWaitFor([&] {

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "CaptureDecision.h"
+#include "StatusTexts.h"
+
+#include <QObject>
+#include <QString>
+
+class QLabel;
+class QStatusBar;
+
+// The main window's status line: the link to the device on the left, the current run's
+// guidance or the last run's outcome next to it, then a link that opens the run's folder
+// and, during a run, a legend of the box colours. The window calls the setters where these change.
+class StatusLine : public QObject {
+    Q_OBJECT
+
+public:
+    StatusLine(QStatusBar* bar, const BoxColours& colours);
+
+    // The address is kept for the texts that follow; a new attempt forgets the access level.
+    void ShowConnecting(const QString& host, int port);
+    void ShowConnected();
+    void ShowNotConnected();
+    void ShowAccessLevel(const QString& level);
+
+    // A line about the run in progress, shown with the legend of the box colours; an empty
+    // text clears the run part.
+    void ShowRunText(const QString& text);
+    // The line on a run that ended or did not start, with the folder link when the
+    // directory exists.
+    void ShowRunOutcome(const QString& summary, const QString& directory);
+
+signals:
+    // Every new text of the link or the run part, for whoever follows the status.
+    void textShown(const QString& text);
+
+private:
+    void ShowLink();
+    void SetRunText(const QString& text);
+    void OpenFolder();
+
+    QLabel* link = nullptr;
+    QLabel* run = nullptr;
+    QLabel* openFolder = nullptr;
+    QLabel* legend = nullptr;
+    LinkState linkState = LinkState::NotConnected;
+    QString host;
+    int port = 0;
+    QString accessLevel;
+    QString folder;
+};

@@ -1,0 +1,139 @@
+#include "StatusTexts.h"
+
+#include "CaptureDecision.h"
+#include "CaptureMode.h"
+
+#include <QStringList>
+
+#include <algorithm>
+
+namespace {
+
+QString Address(const QString& host, int port)
+{
+    const QString shownHost = host.contains(QLatin1Char(':')) ? QLatin1Char('[') + host + QLatin1Char(']') : host;
+    return shownHost + QLatin1Char(':') + QString::number(port);
+}
+
+// What to do about the worst segment; a hand held at a tilt is both too close and too far.
+QString SegmentAdvice(int32_t mode, const std::vector<quorvel::SegmentInfo>& segments, int imageCols,
+                      int imageRows, const AppSettings& settings)
+{
+    std::vector<SegmentState> states;
+    for (const quorvel::SegmentInfo& segment : segments) {
+        states.push_back(ClassifySegment(segment, imageCols, imageRows, settings, kCaptureMargin));
+    }
+    const auto any = [&states](SegmentState state) {
+        return std::find(states.begin(), states.end(), state) != states.end();
+    };
+    if (any(SegmentState::NearBorder)) {
+        return QStringLiteral("move to the centre");
+    }
+    if (any(SegmentState::TooClose) && any(SegmentState::TooFar)) {
+        return QStringLiteral("hold the hand level");
+    }
+    if (any(SegmentState::TooClose)) {
+        return QStringLiteral("move away");
+    }
+    if (any(SegmentState::TooFar)) {
+        return QStringLiteral("move closer");
+    }
+    // Moving, or a measurement that is not a number: the capture waits either way.
+    if (!CaptureConditionHolds(mode, segments, imageCols, imageRows, settings)) {
+        return QStringLiteral("hold still");
+    }
+    return QStringLiteral("ready");
+}
+
+QString OutcomeReason(ModeOutcome outcome)
+{
+    switch (outcome) {
+    case ModeOutcome::Stored: return QString();
+    case ModeOutcome::NotCaptured: return QStringLiteral("not captured");
+    case ModeOutcome::StorageIncomplete: return QStringLiteral("storage incomplete");
+    case ModeOutcome::NothingToSave: return QStringLiteral("no save option on");
+    case ModeOutcome::Stopped: return QStringLiteral("stopped");
+    }
+    return QString();
+}
+
+} // namespace
+
+QString LinkText(LinkState state, const QString& host, int port, const QString& accessLevel)
+{
+    switch (state) {
+    case LinkState::Connecting:
+        return QStringLiteral("Connecting to %1\u2026").arg(Address(host, port));
+    case LinkState::Connected:
+        return QStringLiteral("Connected to %1").arg(Address(host, port))
+               + (accessLevel.isEmpty() ? QString() : QStringLiteral(" \u00b7 access level %1").arg(accessLevel));
+    case LinkState::NotConnected:
+        break;
+    }
+    return QStringLiteral("Not connected");
+}
+
+QString ModeHandName(int32_t mode)
+{
+    switch (mode) {
+    case Right4: return QStringLiteral("Right hand");
+    case Left4: return QStringLiteral("Left hand");
+    case Thumbs2: return QStringLiteral("Thumbs");
+    default: return QString::fromLatin1(CaptureModeDirectoryName(mode));
+    }
+}
+
+QString CaptureGuidance(int32_t mode, const std::vector<quorvel::SegmentInfo>& segments, int imageCols,
+                        int imageRows, const AppSettings& settings)
+{
+    const bool thumbs = mode == Thumbs2;
+    QString advice;
+    if (segments.empty()) {
+        advice = thumbs ? QStringLiteral("place both thumbs over the scanner")
+                        : QStringLiteral("place the hand over the scanner");
+    } else if (segments.size() != (thumbs ? 2u : 4u)) {
+        advice = thumbs ? QStringLiteral("show both thumbs and nothing else") : QStringLiteral("show all four fingers");
+    } else if (!HandArrangementOk(mode, segments)) {
+        advice = mode == Left4 ? QStringLiteral("use the left hand") : QStringLiteral("use the right hand");
+    } else {
+        advice = SegmentAdvice(mode, segments, imageCols, imageRows, settings);
+    }
+    return ModeHandName(mode) + QStringLiteral(": ") + advice;
+}
+
+QString StepText(int stepIndex, int stepCount, const QString& text)
+{
+    return QStringLiteral("Step %1 of %2 \u00b7 ").arg(stepIndex + 1).arg(stepCount) + text;
+}
+
+QString RunSummary(const std::vector<ModeResult>& results, const QString& directory)
+{
+    const auto stored = std::count_if(results.begin(), results.end(),
+                                      [](const ModeResult& r) { return r.outcome == ModeOutcome::Stored; });
+    QString line = QStringLiteral("Stored %1 of %2 modes in %3").arg(stored).arg(results.size()).arg(directory);
+
+    QStringList groups;
+    QStringList modes;
+    ModeOutcome groupOutcome = ModeOutcome::Stored;
+    const auto closeGroup = [&] {
+        if (!modes.isEmpty()) {
+            groups << modes.join(QStringLiteral(", ")) + QStringLiteral(" (") + OutcomeReason(groupOutcome) + QLatin1Char(')');
+            modes.clear();
+        }
+    };
+    for (const ModeResult& result : results) {
+        if (result.outcome == ModeOutcome::Stored) {
+            continue;
+        }
+        if (result.outcome != groupOutcome) {
+            closeGroup();
+            groupOutcome = result.outcome;
+        }
+        modes << QString::fromLatin1(CaptureModeDirectoryName(result.mode));
+    }
+    closeGroup();
+    if (!groups.isEmpty()) {
+        line += QStringLiteral("; not stored: ") + groups.join(QStringLiteral(", "));
+    }
+    return line;
+}

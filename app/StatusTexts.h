@@ -1,0 +1,42 @@
+#pragma once
+
+// The words of the main window's status line: the link, what the person in front of the
+// scanner must do now, and what a finished run stored. No widgets; the window shows them.
+
+#include "AppSettings.h"
+#include "SegmentInfo.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+enum class LinkState { NotConnected, Connecting, Connected };
+
+// "Connected to HOST:PORT", "Connecting to HOST:PORT…" or "Not connected". A connected link
+// adds the access level when one is known. A host with a colon (IPv6) is put in brackets.
+QString LinkText(LinkState state, const QString& host, int port, const QString& accessLevel);
+
+// The hand a mode captures as the operator calls it: "Right hand", "Left hand", "Thumbs".
+QString ModeHandName(int32_t mode);
+
+// What the person must do now for the mode, for example "Right hand: move closer", judged on
+// the segments of the shown frame as the capture decision judges them. It reads
+// "<hand>: ready" exactly when CaptureConditionHolds.
+QString CaptureGuidance(int32_t mode, const std::vector<quorvel::SegmentInfo>& segments,
+                        int imageCols, int imageRows, const AppSettings& settings);
+
+// A line about one step of a run: "Step 2 of 3 · " and the text.
+QString StepText(int stepIndex, int stepCount, const QString& text);
+
+// What became of one mode of a run.
+enum class ModeOutcome { Stored, NotCaptured, StorageIncomplete, NothingToSave, Stopped };
+struct ModeResult {
+    int32_t mode;
+    ModeOutcome outcome;
+};
+
+// One line on a finished run: "Stored 3 of 3 modes in DIR", or with the modes not stored and
+// why, neighbours with the same reason together:
+// "Stored 1 of 3 modes in DIR; not stored: 4L, 2T (stopped)".
+QString RunSummary(const std::vector<ModeResult>& results, const QString& directory);
