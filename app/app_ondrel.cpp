@@ -282,7 +282,7 @@ void app_ondrel::StartWorkflow()
     }
 
     ui->btn_AutoWorkflow->setIcon(QIcon(QString::fromLatin1(kCrossIcon)));
-    captureDirectory = Settings().basePath + QLatin1Char('/') + ui->edit_Person->text() + QLatin1Char('/')
+    captureDirectory = QString::fromStdString(Settings().basePath) + QLatin1Char('/') + ui->edit_Person->text() + QLatin1Char('/')
                        + QDateTime::currentDateTime().toString(QStringLiteral("dd_MM_yy_hh_mm_ss"));
     ui->btn_captureRight->setEnabled(true);
     ui->btn_captureLeft->setEnabled(true);
