@@ -6,6 +6,7 @@
 #include "ui_DialogSettings.h"
 
 #include "Device.h"
+#include "DeviceText.h"
 
 #include <QDebug>
 #include <QDir>
@@ -322,7 +323,10 @@ void DialogSettings::RefreshAuthGroup()
 {
     // Only shown: a failed automatic login would otherwise store the device's lower group.
     const std::string answer = relay != nullptr ? relay->GetAuthGroupText() : std::string(kRelayNotConnected);
-    ui->lbl_authGroup_current->setText(QString::fromStdString(answer));
+    // The group is the device's text.
+    const std::string shown =
+        quorvel::ShowableDeviceText(reinterpret_cast<const uint8_t*>(answer.data()), answer.size());
+    ui->lbl_authGroup_current->setText(QString::fromStdString(shown));
 }
 
 void DialogSettings::BrowseFwPath()

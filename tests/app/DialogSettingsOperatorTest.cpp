@@ -52,14 +52,14 @@ private slots:
     void storedGroupChangesOnlyWithTheOperatorsKey()
     {
         QVERIFY(WriteAppIni(*home, "[Auth]\nAuthAutoLogin=true\nAuthGroup=USER\nAuthPrivateKeyFile=/keys/USER.priv.pem\n"));
-        FakeRelay relay("GUEST"); // the automatic login failed
+        FakeRelay relay("GUEST\x07"); // the automatic login failed; the device's text rings a bell
         DialogSettings dialog(nullptr, &relay);
         ChooserCall call;
         dialog.setChoosers(AnsweringChoosers(call, QStringLiteral("/keys/ADMIN.priv.pem")));
         const auto stored = [this](const char* key) { return IniEntries(ReadAppIni(*home)).value(QString::fromLatin1(key)); };
 
         dialog.RefreshAuthGroup();
-        QCOMPARE(Control<QLabel>(dialog, "lbl_authGroup_current")->text(), QStringLiteral("GUEST"));
+        QCOMPARE(Control<QLabel>(dialog, "lbl_authGroup_current")->text(), QStringLiteral("GUEST\\x07"));
         dialog.OkClicked();
         QCOMPARE(stored("Auth/AuthGroup"), QStringLiteral("USER"));
         QCOMPARE(stored("Auth/AuthPrivateKeyFile"), QStringLiteral("/keys/USER.priv.pem"));
