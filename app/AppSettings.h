@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QString>
-
+#include <cstdint>
 #include <string>
 
 // The application's settings record. The settings dialog owns the one instance and is the
@@ -21,7 +20,7 @@ struct AppSettings {
     float thresholdMoveY = 3.0f;      // px
     float thresholdMoveZ = 20.0f;     // px; at most 25 outside the extended mode
     float minWorkflowDelayMs = 1500.0f;
-    QString basePath;                 // default: desktop directory + "/Captured"
+    std::string basePath;             // UTF-8; default: desktop directory + "/Captured"
     std::string deviceIp = "127.0.0.1";
     int32_t devicePort = 60123;
     bool saveRawData = false;         // extended mode only
@@ -34,8 +33,24 @@ struct AppSettings {
     bool extendedMode = false;        // "UserSettings/User" == 5307; never written
 };
 
-// The record with every built-in default, the desktop-relative base path included.
-AppSettings DefaultAppSettings();
+// The allowed range of a number setting. The settings file is read into these ranges and
+// the dialog's spin boxes take them, so the two never disagree.
+struct SettingRange {
+    double minimum;
+    double maximum;
+};
+inline constexpr SettingRange kThresholdTooHighRange { 196.0, 205.0 }; // mm
+inline constexpr SettingRange kThresholdTooLowRange { 185.0, 195.0 };  // mm
+inline constexpr SettingRange kThresholdMoveXYRange { 0.0, 3.0 };      // px
+inline constexpr SettingRange kThresholdMoveZRange { 0.0, 25.0 };      // px
+inline constexpr SettingRange kExtendedThresholdMoveZRange { 0.0, 200.0 };
+inline constexpr SettingRange kMinWorkflowDelayRange { 0.0, 5000.0 }; // ms
+
+// Move Z reaches further in the extended mode.
+SettingRange ThresholdMoveZRange(bool extendedMode);
+
+// Brings every number setting into its range (a value outside goes to the nearest bound).
+void LimitToRanges(AppSettings& settings);
 
 // True when at least one save option other than the segment images is set; the workflow
 // stores results only then.

@@ -6,8 +6,8 @@
 #include "ui_DialogSettings.h"
 
 #include "Device.h"
+#include "DeviceText.h"
 
-#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QFileDialog>
@@ -16,14 +16,13 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <limits>
 
 namespace {
 
 constexpr int kFirmwareLabelHideMs = 5000;
-// Long enough for the status label to be painted before the UI thread blocks.
-constexpr int kPaintSliceMs = 50;
 
 const char kFirmwareInProgressText[] = "Firmware upload is in progress.\n\n"
                                        "Please do not close the application or disconnect the device from the power source.";
@@ -35,9 +34,9 @@ const char kFirmwareUploadFailedText[] = "Firmware upload failed!";
 const char kKeyFileNameErrorText[] = "Could not parse AuthGroup from filename. Please make sure your filename "
                                      "starts with the AuthGroup in UPPERCASE followed by a '.', for example: USER.priv.pem";
 
-QString FirmwareResultText(const quorvel::DeviceError& result)
+QString FirmwareResultText(uint32_t resultCode)
 {
-    switch (result.code) {
+    switch (resultCode) {
     case quorvel::DeviceError::OK: return QString::fromUtf8(kFirmwareSuccessText);
     // Everything the upload itself reports: unreadable file, an error answer, no answer.
     case quorvel::DeviceError::RESPONSE_ERROR: return QString::fromUtf8(kFirmwareOpenFailedText);
@@ -114,6 +113,15 @@ DialogSettings::DialogSettings(QWidget* parent, SettingsDeviceRelay* relay)
     connect(ui->btn_browsePrivKeyFile, &QPushButton::clicked, this, &DialogSettings::BrowsePrivKeyFile);
     connect(ui->btn_authClear, &QPushButton::clicked, this, &DialogSettings::clearPrivKey);
 
+    // The spin boxes take the ranges the settings file is read into.
+    const auto applyRange = [](auto* spin, SettingRange range) { spin->setRange(range.minimum, range.maximum); };
+    applyRange(ui->spin_thresholdHigh, kThresholdTooHighRange);
+    applyRange(ui->spin_thresholdLow, kThresholdTooLowRange);
+    applyRange(ui->spin_thresholdMoveX, kThresholdMoveXYRange);
+    applyRange(ui->spin_thresholdMoveY, kThresholdMoveXYRange);
+    applyRange(ui->spin_thresholdMoveZ, ThresholdMoveZRange(false));
+    applyRange(ui->spin_minSteps, kMinWorkflowDelayRange);
+
     appSettings.extendedMode = false;
     LoadSettings();
 
@@ -123,18 +131,39 @@ DialogSettings::DialogSettings(QWidget* parent, SettingsDeviceRelay* relay)
         ui->check_rawData->hide();
         ui->check_capTimes->hide();
         LimitToStandardMode(appSettings);
-        ui->spin_thresholdMoveZ->setMaximum(kStandardMoveZMax);
+        ui->spin_thresholdMoveZ->setMaximum(ThresholdMoveZRange(false).maximum);
         // Writes back the limited Move Z and the cleared extended switches.
         StoreSettings();
     }
 
+    // Enter in a field applies that field and nothing else: no button is the default.
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+
     ui->lbl_fwUpdate->hide();
+    ui->progress_fwUpload->setRange(0, 100);
+    ui->progress_fwUpload->hide();
+    // A coarse timer may fire a little early; the status must stay its full time.
     fwLabelHideTimer->setSingleShot(true);
-    fwLabelHideTimer->setInterval(kFirmwareLabelHideMs);
-    connect(fwLabelHideTimer, &QTimer::timeout, ui->lbl_fwUpdate, &QLabel::hide);
+    fwLabelHideTimer->setTimerType(Qt::PreciseTimer);
+    connect(fwLabelHideTimer, &QTimer::timeout, this, &DialogSettings::HideFirmwareStatusWhenDue);
+    connect(ui->edit_fwPath, &QLineEdit::textChanged, this, &DialogSettings::EnableFirmwareUpload);
+    EnableFirmwareUpload();
 }
 
-DialogSettings::~DialogSettings() = default;
+DialogSettings::~DialogSettings()
+{
+    // The base QDialog hides the dialog when the members are gone; a field losing focus
+    // then must not reach CheckSettings.
+    for (QWidget* control : findChildren<QWidget*>()) {
+        control->disconnect(this);
+    }
+    if (firmwareWorker.joinable()) {
+        firmwareWorker.join();
+    }
+}
 
 bool DialogSettings::AnySaveOptionEnabled() const
 {
@@ -155,7 +184,7 @@ void DialogSettings::LoadSettings()
     // Raised before the controls are filled, so a stored Move Z above the standard
     // limit is shown and kept rather than cut down by the spin box.
     if (appSettings.extendedMode) {
-        ui->spin_thresholdMoveZ->setMaximum(kExtendedMoveZMax);
+        ui->spin_thresholdMoveZ->setMaximum(ThresholdMoveZRange(true).maximum);
     }
     ApplyToControls();
 }
@@ -189,7 +218,7 @@ void DialogSettings::ApplyToControls()
     ui->spin_thresholdMoveZ->setValue(static_cast<double>(appSettings.thresholdMoveZ));
     ui->spin_minSteps->setValue(TruncatedToInt(appSettings.minWorkflowDelayMs));
 
-    ui->edit_baseDir->setText(appSettings.basePath);
+    ui->edit_baseDir->setText(QString::fromStdString(appSettings.basePath));
 
     ui->check_rawData->setChecked(appSettings.saveRawData);
     ui->check_capTimes->setChecked(appSettings.saveCaptureTimes);
@@ -233,7 +262,7 @@ void DialogSettings::CheckSettings()
     appSettings.thresholdMoveZ = static_cast<float>(ui->spin_thresholdMoveZ->value());
     appSettings.minWorkflowDelayMs = static_cast<float>(ui->spin_minSteps->value());
 
-    appSettings.basePath = ui->edit_baseDir->text();
+    appSettings.basePath = ui->edit_baseDir->text().toStdString();
 
     // Hidden boxes hold the false values ApplyToControls gave them.
     appSettings.saveRawData = ui->check_rawData->isChecked();
@@ -266,7 +295,7 @@ void DialogSettings::UpdateBaseDir()
     if (dir.isEmpty()) {
         return;
     }
-    appSettings.basePath = dir;
+    appSettings.basePath = dir.toStdString();
     StoreSettings();
     ApplyToControls();
 }
@@ -302,7 +331,7 @@ void DialogSettings::clearPrivKey()
         return;
     }
     appSettings.authAutoLogin = false;
-    appSettings.authGroup.clear();
+    appSettings.authGroup = "GUEST";
     appSettings.privateKeyFile.clear();
     ui->edit_authPrivKeyFile->clear();
     emit authRequested(std::string("GUEST"), std::string());
@@ -311,13 +340,12 @@ void DialogSettings::clearPrivKey()
 
 void DialogSettings::RefreshAuthGroup()
 {
+    // Only shown: a failed automatic login would otherwise store the device's lower group.
     const std::string answer = relay != nullptr ? relay->GetAuthGroupText() : std::string(kRelayNotConnected);
-    // A status text or an empty answer is no group: keeping it would end up in the file
-    // and break the next automatic login.
-    if (IsDeviceReportedGroup(answer)) {
-        appSettings.authGroup = answer;
-    }
-    ui->lbl_authGroup_current->setText(QString::fromStdString(answer));
+    // The group is the device's text.
+    const std::string shown =
+        quorvel::ShowableDeviceText(reinterpret_cast<const uint8_t*>(answer.data()), answer.size());
+    ui->lbl_authGroup_current->setText(QString::fromStdString(shown));
 }
 
 void DialogSettings::BrowseFwPath()
@@ -328,6 +356,11 @@ void DialogSettings::BrowseFwPath()
     }
 }
 
+void DialogSettings::EnableFirmwareUpload()
+{
+    ui->btn_uploadFW->setEnabled(!firmwareUpdateRunning && !ui->edit_fwPath->text().isEmpty());
+}
+
 void DialogSettings::UpdateFirmware()
 {
     // The paint passes below run events, so a second click could arrive mid-upload; one
@@ -335,34 +368,67 @@ void DialogSettings::UpdateFirmware()
     if (firmwareUpdateRunning || RefusedDuringCapture(relay, QStringLiteral("A firmware update"))) {
         return;
     }
+    if (firmwareWorker.joinable()) {
+        firmwareWorker.join();
+    }
     firmwareUpdateRunning = true;
+    EnableFirmwareUpload();
 
     // A hide still pending from an earlier update must not hide this one's status.
     fwLabelHideTimer->stop();
     ui->lbl_fwUpdate->show();
+    ui->progress_fwUpload->setValue(0);
+    ui->progress_fwUpload->show();
     ui->btn_ok->setEnabled(false);
     ui->btn_cancel->setEnabled(false);
     ui->lbl_fwUpdate->setText(QString::fromUtf8(kFirmwareInProgressText));
-    QCoreApplication::processEvents(QEventLoop::AllEvents, kPaintSliceMs);
 
-    quorvel::DeviceError result;
-    quorvel::Device device;
-    const quorvel::DeviceError connected =
-        device.Connect(appSettings.deviceIp, static_cast<uint16_t>(appSettings.devicePort));
-    if (!connected.failed()) {
-        const QString path = ui->edit_fwPath->text();
-        qDebug().noquote() << QStringLiteral("Firmware File: ") + path;
-        result = device.UploadFirmware(path.toStdString());
-        device.Disconnect();
-    } else {
-        result = connected;
-    }
+    const std::string host = appSettings.deviceIp;
+    const auto port = static_cast<uint16_t>(appSettings.devicePort);
+    const QString path = ui->edit_fwPath->text();
+    qDebug().noquote() << QStringLiteral("Firmware File: ") + path;
+    firmwareWorker = std::thread([this, host, port, file = path.toStdString()] {
+        // Called on the device's I/O thread; only whole-percent steps reach the UI thread.
+        auto shownPercent = std::make_shared<std::atomic<int>>(0);
+        const quorvel::Device::SendProgress progress = [this, shownPercent](uint64_t sent, uint64_t total) {
+            const int percent = total == 0 ? 100 : static_cast<int>(sent * 100 / total);
+            if (shownPercent->exchange(percent) != percent) {
+                QMetaObject::invokeMethod(
+                    this, [this, percent] { ui->progress_fwUpload->setValue(percent); }, Qt::QueuedConnection);
+            }
+        };
+        quorvel::DeviceError result;
+        {
+            quorvel::Device device;
+            result = device.Connect(host, port);
+            if (!result.failed()) {
+                result = device.UploadFirmware(file, progress);
+                device.Disconnect();
+            }
+        }
+        const uint32_t code = result.code;
+        QMetaObject::invokeMethod(this, [this, code] { FinishFirmwareUpdate(code); }, Qt::QueuedConnection);
+    });
+}
 
-    ui->lbl_fwUpdate->setText(FirmwareResultText(result));
-    QCoreApplication::processEvents(QEventLoop::AllEvents, kPaintSliceMs);
-
-    fwLabelHideTimer->start();
+void DialogSettings::FinishFirmwareUpdate(uint32_t resultCode)
+{
+    ui->lbl_fwUpdate->setText(FirmwareResultText(resultCode));
     ui->btn_ok->setEnabled(true);
     ui->btn_cancel->setEnabled(true);
     firmwareUpdateRunning = false;
+    EnableFirmwareUpload();
+    fwResultShown.start();
+    fwLabelHideTimer->start(kFirmwareLabelHideMs);
+}
+
+void DialogSettings::HideFirmwareStatusWhenDue()
+{
+    const qint64 left = kFirmwareLabelHideMs - fwResultShown.elapsed();
+    if (left > 0) {
+        fwLabelHideTimer->start(static_cast<int>(left));
+        return;
+    }
+    ui->lbl_fwUpdate->hide();
+    ui->progress_fwUpload->hide();
 }

@@ -3,12 +3,15 @@
 #include "AppSettings.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QMetaType>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
 class QTimer;
 class SettingsDeviceRelay;
@@ -47,8 +50,8 @@ public:
     const AppSettings& settings() const { return appSettings; }
     bool AnySaveOptionEnabled() const;
 
-    // Asks the relay for the device's current access group and shows it. A group reported
-    // by a connected device also becomes the configured group.
+    // Asks the relay for the device's current access group and shows it. The configured
+    // group is not touched: it changes only with the key the operator chooses or clears.
     void RefreshAuthGroup();
 
     void setChoosers(Choosers replacement);
@@ -70,6 +73,11 @@ private:
     void LoadSettings();
     void StoreSettings();
     void ApplyToControls();
+    // Runs on the UI thread once the upload worker is done.
+    void FinishFirmwareUpdate(uint32_t resultCode);
+    void HideFirmwareStatusWhenDue();
+    // "Update Firmware" is usable with a file chosen and no upload running.
+    void EnableFirmwareUpload();
 
     AppSettings appSettings;
     SettingsDeviceRelay* relay;
@@ -78,5 +86,9 @@ private:
     // Hides the firmware status label a while after an update; a child, so it ends with
     // the dialog.
     QTimer* fwLabelHideTimer;
+    // Since the result of the last update was shown.
+    QElapsedTimer fwResultShown;
     bool firmwareUpdateRunning = false;
+    // Connects, uploads and disconnects off the UI thread; joined before the dialog goes.
+    std::thread firmwareWorker;
 };

@@ -1,5 +1,6 @@
 #include "SettingsStore.h"
 
+#include <QStandardPaths>
 #include <QString>
 #include <QVariant>
 
@@ -7,9 +8,18 @@
 
 namespace {
 
+// Six significant digits, or as many more as it takes for the text to read back as the
+// same float.
 QString NumberText(float value)
 {
-    return QString::number(static_cast<double>(value), 'g', 6);
+    QString text;
+    for (int precision = 6; precision <= 9; ++precision) {
+        text = QString::number(static_cast<double>(value), 'g', precision);
+        if (text.toFloat() == value) {
+            break;
+        }
+    }
+    return text;
 }
 
 QString ToQString(const std::string& text)
@@ -46,6 +56,14 @@ void ReadString(QSettings& store, const char* key, std::string& field)
 
 } // namespace
 
+AppSettings DefaultAppSettings()
+{
+    AppSettings settings;
+    settings.basePath = (QStandardPaths::writableLocation(QStandardPaths::DesktopLocation) + QStringLiteral("/Captured"))
+                            .toStdString();
+    return settings;
+}
+
 std::unique_ptr<QSettings> OpenSettingsStore()
 {
     return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
@@ -77,7 +95,7 @@ void LoadAppSettings(AppSettings& settings, QSettings& store)
     settings.minWorkflowDelayMs = static_cast<float>(
         ToInt(store.value(QStringLiteral("WorkflowSettings/MinWorkflowDelayMs"), settings.minWorkflowDelayMs)));
 
-    settings.basePath = store.value(QStringLiteral("SaveSettings/BasePath"), settings.basePath).toString();
+    ReadString(store, "SaveSettings/BasePath", settings.basePath);
 
     ReadBool(store, "SaveSettings/RawData", settings.saveRawData);
     ReadBool(store, "SaveSettings/CaptureTimes", settings.saveCaptureTimes);
@@ -91,6 +109,7 @@ void LoadAppSettings(AppSettings& settings, QSettings& store)
     ReadString(store, "Auth/AuthGroup", settings.authGroup);
     ReadString(store, "Auth/AuthPrivateKeyFile", settings.privateKeyFile);
 
+    LimitToRanges(settings);
     if (!settings.extendedMode) {
         settings.saveCaptureTimes = false;
         settings.savePreviewImage = false;
@@ -117,7 +136,7 @@ void StoreAppSettings(const AppSettings& settings, QSettings& store)
     store.setValue(QStringLiteral("CaptureSettings/ThresholdMoveZ"), NumberText(settings.thresholdMoveZ));
     store.setValue(QStringLiteral("WorkflowSettings/MinWorkflowDelayMs"), NumberText(settings.minWorkflowDelayMs));
 
-    store.setValue(QStringLiteral("SaveSettings/BasePath"), settings.basePath);
+    store.setValue(QStringLiteral("SaveSettings/BasePath"), ToQString(settings.basePath));
     store.setValue(QStringLiteral("SaveSettings/FinalImage"), settings.saveFinalImage);
     store.setValue(QStringLiteral("SaveSettings/SegmentInformations"), settings.saveSegmentInformations);
     store.setValue(QStringLiteral("SaveSettings/Segments"), settings.saveSegments);

@@ -14,21 +14,26 @@
 inline constexpr int kExtendedModeUser = 5307;
 
 // Largest Move Z threshold outside and inside the extended mode.
-inline constexpr float kStandardMoveZMax = 25.0f;
-inline constexpr float kExtendedMoveZMax = 200.0f;
+inline constexpr float kStandardMoveZMax = static_cast<float>(kThresholdMoveZRange.maximum);
+inline constexpr float kExtendedMoveZMax = static_cast<float>(kExtendedThresholdMoveZRange.maximum);
 
 inline constexpr const char* kSettingsOrganisation = "Quorvel GmbH";
 inline constexpr const char* kSettingsApplication = "OndrelApp";
+
+// The record with every built-in default, the desktop-relative base path included.
+AppSettings DefaultAppSettings();
 
 // The application's settings file: INI format, user scope.
 std::unique_ptr<QSettings> OpenSettingsStore();
 
 // Fills `settings` from `store`. Every absent or unreadable entry keeps the field's
-// current value or reads by Qt's conversion rules; nothing here fails. Outside the
-// extended mode the four extended save switches end up false whatever the file says.
+// current value or reads by Qt's conversion rules; nothing here fails. Numbers end up in
+// their ranges (LimitToRanges). Outside the extended mode the four extended save switches
+// end up false whatever the file says.
 void LoadAppSettings(AppSettings& settings, QSettings& store);
 
-// Writes every setting to `store` and syncs it to disk. The four extended save switches
+// Writes every setting to `store` and syncs it to disk; every number is written so that it
+// reads back unchanged. The four extended save switches
 // are written only in the extended mode; otherwise the file keeps what it had for them.
 void StoreAppSettings(const AppSettings& settings, QSettings& store);
 

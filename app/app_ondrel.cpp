@@ -365,7 +365,7 @@ bool app_ondrel::BeginRun()
     // the next run on.
     runSettings = Settings();
     ui->btn_AutoWorkflow->setIcon(QIcon(QString::fromLatin1(kCrossIcon)));
-    captureDirectory = runSettings.basePath + QLatin1Char('/') + ui->edit_Person->text() + QLatin1Char('/')
+    captureDirectory = QString::fromStdString(runSettings.basePath) + QLatin1Char('/') + ui->edit_Person->text() + QLatin1Char('/')
                        + QDateTime::currentDateTime().toString(QStringLiteral("dd_MM_yy_hh_mm_ss"));
     ui->btn_captureRight->setEnabled(true);
     ui->btn_captureLeft->setEnabled(true);

@@ -10,6 +10,7 @@
 #include "DisplayPixmaps.h"
 #include "OffscreenWindow.h"
 #include "OverlayRenderer.h"
+#include "SettingsStore.h"
 #include "Probes.h"
 #include "app_ondrel.h"
 

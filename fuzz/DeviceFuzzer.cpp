@@ -4,6 +4,7 @@
 // are what the decoders make of the body, and that the link stays paired and up.
 #include "BodyReader.h"
 #include "Device.h"
+#include "DeviceText.h"
 #include "FuzzCheck.h"
 #include "Message.h"
 #include "ResponseDecoders.h"
@@ -131,13 +132,19 @@ std::string FirstText(const std::vector<uint8_t>& body)
     return tcp::BodyReader(body).ReadString().text;
 }
 
-std::string AllBytes(const std::vector<uint8_t>& body)
+// What an operation named `name` reports for a refusal: the whole body, or only its first
+// zero-terminated text, as an operator may see it.
+std::string Refusal(const char* name, const std::vector<uint8_t>& body, bool firstTextOnly)
 {
-    return std::string(body.begin(), body.end());
+    const std::size_t size = firstTextOnly ? FirstText(body).size() : body.size();
+    return quorvel::DeviceReasonMessage(name, body.data(), size);
 }
 
 void ExpectResult(const DeviceError& result, uint32_t code, const std::string& message)
 {
+    for (const char c : result.message) {
+        FUZZ_CHECK(static_cast<unsigned char>(c) >= 0x20 && c != 0x7f); // no control reaches the operator
+    }
     if (result.code != code || result.message != message) {
         std::fprintf(stderr, "fuzz: got code %u \"%s\", expected code %u \"%s\"\n", result.code,
             result.message.c_str(), code, message.c_str());
@@ -165,7 +172,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         switch (op) {
         case 0: {
             const DeviceError r = device.Start();
-            error ? ExpectResult(r, 5, "quorvel::Device::Start" + AllBytes(body)) : ExpectResult(r, 0, "-");
+            error ? ExpectResult(r, 5, Refusal("quorvel::Device::Start", body, false)) : ExpectResult(r, 0, "-");
             break;
         }
         case 1: {
@@ -174,7 +181,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
             uint32_t frameId = 0;
             const DeviceError r = device.GetFrame(image, segments, frameId);
             if (error) {
-                ExpectResult(r, 5, FirstText(body));
+                const std::string text = FirstText(body);
+                const std::string shown
+                    = quorvel::ShowableDeviceText(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+                ExpectResult(r, 5, shown.empty() ? Refusal("quorvel::Device::GetFrame", body, true) : shown);
                 break;
             }
             cv::Mat expectedImage;
@@ -194,7 +204,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
             const DeviceError r = device.GetFinalImage(image, 7);
             cv::Mat expected;
             if (error) {
-                ExpectResult(r, 5, "quorvel::Device::GetFinalImage" + FirstText(body));
+                ExpectResult(r, 5, Refusal("quorvel::Device::GetFinalImage", body, true));
             } else if (DecodeFinalImage(body, expected)) {
                 ExpectResult(r, 0, "-");
                 FUZZ_CHECK(image.size() == expected.size() && image.type() == expected.type());
@@ -208,7 +218,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
             const DeviceError r = device.GetRawImages(images, 7);
             std::vector<cv::Mat> expected;
             if (error) {
-                ExpectResult(r, 5, "quorvel::Device::GetRawImages" + FirstText(body));
+                ExpectResult(r, 5, Refusal("quorvel::Device::GetRawImages", body, true));
             } else if (DecodeRawImages(body, expected)) {
                 ExpectResult(r, 0, "-");
                 FUZZ_CHECK(images.size() == expected.size());
@@ -222,7 +232,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
             const DeviceError r = device.GetFinalSegmentInfos(segments, 7);
             std::vector<SegmentInfo> expected;
             if (error) {
-                ExpectResult(r, 5, "quorvel::Device::GetFinalSegmentInfos" + FirstText(body));
+                ExpectResult(r, 5, Refusal("quorvel::Device::GetFinalSegmentInfos", body, true));
             } else if (DecodeFinalSegments(body, expected)) {
                 ExpectResult(r, 0, "-");
                 FUZZ_CHECK(segments.size() == expected.size());
@@ -236,7 +246,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
             std::vector<uint8_t> calibration { 1, 2, 3 };
             const DeviceError r = device.GetCalibrationFile(calibration);
             if (error) {
-                ExpectResult(r, 5, "quorvel::Device::GetCalibrationFile" + FirstText(body));
+                ExpectResult(r, 5, Refusal("quorvel::Device::GetCalibrationFile", body, true));
                 FUZZ_CHECK((calibration == std::vector<uint8_t> { 1, 2, 3 }));
             } else {
                 ExpectResult(r, 0, "-");
@@ -248,7 +258,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
             std::string challenge = "unchanged";
             const DeviceError r = device.RequestValidation(challenge);
             if (error) {
-                ExpectResult(r, 5, "quorvel::Device::RequestValidation" + AllBytes(body));
+                ExpectResult(r, 5, Refusal("quorvel::Device::RequestValidation", body, false));
                 FUZZ_CHECK(challenge == "unchanged");
             } else {
                 ExpectResult(r, 0, "-");
@@ -265,7 +275,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
             std::string group = "unchanged";
             const DeviceError r = device.GetCurrentAuthGroup(group);
             if (error) {
-                ExpectResult(r, 5, "quorvel::Device::GetCurrentAuthGroup" + AllBytes(body));
+                ExpectResult(r, 5, Refusal("quorvel::Device::GetCurrentAuthGroup", body, false));
                 FUZZ_CHECK(group == "unchanged");
             } else {
                 ExpectResult(r, 0, "-");
@@ -275,7 +285,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         }
         case 9: {
             const DeviceError r = device.UploadFirmware(rig.firmwarePath);
-            error ? ExpectResult(r, 5, "quorvel::Device::UploadFirmware" + FirstText(body)) : ExpectResult(r, 0, "-");
+            error ? ExpectResult(r, 5, Refusal("quorvel::Device::UploadFirmware", body, true)) : ExpectResult(r, 0, "-");
             break;
         }
         }

@@ -83,11 +83,11 @@ void Connection::CloseNow()
     CloseOnIoThread();
 }
 
-void Connection::Enqueue(const Message& message)
+void Connection::Enqueue(const Message& message, SendProgress progress)
 {
-    asio::post(ioContext, [this, message]() mutable {
+    asio::post(ioContext, [this, message, progress = std::move(progress)]() mutable {
         const bool writing = !outbound.empty();
-        outbound.push_back(std::move(message));
+        outbound.push_back(Outgoing { std::move(message), std::move(progress) });
         if (!writing) {
             BeginWriteHeader();
         }
@@ -172,36 +172,53 @@ void Connection::ReuseBody(std::vector<uint8_t> body)
 
 void Connection::BeginWriteHeader()
 {
-    writeHeader = EncodeHeader(outbound.front().header);
+    writeHeader = EncodeHeader(outbound.front().message.header);
     asio::async_write(socket, asio::buffer(writeHeader), [this](std::error_code ec, std::size_t) {
         if (ec) {
             CloseOnIoThread();
             return;
         }
-        if (!outbound.front().body.empty()) {
-            BeginWriteBody();
+        if (!outbound.front().message.body.empty()) {
+            BeginWriteBody(0);
             return;
         }
-        outbound.pop_front();
-        if (!outbound.empty()) {
-            BeginWriteHeader();
-        }
+        FinishWrite();
     });
 }
 
-void Connection::BeginWriteBody()
+void Connection::BeginWriteBody(std::size_t written)
 {
-    const Message& front = outbound.front();
-    asio::async_write(socket, asio::buffer(front.body), [this](std::error_code ec, std::size_t) {
-        if (ec) {
-            CloseOnIoThread();
-            return;
-        }
-        outbound.pop_front();
-        if (!outbound.empty()) {
-            BeginWriteHeader();
-        }
-    });
+    const Outgoing& front = outbound.front();
+    const std::size_t total = front.message.body.size();
+    const std::size_t part = front.progress ? std::min(kProgressPart, total - written) : total - written;
+    asio::async_write(socket, asio::buffer(front.message.body.data() + written, part),
+        [this, written, total](std::error_code ec, std::size_t transferred) {
+            if (ec) {
+                CloseOnIoThread();
+                return;
+            }
+            const std::size_t now = written + transferred;
+            if (now < total) {
+                if (outbound.front().progress) {
+                    outbound.front().progress(now, total);
+                }
+                BeginWriteBody(now);
+                return;
+            }
+            FinishWrite();
+        });
+}
+
+void Connection::FinishWrite()
+{
+    const Outgoing& done = outbound.front();
+    if (done.progress) {
+        done.progress(done.message.body.size(), done.message.body.size());
+    }
+    outbound.pop_front();
+    if (!outbound.empty()) {
+        BeginWriteHeader();
+    }
 }
 
 } // namespace quorvel::tcp

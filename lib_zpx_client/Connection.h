@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <system_error>
@@ -31,7 +32,10 @@ public:
     // Why the connect of StartConnect failed; empty while it has not failed.
     std::error_code ConnectFailure() const;
     void Close();
-    void Enqueue(const Message& message);
+    // (body bytes written, body size); see Device::SendProgress.
+    using SendProgress = std::function<void(uint64_t sent, uint64_t total)>;
+    // With `progress`, the body goes out in parts of kProgressPart bytes, each reported.
+    void Enqueue(const Message& message, SendProgress progress = {});
 
     // Shuts down and closes the socket right here. Only for when no thread runs the
     // I/O context any more (after the Device joined its I/O thread).
@@ -48,18 +52,24 @@ public:
     // Body bytes are read in chunks that grow with what has arrived, so that a header
     // announcing a huge body costs nothing until the bytes are really there.
     static constexpr std::size_t kFirstBodyChunk = 64 * 1024;
+    static constexpr std::size_t kProgressPart = 256 * 1024;
 
 private:
     void BeginReadHeader();
     void BeginReadBody();
     void DeliverInbound();
     void BeginWriteHeader();
-    void BeginWriteBody();
+    void BeginWriteBody(std::size_t written);
+    void FinishWrite();
     void CloseOnIoThread();
 
     asio::io_context& ioContext;
     asio::ip::tcp::socket socket;
-    TreadSafeQueue<Message> outbound;
+    struct Outgoing {
+        Message message;
+        SendProgress progress;
+    };
+    TreadSafeQueue<Outgoing> outbound;
     TreadSafeQueue<OwnedMessage>& inbound;
     Message incoming;
     uint32_t connectionId = 0;

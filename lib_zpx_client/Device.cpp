@@ -1,10 +1,12 @@
 #include "Device.h"
 
-#include "BodyReader.h"
+#include "DeviceText.h"
+#include "OperationGuard.h"
 
 #include <asio/ip/tcp.hpp>
 
 #include <chrono>
+#include <cstring>
 #include <exception>
 
 namespace quorvel {
@@ -106,32 +108,43 @@ DeviceError Device::Connect(const std::string& host, uint16_t port)
 
 DeviceError Device::Disconnect()
 {
-    if (connected) {
-        StopLink();
-        std::this_thread::sleep_for(kDisconnectPause);
-        connected = false;
-    }
-    return DeviceError::Ok();
+    return Guarded("quorvel::Device::Disconnect", [&]() -> DeviceError {
+        if (connected) {
+            StopLink();
+            std::this_thread::sleep_for(kDisconnectPause);
+            connected = false;
+        }
+        return DeviceError::Ok();
+    });
 }
 
 DeviceError Device::Send(const tcp::Message& message)
 {
+    return SendWithProgress(message, {});
+}
+
+DeviceError Device::SendWithProgress(const tcp::Message& message, SendProgress progress)
+{
     if (!connection || !connection->IsOpen()) {
         return { DeviceError::CONNECTION_ERROR, "quorvel::Device::Send(): quorvel error - socket not open" };
     }
-    try {
-        // The copy handed to the I/O thread can fail for a large body (a firmware file).
-        connection->Enqueue(message);
-    } catch (const std::exception& e) {
-        return { DeviceError::EXCEPTION, std::string("quorvel::Device::Send(): quorvel error - ") + e.what() };
-    }
-    return DeviceError::Ok();
+    // The copy handed to the I/O thread can fail for a large body (a firmware file).
+    return Guarded("quorvel::Device::Send", [&]() -> DeviceError {
+        connection->Enqueue(message, std::move(progress));
+        return DeviceError::Ok();
+    });
 }
 
 tcp::Message Device::AwaitResponse(int32_t timeoutMs)
 {
-    bool local = false;
-    return AwaitMessage(timeoutMs, local);
+    try {
+        bool local = false;
+        return AwaitMessage(timeoutMs, local);
+    } catch (...) {
+        tcp::Message failed;
+        failed.header.error = true;
+        return failed;
+    }
 }
 
 tcp::Message Device::AwaitMessage(int32_t timeoutMs, bool& local)
@@ -201,27 +214,39 @@ DeviceError Device::Request(const tcp::Message& request, const Exchange& exchang
     }
     bool local = false;
     response = AwaitMessage(exchange.timeoutMs, local);
+    return ResultOf(response, local, exchange);
+}
+
+DeviceError Device::ResultOf(const tcp::Message& response, bool local, const Exchange& exchange)
+{
     if (!response.header.error) {
         return DeviceError::Ok();
     }
-
-    // The code bytes behind a local error's text never reach a message text.
-    std::string text;
+    if (exchange.errorText == ErrorText::Fixed) {
+        return { DeviceError::RESPONSE_ERROR, exchange.fixedText };
+    }
+    // The code bytes behind a local error's text never reach a message text; a local text
+    // is our own and shown as it is.
     if (local) {
-        text = LocalErrorText(response);
-    } else if (exchange.errorText == ErrorText::NameAndBody) {
-        text.assign(response.body.begin(), response.body.end());
-    } else {
-        text = tcp::BodyReader(response.body).ReadString().text;
+        const std::string text = LocalErrorText(response);
+        return { DeviceError::RESPONSE_ERROR, exchange.errorText == ErrorText::StringOnly ? text : exchange.name + text };
     }
 
-    switch (exchange.errorText) {
-    case ErrorText::NameAndBody:
-    case ErrorText::NameAndString: return { DeviceError::RESPONSE_ERROR, exchange.name + text };
-    case ErrorText::StringOnly: return { DeviceError::RESPONSE_ERROR, text };
-    case ErrorText::Fixed: return { DeviceError::RESPONSE_ERROR, exchange.fixedText };
+    // Only the device's text is taken (the whole body, or up to its first zero byte), and
+    // only as much of it as a message shows.
+    const uint8_t* data = response.body.data();
+    std::size_t size = response.body.size();
+    if (exchange.errorText != ErrorText::NameAndBody && size > 0) {
+        if (const void* zero = std::memchr(data, 0, size)) {
+            size = static_cast<std::size_t>(static_cast<const uint8_t*>(zero) - data);
+        }
     }
-    return { DeviceError::RESPONSE_ERROR, exchange.name + text };
+    if (exchange.errorText == ErrorText::StringOnly) {
+        std::string text = ShowableDeviceText(data, size);
+        return { DeviceError::RESPONSE_ERROR,
+            text.empty() ? DeviceReasonMessage(exchange.name, data, 0) : std::move(text) };
+    }
+    return { DeviceError::RESPONSE_ERROR, DeviceReasonMessage(exchange.name, data, size) };
 }
 
 } // namespace quorvel

@@ -11,6 +11,7 @@
 #include <opencv2/core/mat.hpp>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -23,6 +24,11 @@ namespace quorvel {
 // operations on one Device must never overlap. Connect once; to reconnect, make a new Device.
 class Device {
 public:
+    // Told how many body bytes of a request have gone out: (sent, total). Called on the
+    // Device's I/O thread after each part of the body is written, last with sent == total;
+    // it must return quickly, must not throw and must not call into the Device.
+    using SendProgress = std::function<void(uint64_t sent, uint64_t total)>;
+
     Device();
     ~Device();
     Device(const Device&) = delete;
@@ -56,7 +62,9 @@ public:
     DeviceError GetCurrentAuthGroup(std::string& authGroup);
 
     // Firmware.
-    DeviceError UploadFirmware(std::string firmwarePath);
+    // A success answer counts even when the device drops the link right after it (it
+    // restarts to apply the firmware). `progress`, when given, follows the file's bytes out.
+    DeviceError UploadFirmware(std::string firmwarePath, SendProgress progress = {});
 
 private:
     // How an operation turns an error response into its message text.
@@ -79,6 +87,10 @@ private:
     // an error response to RESPONSE_ERROR with the operation's text. On OK, `response`
     // holds the device's answer.
     DeviceError Request(const tcp::Message& request, const Exchange& exchange, tcp::Message& response);
+    // The result an exchange gives for `response` (`local`: made here, not by the device).
+    static DeviceError ResultOf(const tcp::Message& response, bool local, const Exchange& exchange);
+    DeviceError SendWithProgress(const tcp::Message& message, SendProgress progress);
+    DeviceError Upload(const std::string& firmwarePath, SendProgress progress);
 
     // The waiting behind AwaitResponse; `local` tells whether the message was made here.
     tcp::Message AwaitMessage(int32_t timeoutMs, bool& local);

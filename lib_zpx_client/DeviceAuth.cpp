@@ -1,5 +1,6 @@
 // Authentication: challenge, signed answer, and the level the device grants.
 #include "Device.h"
+#include "OperationGuard.h"
 #include "SslUtil.h"
 
 #include "BodyReader.h"
@@ -8,54 +9,62 @@ namespace quorvel {
 
 DeviceError Device::Authenticate(std::string authGroup, std::string privateKeyFile)
 {
-    if (authGroup == "GUEST") {
-        return SendAuthResponse(authGroup, {});
-    }
-    std::string challenge;
-    DeviceError result = RequestValidation(challenge);
-    if (result.failed()) {
-        return result;
-    }
-    const std::vector<uint8_t> signature = SignChallenge(challenge, privateKeyFile);
-    if (signature.empty()) {
-        return { DeviceError::EXCEPTION, "error creating signature" };
-    }
-    return SendAuthResponse(authGroup, signature);
+    return Guarded("quorvel::Device::Authenticate", [&]() -> DeviceError {
+        if (authGroup == "GUEST") {
+            return SendAuthResponse(authGroup, {});
+        }
+        std::string challenge;
+        DeviceError result = RequestValidation(challenge);
+        if (result.failed()) {
+            return result;
+        }
+        const std::vector<uint8_t> signature = SignChallenge(challenge, privateKeyFile);
+        if (signature.empty()) {
+            return { DeviceError::EXCEPTION, "error creating signature" };
+        }
+        return SendAuthResponse(authGroup, signature);
+    });
 }
 
 DeviceError Device::RequestValidation(std::string& challenge)
 {
-    tcp::Message response;
-    DeviceError result = Request(tcp::Message(tcp::MessageType::AUTH_REQUEST),
-        { "quorvel::Device::RequestValidation", 10000, 0, ErrorText::NameAndBody }, response);
-    if (result.failed()) {
-        return result;
-    }
-    challenge = tcp::BodyReader(response.body).ReadString().text;
-    return DeviceError::Ok();
+    return Guarded("quorvel::Device::RequestValidation", [&]() -> DeviceError {
+        tcp::Message response;
+        DeviceError result = Request(tcp::Message(tcp::MessageType::AUTH_REQUEST),
+            { "quorvel::Device::RequestValidation", 10000, 0, ErrorText::NameAndBody }, response);
+        if (result.failed()) {
+            return result;
+        }
+        challenge = tcp::BodyReader(response.body).ReadString().text;
+        return DeviceError::Ok();
+    });
 }
 
 DeviceError Device::SendAuthResponse(const std::string& authGroup, const std::vector<uint8_t>& signature)
 {
-    tcp::Message request(tcp::MessageType::AUTH_RESPONSE, authGroup);
-    request.AppendBytes(signature.data(), signature.size());
-    tcp::Message response;
-    return Request(request,
-        { "quorvel::Device::SendAuthResponse", 10000, 0, ErrorText::Fixed,
-            "Authentification as " + authGroup + " failed." },
-        response);
+    return Guarded("quorvel::Device::SendAuthResponse", [&]() -> DeviceError {
+        tcp::Message request(tcp::MessageType::AUTH_RESPONSE, authGroup);
+        request.AppendBytes(signature.data(), signature.size());
+        tcp::Message response;
+        return Request(request,
+            { "quorvel::Device::SendAuthResponse", 10000, 0, ErrorText::Fixed,
+                "Authentification as " + authGroup + " failed." },
+            response);
+    });
 }
 
 DeviceError Device::GetCurrentAuthGroup(std::string& authGroup)
 {
-    tcp::Message response;
-    DeviceError result = Request(tcp::Message(tcp::MessageType::GET, "auth_group"),
-        { "quorvel::Device::GetCurrentAuthGroup", 10000, 0, ErrorText::NameAndBody }, response);
-    if (result.failed()) {
-        return result;
-    }
-    authGroup = tcp::BodyReader(response.body).ReadString().text;
-    return DeviceError::Ok();
+    return Guarded("quorvel::Device::GetCurrentAuthGroup", [&]() -> DeviceError {
+        tcp::Message response;
+        DeviceError result = Request(tcp::Message(tcp::MessageType::GET, "auth_group"),
+            { "quorvel::Device::GetCurrentAuthGroup", 10000, 0, ErrorText::NameAndBody }, response);
+        if (result.failed()) {
+            return result;
+        }
+        authGroup = tcp::BodyReader(response.body).ReadString().text;
+        return DeviceError::Ok();
+    });
 }
 
 } // namespace quorvel

@@ -1,5 +1,6 @@
 // Capture control and live frames.
 #include "Device.h"
+#include "OperationGuard.h"
 #include "ResponseDecoders.h"
 
 #include <cstdint>
@@ -17,57 +18,65 @@ bool IsAlignedForItsElements(const cv::Mat& view)
 
 DeviceError Device::Start()
 {
-    tcp::Message response;
-    return Request(tcp::Message(tcp::MessageType::START_CAPTURE_MODE),
-        { "quorvel::Device::Start", 3000, 0, ErrorText::NameAndBody }, response);
+    return Guarded("quorvel::Device::Start", [&]() -> DeviceError {
+        tcp::Message response;
+        return Request(tcp::Message(tcp::MessageType::START_CAPTURE_MODE),
+            { "quorvel::Device::Start", 3000, 0, ErrorText::NameAndBody }, response);
+    });
 }
 
 DeviceError Device::Stop()
 {
-    tcp::Message response;
-    return Request(tcp::Message(tcp::MessageType::STOP_CAPTURE_MODE),
-        { "quorvel::Device::Stop", 3000, 100, ErrorText::NameAndBody }, response);
+    return Guarded("quorvel::Device::Stop", [&]() -> DeviceError {
+        tcp::Message response;
+        return Request(tcp::Message(tcp::MessageType::STOP_CAPTURE_MODE),
+            { "quorvel::Device::Stop", 3000, 100, ErrorText::NameAndBody }, response);
+    });
 }
 
 DeviceError Device::PlaySound(uint32_t soundId)
 {
-    tcp::Message request(tcp::MessageType::PLAY_SOUND);
-    request.Append(soundId);
-    tcp::Message response;
-    return Request(request, { "quorvel::Device::PlaySound", 3000, 100, ErrorText::NameAndBody }, response);
+    return Guarded("quorvel::Device::PlaySound", [&]() -> DeviceError {
+        tcp::Message request(tcp::MessageType::PLAY_SOUND);
+        request.Append(soundId);
+        tcp::Message response;
+        return Request(request, { "quorvel::Device::PlaySound", 3000, 100, ErrorText::NameAndBody }, response);
+    });
 }
 
 DeviceError Device::GetFrame(cv::Mat& image, std::vector<SegmentInfo>& segmentInfos, uint32_t& frameId)
 {
-    tcp::Message response;
-    DeviceError result = Request(tcp::Message(tcp::MessageType::CAPTURE),
-        { "quorvel::Device::GetFrame", 5000, 0, ErrorText::StringOnly }, response);
-    if (result.failed()) {
-        return result;
-    }
-    bool decoded = false;
-    try {
-        cv::Mat view;
-        decoded = DecodeFrameView(response.body, view, segmentInfos, frameId);
-        if (decoded && IsAlignedForItsElements(view)) {
-            // The frame keeps the body it arrived in instead of a copy; once released, the
-            // body goes back to the connection for a later frame.
-            image = AdoptBody(std::move(response.body), view, connection ? connection->Bodies() : std::weak_ptr<BodyPool>());
-        } else {
-            if (decoded) {
-                view.copyTo(image);
-            }
-            if (connection) {
-                connection->ReuseBody(std::move(response.body));
-            }
+    return Guarded("quorvel::Device::GetFrame", [&]() -> DeviceError {
+        tcp::Message response;
+        DeviceError result = Request(tcp::Message(tcp::MessageType::CAPTURE),
+            { "quorvel::Device::GetFrame", 5000, 0, ErrorText::StringOnly }, response);
+        if (result.failed()) {
+            return result;
         }
-    } catch (...) {
-        decoded = false;
-    }
-    if (decoded) {
-        return DeviceError::Ok();
-    }
-    return { DeviceError::RESPONSE_ERROR, "quorvel::Device::GetFrame(): quorvel error - Extraction of image failed" };
+        bool decoded = false;
+        try {
+            cv::Mat view;
+            decoded = DecodeFrameView(response.body, view, segmentInfos, frameId);
+            if (decoded && IsAlignedForItsElements(view)) {
+                // The frame keeps the body it arrived in instead of a copy; once released, the
+                // body goes back to the connection for a later frame.
+                image = AdoptBody(std::move(response.body), view, connection ? connection->Bodies() : std::weak_ptr<BodyPool>());
+            } else {
+                if (decoded) {
+                    view.copyTo(image);
+                }
+                if (connection) {
+                    connection->ReuseBody(std::move(response.body));
+                }
+            }
+        } catch (...) {
+            decoded = false;
+        }
+        if (decoded) {
+            return DeviceError::Ok();
+        }
+        return { DeviceError::RESPONSE_ERROR, "quorvel::Device::GetFrame(): quorvel error - Extraction of image failed" };
+    });
 }
 
 } // namespace quorvel

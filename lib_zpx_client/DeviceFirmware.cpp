@@ -1,5 +1,6 @@
 // Firmware upload: the whole file in one UPDATE_FIRMWARE message.
 #include "Device.h"
+#include "OperationGuard.h"
 
 #include <filesystem>
 #include <fstream>
@@ -9,10 +10,16 @@
 
 namespace quorvel {
 
-DeviceError Device::UploadFirmware(std::string firmwarePath)
+DeviceError Device::UploadFirmware(std::string firmwarePath, SendProgress progress)
+{
+    return Guarded("quorvel::Device::UploadFirmware",
+        [&]() -> DeviceError { return Upload(firmwarePath, std::move(progress)); });
+}
+
+DeviceError Device::Upload(const std::string& firmwarePath, SendProgress progress)
 {
     tcp::Message request(tcp::MessageType::UPDATE_FIRMWARE);
-    try {
+    {
         // Only a regular file is firmware: a directory is none, and a pipe or a device would
         // block on opening or never end.
         std::error_code ignored;
@@ -47,12 +54,22 @@ DeviceError Device::UploadFirmware(std::string firmwarePath)
         file.close();
         request.body = std::move(bytes);
         request.updateSize();
-    } catch (const std::exception& e) {
-        return { DeviceError::EXCEPTION, std::string("quorvel::Device::UploadFirmware(): quorvel error - ") + e.what() };
     }
 
-    tcp::Message response;
-    return Request(request, { "quorvel::Device::UploadFirmware", 30000 }, response);
+    DeviceError sent = SendWithProgress(request, std::move(progress));
+    request.body = {}; // the link holds its own copy
+    if (sent.failed()) {
+        return sent;
+    }
+    bool local = false;
+    tcp::Message response = AwaitMessage(30000, local);
+    // The device restarts once it has the firmware and may drop the link right behind its
+    // answer; an answer that made it in before the close still counts.
+    if (local && !inbound.empty()) {
+        response = inbound.pop_front().msg;
+        local = false;
+    }
+    return ResultOf(response, local, { "quorvel::Device::UploadFirmware", 30000 });
 }
 
 } // namespace quorvel

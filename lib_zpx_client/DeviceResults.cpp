@@ -1,5 +1,6 @@
 // Capture results of a frame that GetFrame reported.
 #include "Device.h"
+#include "OperationGuard.h"
 #include "ResponseDecoders.h"
 
 namespace quorvel {
@@ -28,54 +29,62 @@ DeviceError DecodeOr(const char* failureText, Decode&& decode)
 
 DeviceError Device::GetRawImages(std::vector<cv::Mat>& rawImages, uint32_t frameId)
 {
-    tcp::Message response;
-    DeviceError result
-        = Request(FrameKeyRequest("raw_images", frameId), { "quorvel::Device::GetRawImages", 30000 }, response);
-    if (result.failed()) {
-        return result;
-    }
-    return DecodeOr("quorvel::Device::GetRawImages(): quorvel error - Extraction of raw images failed",
-        [&] { return DecodeRawImages(response.body, rawImages); });
+    return Guarded("quorvel::Device::GetRawImages", [&]() -> DeviceError {
+        tcp::Message response;
+        DeviceError result
+            = Request(FrameKeyRequest("raw_images", frameId), { "quorvel::Device::GetRawImages", 30000 }, response);
+        if (result.failed()) {
+            return result;
+        }
+        return DecodeOr("quorvel::Device::GetRawImages(): quorvel error - Extraction of raw images failed",
+            [&] { return DecodeRawImages(response.body, rawImages); });
+    });
 }
 
 DeviceError Device::GetFinalImage(cv::Mat& image, uint32_t frameId)
 {
-    tcp::Message request(tcp::MessageType::GET_FINAL_FRAME);
-    request.Append(frameId);
-    tcp::Message response;
-    DeviceError result = Request(request, { "quorvel::Device::GetFinalImage", 30000 }, response);
-    if (result.failed()) {
-        return result;
-    }
-    return DecodeOr("quorvel::Device::GetFinalImage(): quorvel error - Extraction of final image failed",
-        [&] { return DecodeFinalImage(response.body, image); });
+    return Guarded("quorvel::Device::GetFinalImage", [&]() -> DeviceError {
+        tcp::Message request(tcp::MessageType::GET_FINAL_FRAME);
+        request.Append(frameId);
+        tcp::Message response;
+        DeviceError result = Request(request, { "quorvel::Device::GetFinalImage", 30000 }, response);
+        if (result.failed()) {
+            return result;
+        }
+        return DecodeOr("quorvel::Device::GetFinalImage(): quorvel error - Extraction of final image failed",
+            [&] { return DecodeFinalImage(response.body, image); });
+    });
 }
 
 DeviceError Device::GetFinalSegmentInfos(std::vector<SegmentInfo>& segmentInfos, uint32_t frameId)
 {
-    tcp::Message response;
-    DeviceError result = Request(
-        FrameKeyRequest("final_segments", frameId), { "quorvel::Device::GetFinalSegmentInfos", 10000 }, response);
-    if (result.failed()) {
-        return result;
-    }
-    return DecodeOr("quorvel::Device::GetFinalSegmentInfos(): quorvel error - Extraction of segment informations failed",
-        [&] { return DecodeFinalSegments(response.body, segmentInfos); });
+    return Guarded("quorvel::Device::GetFinalSegmentInfos", [&]() -> DeviceError {
+        tcp::Message response;
+        DeviceError result = Request(
+            FrameKeyRequest("final_segments", frameId), { "quorvel::Device::GetFinalSegmentInfos", 10000 }, response);
+        if (result.failed()) {
+            return result;
+        }
+        return DecodeOr("quorvel::Device::GetFinalSegmentInfos(): quorvel error - Extraction of segment informations failed",
+            [&] { return DecodeFinalSegments(response.body, segmentInfos); });
+    });
 }
 
 DeviceError Device::GetCalibrationFile(std::vector<uint8_t>& calibrationData)
 {
-    tcp::Message response;
-    DeviceError result = Request(
-        tcp::Message(tcp::MessageType::GET, "calib_file"), { "quorvel::Device::GetCalibrationFile", 3000 }, response);
-    if (result.failed()) {
-        return result;
-    }
-    return DecodeOr("quorvel::Device::GetCalibrationFile(): quorvel error - Extraction of calibfile content failed",
-        [&] {
-            calibrationData = std::move(response.body);
-            return true;
-        });
+    return Guarded("quorvel::Device::GetCalibrationFile", [&]() -> DeviceError {
+        tcp::Message response;
+        DeviceError result = Request(
+            tcp::Message(tcp::MessageType::GET, "calib_file"), { "quorvel::Device::GetCalibrationFile", 3000 }, response);
+        if (result.failed()) {
+            return result;
+        }
+        return DecodeOr("quorvel::Device::GetCalibrationFile(): quorvel error - Extraction of calibfile content failed",
+            [&] {
+                calibrationData = std::move(response.body);
+                return true;
+            });
+    });
 }
 
 } // namespace quorvel

@@ -93,7 +93,7 @@ private slots:
         QCOMPARE(entries.value("Auth/AuthPrivateKeyFile"), path);
     }
 
-    void groupGrantedByDeviceIsShownAndKept()
+    void groupGrantedByDeviceIsShownNotStored()
     {
         FakeRelay relay;
         DialogSettings dialog(nullptr, &relay);
@@ -105,7 +105,7 @@ private slots:
 
         Control<QPushButton>(dialog, "btn_browsePrivKeyFile")->click();
         QCOMPARE(Control<QLabel>(dialog, "lbl_authGroup_current")->text(), QStringLiteral("GUEST"));
-        QCOMPARE(dialog.settings().authGroup, std::string("GUEST"));
+        QCOMPARE(dialog.settings().authGroup, std::string("ADMIN"));
     }
 
     void badKeyFileNamesShowErrorAndChangeNothing_data()
@@ -160,13 +160,13 @@ private slots:
         const AppSettings& s = dialog.settings();
         QVERIFY(!s.authAutoLogin);
         QVERIFY(s.privateKeyFile.empty());
-        QVERIFY(s.authGroup.empty());
+        QCOMPARE(s.authGroup, std::string("GUEST"));
         QVERIFY(Control<QLineEdit>(dialog, "edit_authPrivKeyFile")->text().isEmpty());
         QCOMPARE(Control<QLabel>(dialog, "lbl_authGroup_current")->text(), QStringLiteral("Not connected"));
 
         Control<QPushButton>(dialog, "btn_ok")->click();
         const QMap<QString, QString> entries = IniEntries(ReadAppIni(*home));
-        QCOMPARE(entries.value("Auth/AuthGroup"), QString());
+        QCOMPARE(entries.value("Auth/AuthGroup"), QStringLiteral("GUEST"));
         QCOMPARE(entries.value("Auth/AuthAutoLogin"), QStringLiteral("false"));
         QCOMPARE(entries.value("Auth/AuthPrivateKeyFile"), QString());
     }

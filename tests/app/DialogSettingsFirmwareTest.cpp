@@ -145,16 +145,16 @@ private slots:
         const FirmwareControls c = Controls(dialog);
         c.path->setText(imagePath);
 
-        // Runs in the slot's first event pass, before the upload blocks.
+        // Runs while the upload is under way.
         bool sawUploadState = false;
         QTimer::singleShot(0, &dialog, [&] {
             sawUploadState = !c.status->isHidden() && c.status->text() == QString::fromUtf8(kInProgressText)
-                && !c.ok->isEnabled() && !c.cancel->isEnabled() && c.upload->isEnabled();
+                && !c.ok->isEnabled() && !c.cancel->isEnabled() && !c.upload->isEnabled();
         });
         c.upload->click();
 
+        QTRY_VERIFY2_WITH_TIMEOUT(Settled(c, QString::fromUtf8(kSuccessText)), qPrintable(c.status->text()), 40000);
         QVERIFY(sawUploadState);
-        QVERIFY2(Settled(c, QString::fromUtf8(kSuccessText)), qPrintable(c.status->text()));
         const QStringList images = ReceivedImages();
         QCOMPARE(images.size(), 1);
         QFile stored(QDir(received.path()).filePath(images.first()));
@@ -173,12 +173,11 @@ private slots:
         const FirmwareControls c = Controls(dialog);
         c.path->setText(imagePath);
 
-        // The upload button stays enabled; a click reaching the slot's event pass must not
-        // start a second upload.
-        QTimer::singleShot(0, &dialog, [&] { c.upload->click(); });
+        // A click reaching the slot while the upload runs must not start a second upload.
+        QTimer::singleShot(0, &dialog, [&] { dialog.UpdateFirmware(); });
         c.upload->click();
 
-        QCOMPARE(c.status->text(), QString::fromUtf8(kSuccessText));
+        QTRY_VERIFY_WITH_TIMEOUT(Settled(c, QString::fromUtf8(kSuccessText)), 40000);
         QCOMPARE(ReceivedImages().size(), 1);
     }
 
@@ -201,8 +200,8 @@ private slots:
             c.path->setText(emptyPath);
         }
 
-        c.upload->click();
-        QVERIFY2(Settled(c, QStringLiteral("open Firmware failed!")), qPrintable(c.status->text()));
+        dialog.UpdateFirmware(); // the button itself is off without a file
+        QTRY_VERIFY2_WITH_TIMEOUT(Settled(c, QStringLiteral("open Firmware failed!")), qPrintable(c.status->text()), 40000);
         QVERIFY(ReceivedImages().isEmpty());
     }
 
@@ -216,7 +215,7 @@ private slots:
         c.path->setText(QStringLiteral("/nonexistent/scanner.zpxfw"));
 
         c.upload->click();
-        QVERIFY2(Settled(c, QStringLiteral("Firmware upload failed!")), qPrintable(c.status->text()));
+        QTRY_VERIFY2_WITH_TIMEOUT(Settled(c, QStringLiteral("Firmware upload failed!")), qPrintable(c.status->text()), 40000);
     }
 };
 

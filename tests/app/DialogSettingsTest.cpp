@@ -44,7 +44,7 @@ private slots:
 
         QCOMPARE(Control<QLineEdit>(dialog, "edit_ip")->text(), QStringLiteral("127.0.0.1"));
         QCOMPARE(Control<QLineEdit>(dialog, "edit_port")->text(), QStringLiteral("60123"));
-        QCOMPARE(Control<QLineEdit>(dialog, "edit_baseDir")->text(), s.basePath);
+        QCOMPARE(Control<QLineEdit>(dialog, "edit_baseDir")->text(), QString::fromStdString(s.basePath));
         QVERIFY(Control<QCheckBox>(dialog, "check_boundingBoxes")->isChecked());
         QCOMPARE(Control<QDoubleSpinBox>(dialog, "spin_thresholdMoveY")->value(), 3.0);
         QCOMPARE(Control<QSpinBox>(dialog, "spin_minSteps")->value(), 1500);
@@ -197,7 +197,7 @@ private slots:
         QCOMPARE(call.caption, QString::fromUtf8("W\xc3\xa4hle einen Ordner"));
         QCOMPARE(call.directory, QDir::homePath());
 
-        QCOMPARE(dialog.settings().basePath, QStringLiteral("/srv/runs"));
+        QCOMPARE(dialog.settings().basePath, std::string("/srv/runs"));
         QCOMPARE(Control<QLineEdit>(dialog, "edit_baseDir")->text(), QStringLiteral("/srv/runs"));
         QCOMPARE(IniEntries(ReadAppIni(*home)).value("SaveSettings/BasePath"), QStringLiteral("/srv/runs"));
         QCOMPARE(high->value(), 205);

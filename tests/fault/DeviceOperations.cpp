@@ -22,7 +22,8 @@ std::string FirstText(const std::vector<uint8_t>& body)
 std::string DeviceOperation::TextForErrorBody(const std::vector<uint8_t>& body) const
 {
     switch (wording) {
-    case Wording::NameAndBody: return Qualified() + std::string(body.begin(), body.end());
+    // Given zero-terminated: the terminating zero is not shown.
+    case Wording::NameAndBody: return Qualified() + std::string(body.begin(), body.end()).substr(0, body.size() - 1);
     case Wording::NameAndString: return Qualified() + FirstText(body);
     case Wording::StringOnly: return FirstText(body);
     case Wording::Fixed: return fixedText;
