@@ -180,8 +180,9 @@ Scanner:
                          delivers them (default 30; 0 answers as fast as asked)
   --seed N               the person in front of the scanner: hand size, where it is
                          held and how it comes in; one seed, the same frames (default 1)
-  --restart-ms N         after a firmware update the device closes every connection
-                         and takes no new one for N ms (default 3000)
+  --restart-ms N         after a successful firmware update the device closes every
+                         connection (0.3 s after its answer) and takes no new one for
+                         N ms, at least those 0.3 s (default 3000)
   --keys DIR             directory holding LEVEL.pub.pem for every level above GUEST
   --firmware-dir DIR     store uploaded firmware there as firmware-<n>.zpxfw
   --prepared-frame       serve one pre-rendered frame and its results for every

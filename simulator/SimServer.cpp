@@ -19,6 +19,8 @@ asio::ip::tcp::endpoint ResolveListenAddress(asio::io_context& context, const Si
 
 // How soon listening is tried again when the port cannot be had back after a restart.
 constexpr std::chrono::milliseconds kListenRetry(200);
+// How long after a firmware update's answer the device drops its connections.
+constexpr std::chrono::milliseconds kCloseAfterAnswer(300);
 } // namespace
 
 SimServer::SimServer(SimOptions options)
@@ -83,18 +85,27 @@ void SimServer::RestartDevice()
     restarting = true;
     ++acceptGeneration;
     std::error_code ignored;
-    acceptor.close(ignored); // connection attempts are refused meanwhile
-    CloseSessions();
-    scanner.Restart();
-    nextConnectionId = 0;
+    acceptor.close(ignored); // connection attempts are refused from now on
     if (scanner.Options().verbose) {
         std::cerr << "restarting for " << scanner.Options().restartMs << " ms" << std::endl;
     }
-    restartTimer.expires_after(std::chrono::milliseconds(scanner.Options().restartMs));
-    restartTimer.async_wait([this](std::error_code ec) {
-        if (!ec) {
-            ListenAgain();
+    // The links close a moment later, so that the client has taken the answer first; the
+    // restart time counts from the answer but ends no sooner than that.
+    const auto restartTime = std::chrono::milliseconds(scanner.Options().restartMs);
+    restartTimer.expires_after(kCloseAfterAnswer);
+    restartTimer.async_wait([this, restartTime](std::error_code ec) {
+        if (ec) {
+            return;
         }
+        CloseSessions();
+        scanner.Restart();
+        nextConnectionId = 0;
+        restartTimer.expires_after(std::max(restartTime - kCloseAfterAnswer, std::chrono::milliseconds(0)));
+        restartTimer.async_wait([this](std::error_code waitError) {
+            if (!waitError) {
+                ListenAgain();
+            }
+        });
     });
 }
 
