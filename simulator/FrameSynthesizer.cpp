@@ -258,7 +258,7 @@ FrameSynthesizer::Picture FrameSynthesizer::HandPicture(HandKind kind, double sc
     }
     const double factor = scale / masterScale;
     Picture picture;
-    cv::resize(master->second.pixels, picture.pixels, cv::Size(), factor, factor, cv::INTER_AREA);
+    cv::resize(master->second.pixels, picture.pixels, cv::Size(), factor, factor, cv::INTER_LINEAR);
     picture.origin = master->second.origin * factor;
     if (resized.size() >= kResizedKept) {
         resized.clear();

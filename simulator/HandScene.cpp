@@ -28,6 +28,8 @@ constexpr double kOffsetXSpread = 50.0;   // model units
 constexpr double kOffsetYSpread = 30.0;
 constexpr double kDistanceSpread = 3.0;   // mm around the rest distance
 constexpr double kApproachSpread = 0.15;  // +-15 % of the approach path
+// Pixels a settled fingertip keeps from the frame's edges: the capture margin and the tremble.
+constexpr double kEdgeRoom = 32.0;
 
 // The tremble of a hand held still: two slow waves per axis, in pixels and millimetres,
 // well below the movement thresholds.
@@ -51,6 +53,20 @@ std::pair<double, double> Tremble(const Wave (&waves)[2], double phase0, double 
         slope += waves[i].amplitude * omega * std::cos(omega * seconds + phases[i]) * kFramePeriodMs / 1000.0;
     }
     return { value, slope };
+}
+
+// How far the fingertips of any hand reach from the model's origin: sideways and upwards.
+std::pair<double, double> TipReach()
+{
+    double side = 0.0;
+    double up = 0.0;
+    for (HandKind kind : { HandKind::Right4, HandKind::Left4, HandKind::Thumbs2 }) {
+        for (const FingerShape& finger : ShapeOf(kind).fingers) {
+            side = std::max(side, std::fabs(finger.centerX) + finger.width / 2.0);
+            up = std::max(up, -finger.tipTop);
+        }
+    }
+    return { side, up };
 }
 
 double Smoothstep(double u)
@@ -82,6 +98,13 @@ HandScene::HandScene(int frameWidth, int frameHeight, std::chrono::milliseconds 
     for (double& phase : person.phases) {
         phase = kPi + spread(kPi);
     }
+    // On narrow frames a large hand has less room to be held off the middle.
+    const auto [side, up] = TipReach();
+    const double restSize = person.size * kRestDistanceMm / person.restDistance;
+    const double roomX = std::max(0.0, (width / 2.0 - kEdgeRoom) / unit - side * restSize);
+    const double roomUp = std::max(0.0, (height * kRestHeight - kEdgeRoom) / unit - up * restSize);
+    person.offsetX = std::clamp(person.offsetX, -roomX, roomX);
+    person.offsetY = std::max(person.offsetY, -roomUp);
 }
 
 void HandScene::Restart(Clock::time_point now)

@@ -26,7 +26,7 @@ HandShape RightFour()
         Finger(-375.0, 60.0, 160.0, 560.0, kTipAspect, kFourMidY),
         Finger(-125.0, 0.0, 168.0, 585.0, kTipAspect, kFourMidY),
         Finger(125.0, 40.0, 156.0, 575.0, kTipAspect, kFourMidY),
-        Finger(360.0, 190.0, 140.0, 600.0, kTipAspect, kFourMidY),
+        Finger(365.0, 190.0, 140.0, 600.0, kTipAspect, kFourMidY),
     };
     // The palm, and on the index side the ball of the thumb swelling out below it.
     shape.palms = {
