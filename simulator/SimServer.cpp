@@ -89,8 +89,8 @@ void SimServer::RestartDevice()
     if (scanner.Options().verbose) {
         std::cerr << "restarting for " << scanner.Options().restartMs << " ms" << std::endl;
     }
-    // The links close a moment later, so that the client has taken the answer first; the
-    // restart time counts from the answer but ends no sooner than that.
+    // The links close a moment later, so that the answer is out and the client has taken
+    // it; the restart time counts from the answer but ends no sooner than that.
     const auto restartTime = std::chrono::milliseconds(scanner.Options().restartMs);
     restartTimer.expires_after(kCloseAfterAnswer);
     restartTimer.async_wait([this, restartTime](std::error_code ec) {

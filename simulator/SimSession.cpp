@@ -188,6 +188,11 @@ void SimSession::Answer(OutgoingMessage response)
 
 void SimSession::Enqueue(OutgoingMessage message)
 {
+    if (message.restartsDevice && restartDevice) {
+        // Before the answer can leave, so that whatever the client does next meets the
+        // restarting device.
+        restartDevice();
+    }
     const bool writing = !outbound.empty();
     outbound.push_back(std::move(message));
     if (!writing) {
@@ -220,12 +225,7 @@ void SimSession::WriteDone(bool cutShort)
         Close();
         return;
     }
-    const bool restart = outbound.front().restartsDevice;
     outbound.pop_front();
-    if (restart && restartDevice) {
-        restartDevice(); // closes this connection with all others
-        return;
-    }
     if (!outbound.empty()) {
         BeginWrite();
     } else if (closeWhenWritten) {

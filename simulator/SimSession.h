@@ -22,7 +22,7 @@ namespace ondrel::sim {
 // live here; everything the scanner itself does is the responder's.
 class SimSession : public std::enable_shared_from_this<SimSession> {
 public:
-    // `restartDevice` is called once a response that restarts the device has been sent.
+    // `restartDevice` is called when a response that restarts the device is queued.
     SimSession(asio::ip::tcp::socket socket, SharedScanner& shared, uint32_t connectionId,
         std::function<void()> restartDevice);
 

@@ -17,7 +17,6 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <iomanip>
 #include <sstream>
 #include <thread>
@@ -239,18 +238,6 @@ TEST(SimulatorRestart, FirmwareUpdateClosesEveryLinkAndRefusesConnectionsForTheR
     std::string level;
     EXPECT_EQ(fresh.GetCurrentAuthGroup(level).code, 0u);
     EXPECT_EQ(level, "GUEST");
-}
-
-TEST(SimulatorVersion, VersionOptionPrintsTheVersion)
-{
-    FILE* pipe = popen((SimProcess::BinaryPath() + " --version").c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    char line[128] = {};
-    const bool read = std::fgets(line, sizeof line, pipe) != nullptr;
-    EXPECT_EQ(pclose(pipe), 0);
-    ASSERT_TRUE(read);
-    EXPECT_EQ(std::string(line).rfind("ondrel-sim ", 0), 0u) << line;
-    EXPECT_NE(std::string(line).find_first_of("0123456789"), std::string::npos) << line;
 }
 
 } // namespace
