@@ -57,8 +57,8 @@ HandShape Thumbs()
         Finger(232.0, 0.0, 196.0, 420.0, kThumbAspect, kThumbsMidY),
     };
     shape.palms = {
-        { -650.0, -140.0, 290.0 - kThumbsMidY, 1500.0, 230.0 },
-        { 145.0, 650.0, 280.0 - kThumbsMidY, 1500.0, 230.0 },
+        { -650.0, -110.0, 290.0 - kThumbsMidY, 1500.0, 230.0 },
+        { 115.0, 650.0, 280.0 - kThumbsMidY, 1500.0, 230.0 },
     };
     return shape;
 }
