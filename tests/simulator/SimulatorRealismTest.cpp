@@ -140,18 +140,6 @@ TEST(HandGeometry, InRangeFramesKeepSegmentsAndOverlayTextsApartForEveryHandAndS
     }
 }
 
-TEST(HandGeometry, LargerFramesShowTheSameHandLarger)
-{
-    const auto base = HandScene(kWidth, kHeight, 0ms, 4).RestingSegments(HandKind::Left4);
-    const auto large = HandScene(2 * kWidth, 2 * kHeight, 0ms, 4).RestingSegments(HandKind::Left4);
-    ASSERT_EQ(base.size(), large.size());
-    for (std::size_t i = 0; i < base.size(); ++i) {
-        EXPECT_NEAR(large[i].width, 2 * base[i].width, 2);
-        EXPECT_NEAR(large[i].posX, 2 * base[i].posX, 3);
-        EXPECT_NEAR(large[i].posY, 2 * base[i].posY, 3);
-    }
-}
-
 // The picture shows the hand where its segments are, and a seed fixes both.
 TEST(SeededScene, SameSeedGivesSameFramesAndAnotherSeedAnotherHand)
 {
