@@ -13,7 +13,7 @@ namespace ondrel::bench {
 // object lives.
 class BenchSim {
 public:
-    // Runs the simulator built with this tree with "--port 0" and extraArgs; throws when it
+    // Runs the simulator built with this tree with "--port 0 --fps 0" and extraArgs; throws when it
     // does not announce its address.
     explicit BenchSim(const std::vector<std::string>& extraArgs);
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SegmentInfo.h"
+#include "HandScene.h"
 
 #include <opencv2/core/mat.hpp>
 
@@ -8,13 +8,13 @@
 #include <map>
 #include <mutex>
 #include <utility>
-#include <vector>
 
 namespace ondrel::sim {
 
-// Draws live frames: a dark, slightly mottled background with a bright, ridged fingertip
-// in every segment's box. The background and the fingertip sprites are rendered once, so
-// a frame costs one copy of the background and a paste per fingertip.
+// Draws live frames: a dark, slightly mottled background with the hand of a HandView on it,
+// fingers with ridged tips on a palm. Each hand is rendered once at the size it has when
+// settled and kept; a frame costs a copy of the background and a paste of the hand, plus a
+// resize while the hand is still coming closer.
 class FrameSynthesizer {
 public:
     FrameSynthesizer(int width, int height);
@@ -23,20 +23,28 @@ public:
     int Height() const { return height; }
     std::size_t PixelBytes() const { return static_cast<std::size_t>(width) * static_cast<std::size_t>(height); }
 
-    // Renders into `pixels`, PixelBytes() bytes of 8-bit grey, rows packed. Boxes reaching
-    // out of the frame are clipped; `shiftX`/`shiftY` move every fingertip (raw frames).
-    void Render(const std::vector<quorvel::SegmentInfo>& segments, uint8_t* pixels, int shiftX = 0, int shiftY = 0) const;
-    cv::Mat Render(const std::vector<quorvel::SegmentInfo>& segments) const;
-
-    // A fingertip of this box size (rendered on first use, then kept).
-    cv::Mat Sprite(int spriteWidth, int spriteHeight) const;
+    // Renders into `pixels`, PixelBytes() bytes of 8-bit grey, rows packed. The hand is
+    // clipped at the frame's edges; `shiftX`/`shiftY` move it (raw frames).
+    void Render(const HandView& view, uint8_t* pixels, int shiftX = 0, int shiftY = 0) const;
+    cv::Mat Render(const HandView& view) const;
 
 private:
+    // A hand's pixels, black around it, and where the model's origin lies in them.
+    struct Picture {
+        cv::Mat pixels;
+        cv::Point2d origin;
+    };
+
+    Picture HandPicture(HandKind kind, double scale, double restScale) const;
+
     int width;
     int height;
     cv::Mat background;
-    mutable std::mutex spritesMutex;
-    mutable std::map<std::pair<int, int>, cv::Mat> sprites;
+    mutable std::mutex picturesMutex;
+    // Keyed by hand and scale in steps of 1/10000; the settled hands stay, resized ones
+    // are few at a time.
+    mutable std::map<std::pair<HandKind, long>, Picture> settled;
+    mutable std::map<std::pair<HandKind, long>, Picture> resized;
 };
 
 } // namespace ondrel::sim

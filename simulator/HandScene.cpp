@@ -1,31 +1,73 @@
 #include "HandScene.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
+#include <random>
 
 namespace ondrel::sim {
 
 namespace {
-// Sizes of a fingertip's box at rest, for a 1280 x 1024 frame.
-constexpr double kFingerWidth = 96.0;
-constexpr double kFingerHeight = 130.0;
-constexpr double kThumbWidth = 112.0;
-constexpr double kThumbHeight = 150.0;
-constexpr double kFingerPitch = 1.2; // centre spacing in finger widths
-
-// Fingertip heights relative to the middle finger, in finger heights, listed from the
-// index to the little finger.
-constexpr std::array<double, 4> kTipDrop { 0.15, 0.0, 0.1, 0.55 };
+constexpr double kPi = 3.14159265358979323846;
 
 // The device reports movement per frame at 10 frames/s.
 constexpr double kFramePeriodMs = 100.0;
 // Pixels of Z movement per millimetre of distance change.
 constexpr double kZPixelsPerMm = 4.0;
 
-// How far in from where it rests a newly presented hand starts, as fractions of the frame.
+// How far from where it rests a newly presented hand starts, as fractions of the frame.
 constexpr double kApproachX = 0.22;
 constexpr double kApproachY = 0.15;
+// Where the middle of the fingertips rests, as a fraction of the frame's height: above the
+// middle, so that the palm shows below the fingers.
+constexpr double kRestHeight = 0.38;
+
+// What the seed may vary, within what keeps a settled hand capturable and its overlay
+// texts apart on the default frame.
+constexpr double kSizeSpread = 0.05;      // +-5 % hand size
+constexpr double kOffsetXSpread = 50.0;   // model units
+constexpr double kOffsetYSpread = 30.0;
+constexpr double kDistanceSpread = 3.0;   // mm around the rest distance
+constexpr double kApproachSpread = 0.15;  // +-15 % of the approach path
+// Pixels a settled fingertip keeps from the frame's edges: the capture margin and the tremble.
+constexpr double kEdgeRoom = 32.0;
+
+// The tremble of a hand held still: two slow waves per axis, in pixels and millimetres,
+// well below the movement thresholds.
+struct Wave {
+    double amplitude;
+    double hertz;
+};
+constexpr Wave kTrembleX[] = { { 0.5, 1.3 }, { 0.3, 2.9 } };
+constexpr Wave kTrembleY[] = { { 0.5, 1.1 }, { 0.3, 2.3 } };
+constexpr Wave kTrembleZ[] = { { 1.2, 0.6 }, { 0.5, 1.7 } };
+
+// The value and the change per frame period of two waves at `seconds`.
+std::pair<double, double> Tremble(const Wave (&waves)[2], double phase0, double phase1, double seconds)
+{
+    double value = 0.0;
+    double slope = 0.0;
+    const double phases[] = { phase0, phase1 };
+    for (int i = 0; i < 2; ++i) {
+        const double omega = 2.0 * kPi * waves[i].hertz;
+        value += waves[i].amplitude * std::sin(omega * seconds + phases[i]);
+        slope += waves[i].amplitude * omega * std::cos(omega * seconds + phases[i]) * kFramePeriodMs / 1000.0;
+    }
+    return { value, slope };
+}
+
+// How far the fingertips of any hand reach from the model's origin: sideways and upwards.
+std::pair<double, double> TipReach()
+{
+    double side = 0.0;
+    double up = 0.0;
+    for (HandKind kind : { HandKind::Right4, HandKind::Left4, HandKind::Thumbs2 }) {
+        for (const FingerShape& finger : ShapeOf(kind).fingers) {
+            side = std::max(side, std::fabs(finger.centerX) + finger.width / 2.0);
+            up = std::max(up, -finger.tipTop);
+        }
+    }
+    return { side, up };
+}
 
 double Smoothstep(double u)
 {
@@ -36,23 +78,7 @@ double SmoothstepSlope(double u)
 {
     return 6.0 * u * (1.0 - u);
 }
-
-// Box sizes are kept even so that the renderer's sprite cache stays small.
-int EvenSize(double size)
-{
-    return std::max(4, 2 * static_cast<int>(std::lround(size / 2.0)));
-}
 } // namespace
-
-const char* HandKindName(HandKind hand)
-{
-    switch (hand) {
-    case HandKind::Right4: return "right four fingers";
-    case HandKind::Left4: return "left four fingers";
-    case HandKind::Thumbs2: return "two thumbs";
-    }
-    return "";
-}
 
 HandScene::HandScene(int frameWidth, int frameHeight, std::chrono::milliseconds settleTime, uint32_t seed)
     : width(frameWidth)
@@ -60,8 +86,25 @@ HandScene::HandScene(int frameWidth, int frameHeight, std::chrono::milliseconds 
     , settleMs(static_cast<double>(settleTime.count()))
     , unit(std::min(frameWidth / 1280.0, frameHeight / 1024.0))
     , presentedAt(Clock::now())
-    , random(seed)
 {
+    std::mt19937 random(seed);
+    auto spread = [&random](double half) { return std::uniform_real_distribution<double>(-half, half)(random); };
+    person.size = 1.0 + spread(kSizeSpread);
+    person.offsetX = spread(kOffsetXSpread);
+    person.offsetY = spread(kOffsetYSpread);
+    person.restDistance = kRestDistanceMm + spread(kDistanceSpread);
+    person.approachX = 1.0 + spread(kApproachSpread);
+    person.approachY = 1.0 + spread(kApproachSpread);
+    for (double& phase : person.phases) {
+        phase = kPi + spread(kPi);
+    }
+    // On narrow frames a large hand has less room to be held off the middle.
+    const auto [side, up] = TipReach();
+    const double restSize = person.size * kRestDistanceMm / person.restDistance;
+    const double roomX = std::max(0.0, (width / 2.0 - kEdgeRoom) / unit - side * restSize);
+    const double roomUp = std::max(0.0, (height * kRestHeight - kEdgeRoom) / unit - up * restSize);
+    person.offsetX = std::clamp(person.offsetX, -roomX, roomX);
+    person.offsetY = std::max(person.offsetY, -roomUp);
 }
 
 void HandScene::Restart(Clock::time_point now)
@@ -80,12 +123,18 @@ void HandScene::NextHand(Clock::time_point now)
     presentedAt = now;
 }
 
-std::vector<quorvel::SegmentInfo> HandScene::SegmentsAt(Clock::time_point now)
+HandView HandScene::ViewAt(Clock::time_point now) const
 {
-    return SegmentsAfter(now - presentedAt);
+    return ViewAfter(now - presentedAt);
 }
 
-HandScene::Pose HandScene::PoseAfter(double elapsedMs) const
+double HandScene::ScaleAt(double distance) const
+{
+    // Things further away look smaller, in size and in spread.
+    return unit * person.size * kRestDistanceMm / distance;
+}
+
+HandScene::Pose HandScene::PoseAfter(HandKind kind, double elapsedMs) const
 {
     const double u = settleMs <= 0.0 ? 1.0 : std::clamp(elapsedMs / settleMs, 0.0, 1.0);
     const double remaining = 1.0 - Smoothstep(u);
@@ -94,90 +143,81 @@ HandScene::Pose HandScene::PoseAfter(double elapsedMs) const
 
     // The right hand comes in from the right, the left hand from the left, thumbs from below.
     double approachX = 0.0;
-    switch (hand) {
+    switch (kind) {
     case HandKind::Right4: approachX = kApproachX * width; break;
     case HandKind::Left4: approachX = -kApproachX * width; break;
     case HandKind::Thumbs2: approachX = 0.0; break;
     }
-    const double approachY = kApproachY * height;
-    const double approachZ = kFarDistanceMm - kRestDistanceMm;
+    approachX *= person.approachX;
+    const double approachY = kApproachY * height * person.approachY;
+    const double approachZ = kFarDistanceMm - person.restDistance;
 
     Pose pose {};
-    pose.centerX = width / 2.0 + approachX * remaining;
-    pose.centerY = height / 2.0 + approachY * remaining;
-    pose.distance = kRestDistanceMm + approachZ * remaining;
+    pose.centerX = width / 2.0 + person.offsetX * unit + approachX * remaining;
+    pose.centerY = height * kRestHeight + person.offsetY * unit + approachY * remaining;
+    pose.distance = person.restDistance + approachZ * remaining;
     pose.velocityX = approachX * slope;
     pose.velocityY = approachY * slope;
     pose.velocityZ = approachZ * slope * kZPixelsPerMm;
     return pose;
 }
 
-std::vector<quorvel::SegmentInfo> HandScene::SegmentsAfter(std::chrono::duration<double, std::milli> elapsed)
+HandView HandScene::ViewAfter(std::chrono::duration<double, std::milli> elapsed) const
 {
-    Pose pose = PoseAfter(elapsed.count());
-    double jitterX = 0.0;
-    double jitterY = 0.0;
-    const bool settled = elapsed.count() >= settleMs;
-    if (settled) {
-        // A hand held still still trembles a little.
-        std::uniform_real_distribution<double> tremble(-0.6, 0.6);
-        std::uniform_real_distribution<double> move(-0.8, 0.8);
-        std::uniform_real_distribution<double> depth(-4.0, 4.0);
-        std::uniform_real_distribution<double> range(-2.0, 2.0);
-        jitterX = tremble(random);
-        jitterY = tremble(random);
-        pose.velocityX = move(random);
-        pose.velocityY = move(random);
-        pose.velocityZ = depth(random);
-        pose.distance += range(random);
+    Pose pose = PoseAfter(hand, elapsed.count());
+    HandView view = Place(hand, pose);
+    if (elapsed.count() >= settleMs) {
+        // A hand held still still trembles a little; the picture follows, its size does not.
+        const double seconds = elapsed.count() / 1000.0;
+        const auto [dx, vx] = Tremble(kTrembleX, person.phases[0], person.phases[1], seconds);
+        const auto [dy, vy] = Tremble(kTrembleY, person.phases[2], person.phases[3], seconds);
+        const auto [dz, vz] = Tremble(kTrembleZ, person.phases[4], person.phases[5], seconds);
+        view.centerX += dx;
+        view.centerY += dy;
+        const int shiftX = static_cast<int>(std::lround(view.centerX)) - static_cast<int>(std::lround(pose.centerX));
+        const int shiftY = static_cast<int>(std::lround(view.centerY)) - static_cast<int>(std::lround(pose.centerY));
+        for (auto& segment : view.segments) {
+            segment.posX += shiftX;
+            segment.posY += shiftY;
+            segment.distance = static_cast<float>(pose.distance + dz);
+            segment.moveX = static_cast<float>(vx);
+            segment.moveY = static_cast<float>(vy);
+            segment.moveZ = static_cast<float>(vz * kZPixelsPerMm);
+        }
     }
-    return Place(hand, pose, jitterX, jitterY);
+    return view;
 }
 
-std::vector<quorvel::SegmentInfo> HandScene::RestingSegments(HandKind kind) const
+HandView HandScene::RestingView(HandKind kind) const
 {
-    Pose pose {};
-    pose.centerX = width / 2.0;
-    pose.centerY = height / 2.0;
-    pose.distance = kRestDistanceMm;
-    return Place(kind, pose, 0.0, 0.0);
+    return Place(kind, PoseAfter(kind, settleMs));
 }
 
-std::vector<quorvel::SegmentInfo> HandScene::Place(HandKind kind, const Pose& pose, double jitterX, double jitterY) const
+HandView HandScene::Place(HandKind kind, const Pose& pose) const
 {
-    // Things further away look smaller, in size and in spread.
-    const double scale = unit * kRestDistanceMm / pose.distance;
-    std::vector<quorvel::SegmentInfo> segments;
-
-    auto add = [&](double centerX, double top, double w, double h) {
+    HandView view;
+    view.hand = kind;
+    view.centerX = pose.centerX;
+    view.centerY = pose.centerY;
+    view.scale = ScaleAt(pose.distance);
+    view.restScale = ScaleAt(person.restDistance);
+    // Boxes are placed from the rounded centre, so that they move with the picture by
+    // whole pixels.
+    const double originX = std::round(pose.centerX);
+    const double originY = std::round(pose.centerY);
+    for (const FingerShape& finger : ShapeOf(kind).fingers) {
         quorvel::SegmentInfo info;
-        info.width = EvenSize(w * scale);
-        info.height = EvenSize(h * scale);
-        info.posX = static_cast<int32_t>(std::lround(pose.centerX + centerX * scale + jitterX - info.width / 2.0));
-        info.posY = static_cast<int32_t>(std::lround(pose.centerY + top * scale + jitterY));
+        info.width = static_cast<int32_t>(std::lround(finger.width * view.scale));
+        info.height = static_cast<int32_t>(std::lround(finger.tipHeight * view.scale));
+        info.posX = static_cast<int32_t>(std::lround(originX + finger.centerX * view.scale - info.width / 2.0));
+        info.posY = static_cast<int32_t>(std::lround(originY + finger.tipTop * view.scale));
         info.distance = static_cast<float>(pose.distance);
         info.moveX = static_cast<float>(pose.velocityX);
         info.moveY = static_cast<float>(pose.velocityY);
         info.moveZ = static_cast<float>(pose.velocityZ);
-        segments.push_back(info);
-    };
-
-    if (kind == HandKind::Thumbs2) {
-        for (double side : { -1.0, 1.0 }) {
-            add(side * kThumbWidth, -kThumbHeight / 2.0, kThumbWidth, kThumbHeight);
-        }
-        return segments;
+        view.segments.push_back(info);
     }
-
-    // Fingers point up; the hand's extent is centred on the pose.
-    const double top = -(kFingerHeight + kTipDrop[3] * kFingerHeight) / 2.0;
-    for (int i = 0; i < 4; ++i) {
-        const double offsetX = (i - 1.5) * kFingerPitch * kFingerWidth;
-        // Seen by the scanner the right hand lies index finger first, the left little finger first.
-        const int finger = kind == HandKind::Right4 ? i : 3 - i;
-        add(offsetX, top + kTipDrop[static_cast<std::size_t>(finger)] * kFingerHeight, kFingerWidth, kFingerHeight);
-    }
-    return segments;
+    return view;
 }
 
 } // namespace ondrel::sim

@@ -18,6 +18,7 @@ using SharedBytes = std::shared_ptr<const std::vector<uint8_t>>;
 struct OutgoingMessage {
     quorvel::tcp::HeaderBytes headerBytes {};
     std::vector<SharedBytes> parts;
+    bool restartsDevice = false; // the device restarts once this is sent
 
     OutgoingMessage() = default;
 

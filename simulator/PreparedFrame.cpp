@@ -18,16 +18,16 @@ SharedBytes FrameIdBytes(uint32_t frameId)
 }
 } // namespace
 
-PreparedFrame::PreparedFrame(const FrameSynthesizer& synthesizer, std::vector<quorvel::SegmentInfo> restingSegments,
-    uint32_t rawImageCount, HostileKind hostile)
-    : segments(std::move(restingSegments))
+PreparedFrame::PreparedFrame(
+    const FrameSynthesizer& synthesizer, HandView restingView, uint32_t rawImageCount, HostileKind hostile)
+    : view(std::move(restingView))
 {
-    quorvel::tcp::Message frame = FrameResponse(0, synthesizer, segments, hostile);
+    quorvel::tcp::Message frame = FrameResponse(0, synthesizer, view, hostile);
     frame.body.erase(frame.body.begin(), frame.body.begin() + 4);
     frameAfterId = Share(std::move(frame));
-    finalImage = Share(FinalImageResponse(synthesizer, segments, hostile));
-    rawImages = Share(RawImagesResponse(synthesizer, segments, rawImageCount, hostile));
-    finalSegments = Share(FinalSegmentsResponse(segments, hostile));
+    finalImage = Share(FinalImageResponse(synthesizer, view, hostile));
+    rawImages = Share(RawImagesResponse(synthesizer, view, rawImageCount, hostile));
+    finalSegments = Share(FinalSegmentsResponse(view.segments, hostile));
 }
 
 OutgoingMessage PreparedFrame::Frame(uint32_t frameId) const

@@ -15,10 +15,9 @@ namespace ondrel::sim {
 // it travels as a block of its own in front of the shared rest of the body.
 class PreparedFrame {
 public:
-    PreparedFrame(const FrameSynthesizer& synthesizer, std::vector<quorvel::SegmentInfo> segments,
-        uint32_t rawImageCount, HostileKind hostile);
+    PreparedFrame(const FrameSynthesizer& synthesizer, HandView view, uint32_t rawImageCount, HostileKind hostile);
 
-    const std::vector<quorvel::SegmentInfo>& Segments() const { return segments; }
+    const HandView& View() const { return view; }
 
     OutgoingMessage Frame(uint32_t frameId) const;
     OutgoingMessage FinalImage() const;
@@ -26,7 +25,7 @@ public:
     OutgoingMessage FinalSegments() const;
 
 private:
-    std::vector<quorvel::SegmentInfo> segments;
+    HandView view;
     SharedBytes frameAfterId; // the frame body without its leading 4-byte id
     SharedBytes finalImage;
     SharedBytes rawImages;

@@ -11,12 +11,11 @@
 namespace ondrel::sim {
 
 // What a connection remembers of the frames it issued, so that results can be asked for
-// afterwards. Frames are re-rendered from their segments, which costs far less memory
-// than keeping the pixels.
+// afterwards. Frames are re-rendered from their views, which costs far less memory than
+// keeping the pixels.
 struct FrameRecord {
     uint32_t frameId = 0;
-    HandKind hand = HandKind::Right4;
-    std::vector<quorvel::SegmentInfo> segments;
+    HandView view;
 };
 
 class RecentFrames {

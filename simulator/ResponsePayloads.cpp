@@ -22,8 +22,8 @@ constexpr int32_t kPhantomImages = 5;
 // Takes of the raw frames differ by a pixel or two, as a hand never holds perfectly still.
 constexpr int kRawShift[][2] = { { 0, 0 }, { 1, 0 }, { 0, 1 }, { -1, 0 }, { 0, -1 }, { 2, 1 }, { -2, -1 } };
 
-void AppendImageBlock(Message& message, const FrameSynthesizer& synthesizer,
-    const std::vector<quorvel::SegmentInfo>& segments, HostileKind hostile, int shiftX = 0, int shiftY = 0)
+void AppendImageBlock(Message& message, const FrameSynthesizer& synthesizer, const HandView& view,
+    HostileKind hostile, int shiftX = 0, int shiftY = 0)
 {
     const std::size_t pixels = synthesizer.PixelBytes();
     const uint64_t byteCount = hostile == HostileKind::BadByteCount ? pixels - 1 : pixels;
@@ -33,7 +33,7 @@ void AppendImageBlock(Message& message, const FrameSynthesizer& synthesizer,
     message.Append(static_cast<uint32_t>(synthesizer.Height()));
     const std::size_t offset = message.body.size();
     message.body.resize(offset + pixels);
-    synthesizer.Render(segments, message.body.data() + offset, shiftX, shiftY);
+    synthesizer.Render(view, message.body.data() + offset, shiftX, shiftY);
     message.body.resize(offset + byteCount);
     message.updateSize();
 }
@@ -83,29 +83,28 @@ std::size_t ImageBlockSize(const FrameSynthesizer& synthesizer)
 }
 } // namespace
 
-Message FrameResponse(uint32_t frameId, const FrameSynthesizer& synthesizer,
-    const std::vector<quorvel::SegmentInfo>& segments, HostileKind hostile)
+Message FrameResponse(uint32_t frameId, const FrameSynthesizer& synthesizer, const HandView& view, HostileKind hostile)
 {
+    const auto& segments = view.segments;
     Message message(MessageType::CAPTURE);
     message.body.reserve(4 + ImageBlockSize(synthesizer) + 1 + 4 + segments.size() * quorvel::kLiveSegmentRecordSize);
     message.Append(frameId);
-    AppendImageBlock(message, synthesizer, segments, hostile);
+    AppendImageBlock(message, synthesizer, view, hostile);
     message.Append(static_cast<uint8_t>(1)); // frame is valid
     AppendSegments(message, segments, hostile, true, kPhantomSegments);
     return message;
 }
 
-Message FinalImageResponse(const FrameSynthesizer& synthesizer, const std::vector<quorvel::SegmentInfo>& segments,
-    HostileKind hostile)
+Message FinalImageResponse(const FrameSynthesizer& synthesizer, const HandView& view, HostileKind hostile)
 {
     Message message(MessageType::GET_FINAL_FRAME);
     message.body.reserve(ImageBlockSize(synthesizer));
-    AppendImageBlock(message, synthesizer, segments, hostile);
+    AppendImageBlock(message, synthesizer, view, hostile);
     return message;
 }
 
-Message RawImagesResponse(const FrameSynthesizer& synthesizer, const std::vector<quorvel::SegmentInfo>& segments,
-    uint32_t count, HostileKind hostile)
+Message RawImagesResponse(
+    const FrameSynthesizer& synthesizer, const HandView& view, uint32_t count, HostileKind hostile)
 {
     // Refused before anything is rendered: one message carries at most 4 GiB - 1.
     const uint64_t bodySize = 4 + uint64_t(count) * ImageBlockSize(synthesizer);
@@ -119,7 +118,7 @@ Message RawImagesResponse(const FrameSynthesizer& synthesizer, const std::vector
     constexpr std::size_t shifts = sizeof(kRawShift) / sizeof(kRawShift[0]);
     for (uint32_t i = 0; i < count; ++i) {
         const auto& shift = kRawShift[i % shifts];
-        AppendImageBlock(message, synthesizer, segments, hostile, shift[0], shift[1]);
+        AppendImageBlock(message, synthesizer, view, hostile, shift[0], shift[1]);
     }
     return message;
 }

@@ -11,19 +11,19 @@
 namespace ondrel::sim {
 
 // Bodies of the responses that carry images and segments, laid out as the client reads
-// them. `hostile` corrupts them in the one way it names; HostileKind::None gives sound bodies.
+// them; a view's picture and its segments. `hostile` corrupts them in the one way it names; HostileKind::None gives sound bodies.
 
 // CAPTURE: frame id, image block, one status byte, int32 count, 38-byte segment records.
-quorvel::tcp::Message FrameResponse(uint32_t frameId, const FrameSynthesizer& synthesizer,
-    const std::vector<quorvel::SegmentInfo>& segments, HostileKind hostile);
+quorvel::tcp::Message FrameResponse(
+    uint32_t frameId, const FrameSynthesizer& synthesizer, const HandView& view, HostileKind hostile);
 
 // GET_FINAL_FRAME: one image block, the frame as the device finally took it.
-quorvel::tcp::Message FinalImageResponse(const FrameSynthesizer& synthesizer,
-    const std::vector<quorvel::SegmentInfo>& segments, HostileKind hostile);
+quorvel::tcp::Message FinalImageResponse(
+    const FrameSynthesizer& synthesizer, const HandView& view, HostileKind hostile);
 
 // GET "raw_images": int32 count, then that many image blocks, each a slightly shifted take.
-quorvel::tcp::Message RawImagesResponse(const FrameSynthesizer& synthesizer,
-    const std::vector<quorvel::SegmentInfo>& segments, uint32_t count, HostileKind hostile);
+quorvel::tcp::Message RawImagesResponse(
+    const FrameSynthesizer& synthesizer, const HandView& view, uint32_t count, HostileKind hostile);
 
 // GET "final_segments": int32 count, then 32-byte records.
 quorvel::tcp::Message FinalSegmentsResponse(const std::vector<quorvel::SegmentInfo>& segments, HostileKind hostile);

@@ -21,7 +21,7 @@ ScannerResponder::ScannerResponder(SharedScanner& sharedScanner, uint32_t id)
     : shared(sharedScanner)
     , connectionId(id)
     , scene(sharedScanner.Options().width, sharedScanner.Options().height,
-          std::chrono::milliseconds(sharedScanner.Options().settleMs), id)
+          std::chrono::milliseconds(sharedScanner.Options().settleMs), sharedScanner.Options().seed)
 {
 }
 
@@ -109,12 +109,11 @@ OutgoingMessage ScannerResponder::Capture(const Message& request)
     }
     const uint32_t frameId = shared.NextFrameId();
     if (const PreparedFrame* prepared = shared.Prepared()) {
-        frames.Remember({ frameId, HandKind::Right4, prepared->Segments() });
+        frames.Remember({ frameId, prepared->View() });
         return prepared->Frame(frameId);
     }
-    FrameRecord record { frameId, scene.Hand(), scene.SegmentsAt(HandScene::Clock::now()) };
-    OutgoingMessage response(
-        FrameResponse(frameId, shared.Synthesizer(), record.segments, shared.Faults().hostile));
+    FrameRecord record { frameId, scene.ViewAt(HandScene::Clock::now()) };
+    OutgoingMessage response(FrameResponse(frameId, shared.Synthesizer(), record.view, shared.Faults().hostile));
     frames.Remember(std::move(record));
     return response;
 }
@@ -144,7 +143,7 @@ OutgoingMessage ScannerResponder::FinalFrame(const Message& request)
     if (const PreparedFrame* prepared = shared.Prepared()) {
         return prepared->FinalImage();
     }
-    return OutgoingMessage(FinalImageResponse(shared.Synthesizer(), record->segments, shared.Faults().hostile));
+    return OutgoingMessage(FinalImageResponse(shared.Synthesizer(), record->view, shared.Faults().hostile));
 }
 
 OutgoingMessage ScannerResponder::Get(const Message& request)
@@ -172,9 +171,9 @@ OutgoingMessage ScannerResponder::Get(const Message& request)
         if (key == "raw_images") {
             return prepared ? prepared->RawImages()
                             : OutgoingMessage(RawImagesResponse(
-                                shared.Synthesizer(), record->segments, shared.Options().rawImageCount, hostile));
+                                shared.Synthesizer(), record->view, shared.Options().rawImageCount, hostile));
         }
-        return prepared ? prepared->FinalSegments() : OutgoingMessage(FinalSegmentsResponse(record->segments, hostile));
+        return prepared ? prepared->FinalSegments() : OutgoingMessage(FinalSegmentsResponse(record->view.segments, hostile));
     }
     return Error(type, "unknown key '" + key + "'");
 }
@@ -215,9 +214,12 @@ OutgoingMessage ScannerResponder::UpdateFirmware(const Message& request)
         stored = shared.StoreFirmware(request.body);
     }
     if (shared.Options().verbose) {
-        std::cerr << "[" << connectionId << "] firmware of " << request.body.size() << " bytes, " << stored << std::endl;
+        std::cerr << "[" << connectionId << "] firmware of " << request.body.size() << " bytes, " << stored
+                  << ", restarting" << std::endl;
     }
-    return Ok(request.header.id);
+    OutgoingMessage response = Ok(request.header.id);
+    response.restartsDevice = true;
+    return response;
 }
 
 } // namespace ondrel::sim

@@ -21,6 +21,7 @@ public:
     ScannerResponder(SharedScanner& shared, uint32_t connectionId);
 
     // `request` may be taken apart (its body is moved where that saves a copy).
+    // A successful firmware update marks its response: the device restarts once it is sent.
     OutgoingMessage Respond(quorvel::tcp::Message& request);
 
     bool InCaptureMode() const { return captureMode; }

@@ -32,9 +32,9 @@ SharedScanner::SharedScanner(SimOptions opts)
     , calibration(MakeCalibrationFile(options))
 {
     if (options.preparedFrame) {
-        const HandScene scene(options.width, options.height, std::chrono::milliseconds(0), 0);
+        const HandScene scene(options.width, options.height, std::chrono::milliseconds(0), options.seed);
         prepared = std::make_unique<PreparedFrame>(
-            synthesizer, scene.RestingSegments(HandKind::Right4), options.rawImageCount, options.faults.hostile);
+            synthesizer, scene.RestingView(HandKind::Right4), options.rawImageCount, options.faults.hostile);
     }
 }
 

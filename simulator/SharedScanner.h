@@ -28,6 +28,9 @@ public:
     // Frame ids are unique across connections and never 0.
     uint32_t NextFrameId();
 
+    // What a device restart forgets.
+    void Restart() { lastFrameId = 0; }
+
     // The calibration file the device hands out.
     const std::vector<uint8_t>& CalibrationFile() const { return calibration; }
 

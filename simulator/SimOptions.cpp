@@ -15,6 +15,7 @@ constexpr int kMinWidth = 320;
 constexpr int kMinHeight = 240;
 // 12 megapixels and a bit: what the benchmarks use, without a body above 4 GiB for raw images.
 constexpr int kMaxSide = 8192;
+constexpr uint64_t kMaxFps = 1000;
 
 bool ParseUnsigned(const std::string& text, uint64_t max, uint64_t& value)
 {
@@ -81,6 +82,9 @@ ParseOutcome ParseOptions(const std::vector<std::string>& args)
         { "--height", UnsignedInto(o.height, kMinHeight, kMaxSide) },
         { "--settle-ms", UnsignedInto(o.settleMs, 0, 600000) },
         { "--raw-images", UnsignedInto(o.rawImageCount, 1, 64) },
+        { "--fps", UnsignedInto(o.fps, 0, kMaxFps) },
+        { "--restart-ms", UnsignedInto(o.restartMs, 0, 600000) },
+        { "--seed", UnsignedInto(o.seed, 0, u32Max) },
         { "--keys", [&](const std::string& v) { o.keysDir = v; return !v.empty(); } },
         { "--firmware-dir", [&](const std::string& v) { o.firmwareDir = v; return !v.empty(); } },
         { "--delay-ms", UnsignedInto(f.delayMs, 0, 600000) },
@@ -116,6 +120,10 @@ ParseOutcome ParseOptions(const std::vector<std::string>& args)
         }
         if (name == "--help" || name == "-h") {
             outcome.showHelp = true;
+            continue;
+        }
+        if (name == "--version") {
+            outcome.showVersion = true;
             continue;
         }
         if (const auto flag = flags.find(name); flag != flags.end() && !inlineValue) {
@@ -161,12 +169,20 @@ Server:
                          The first line on stdout is "listening on HOST:PORT".
   --verbose              log every request on stderr
   --help                 show this text
+  --version              show the version
 
 Scanner:
   --width N, --height N  live frame size in pixels (default 1280 x 1024)
   --settle-ms N          time a presented hand needs to come into range and hold
                          still (default 2000)
   --raw-images N         raw frames answered per captured frame (default 3)
+  --fps N                live frames per second on each connection, as a scanner
+                         delivers them (default 30; 0 answers as fast as asked)
+  --seed N               the person in front of the scanner: hand size, where it is
+                         held and how it comes in; one seed, the same frames (default 1)
+  --restart-ms N         after a successful firmware update the device closes every
+                         connection (0.3 s after its answer) and takes no new one for
+                         N ms, at least those 0.3 s (default 3000)
   --keys DIR             directory holding LEVEL.pub.pem for every level above GUEST
   --firmware-dir DIR     store uploaded firmware there as firmware-<n>.zpxfw
   --prepared-frame       serve one pre-rendered frame and its results for every
@@ -191,6 +207,15 @@ Faults (for tests):
       bad-count          segment and image counts exceed what the body carries
       stall              like --stall-after 0 unless --stall-after is given
 )";
+}
+
+std::string VersionText()
+{
+#ifdef ONDREL_VERSION
+    return std::string("ondrel-sim ") + ONDREL_VERSION;
+#else
+    return "ondrel-sim (unversioned build)";
+#endif
 }
 
 } // namespace ondrel::sim

@@ -16,6 +16,9 @@ struct SimOptions {
     int height = 1024;
     uint32_t settleMs = 2000;   // how long a presented hand takes to come into range and hold still
     uint32_t rawImageCount = 3; // raw frames answered per captured frame
+    uint32_t fps = 30;          // live frames per second on each connection; 0: as fast as asked
+    uint32_t restartMs = 3000;  // how long the device is away after a firmware update
+    uint32_t seed = 1;          // picks the person: hand size, where it is held, how it comes in
     std::string keysDir;        // where LEVEL.pub.pem files are looked up
     std::string firmwareDir;    // where uploaded firmware is stored; empty: keep nothing
     bool preparedFrame = false; // serve one pre-rendered frame for every CAPTURE
@@ -26,6 +29,7 @@ struct SimOptions {
 struct ParseOutcome {
     SimOptions options;
     bool showHelp = false;
+    bool showVersion = false;
     std::string error; // non-empty: the command line was rejected
 };
 
@@ -33,5 +37,8 @@ struct ParseOutcome {
 ParseOutcome ParseOptions(const std::vector<std::string>& args);
 
 std::string HelpText();
+
+// "ondrel-sim <version>".
+std::string VersionText();
 
 } // namespace ondrel::sim

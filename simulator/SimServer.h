@@ -7,6 +7,7 @@
 #include <asio/io_context.hpp>
 #include <asio/ip/tcp.hpp>
 #include <asio/signal_set.hpp>
+#include <asio/steady_timer.hpp>
 
 #include <cstdint>
 #include <memory>
@@ -16,6 +17,8 @@ namespace ondrel::sim {
 
 // Accepts connections and gives each a session; all of it on one I/O thread, so any number
 // of clients are served at once without locks. SIGINT and SIGTERM end Run() cleanly.
+// After a firmware update the device restarts: every connection is closed, none is taken
+// for the restart time, then it serves again as if just started.
 class SimServer {
 public:
     // Binds and listens at once; throws when the address cannot be used.
@@ -28,13 +31,22 @@ public:
     void Stop();
 
 private:
+    void Listen();
     void BeginAccept();
+    void CloseSessions();
+    void RestartDevice();
+    void ListenAgain();
 
     // Declared first so that it outlives the sessions the I/O context may still hold.
     SharedScanner scanner;
     asio::io_context ioContext;
     asio::ip::tcp::acceptor acceptor;
     asio::signal_set signals;
+    asio::steady_timer restartTimer;
+    asio::ip::tcp::endpoint listenEndpoint;
+    bool restarting = false;
+    bool stopped = false;
+    uint64_t acceptGeneration = 0; // an accept begun before a restart is stale
     std::vector<std::weak_ptr<SimSession>> sessions;
     uint32_t nextConnectionId = 0;
 };

@@ -20,9 +20,12 @@ constexpr std::size_t kMaxBodyChunk = 16 * 1024 * 1024;
 constexpr std::size_t kCuttableBody = 2;
 } // namespace
 
-SimSession::SimSession(asio::ip::tcp::socket sock, SharedScanner& scanner, uint32_t id)
+SimSession::SimSession(
+    asio::ip::tcp::socket sock, SharedScanner& scanner, uint32_t id, std::function<void()> onRestart)
     : socket(std::move(sock))
     , delayTimer(socket.get_executor())
+    , paceTimer(socket.get_executor())
+    , restartDevice(std::move(onRestart))
     , shared(scanner)
     , faults(scanner.Faults())
     , connectionId(id)
@@ -51,6 +54,7 @@ void SimSession::Close()
 {
     std::error_code ignored;
     delayTimer.cancel();
+    paceTimer.cancel();
     if (socket.is_open()) {
         socket.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
         socket.close(ignored);
@@ -132,6 +136,35 @@ void SimSession::HandleRequest()
         Answer(std::move(announcement));
         return;
     }
+    if (IsLiveFrameRequest()) {
+        // Each frame is due one period after the previous one, or now if the client asked
+        // later than that; waiting holds back only this connection.
+        using Clock = std::chrono::steady_clock;
+        const auto now = Clock::now();
+        const auto due = std::max(nextFrameAt, now);
+        nextFrameAt = due + std::chrono::duration_cast<Clock::duration>(
+                                std::chrono::duration<double>(1.0 / shared.Options().fps));
+        if (due > now) {
+            paceTimer.expires_at(due);
+            paceTimer.async_wait([self = shared_from_this()](std::error_code ec) {
+                if (!ec && self->socket.is_open()) {
+                    self->Respond();
+                }
+            });
+            return;
+        }
+    }
+    Respond();
+}
+
+bool SimSession::IsLiveFrameRequest() const
+{
+    return shared.Options().fps > 0 && incoming.header.id == MessageType::CAPTURE && responder.InCaptureMode()
+        && faults.errorTypes.count(MessageType::CAPTURE) == 0;
+}
+
+void SimSession::Respond()
+{
     Answer(responder.Respond(incoming));
 }
 
@@ -155,6 +188,11 @@ void SimSession::Answer(OutgoingMessage response)
 
 void SimSession::Enqueue(OutgoingMessage message)
 {
+    if (message.restartsDevice && restartDevice) {
+        // Before the answer can leave, so that whatever the client does next meets the
+        // restarting device.
+        restartDevice();
+    }
     const bool writing = !outbound.empty();
     outbound.push_back(std::move(message));
     if (!writing) {

@@ -8,18 +8,23 @@
 #include <asio/ip/tcp.hpp>
 #include <asio/steady_timer.hpp>
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 
 namespace ondrel::sim {
 
 // One client connection: greets, reads requests one after another, has the responder
-// answer each one and writes the answers in order. The link-level fault options live
-// here; everything the scanner itself does is the responder's.
+// answer each one and writes the answers in order. Live frames leave at the scanner's
+// frame rate, on a schedule of their own per connection. The link-level fault options
+// live here; everything the scanner itself does is the responder's.
 class SimSession : public std::enable_shared_from_this<SimSession> {
 public:
-    SimSession(asio::ip::tcp::socket socket, SharedScanner& shared, uint32_t connectionId);
+    // `restartDevice` is called when a response that restarts the device is queued.
+    SimSession(asio::ip::tcp::socket socket, SharedScanner& shared, uint32_t connectionId,
+        std::function<void()> restartDevice);
 
     void Start();
     // Closes the socket; pending handlers end with an error and let the session go.
@@ -29,6 +34,8 @@ private:
     void BeginReadHeader();
     void BeginReadBody();
     void HandleRequest();
+    bool IsLiveFrameRequest() const;
+    void Respond();
     void Answer(OutgoingMessage response);
     void Enqueue(OutgoingMessage message);
     void BeginWrite();
@@ -36,6 +43,9 @@ private:
 
     asio::ip::tcp::socket socket;
     asio::steady_timer delayTimer;
+    asio::steady_timer paceTimer;
+    std::chrono::steady_clock::time_point nextFrameAt {};
+    std::function<void()> restartDevice;
     SharedScanner& shared;
     const FaultOptions& faults;
     uint32_t connectionId;

@@ -20,6 +20,10 @@ int main(int argc, char** argv)
         std::cout << ondrel::sim::HelpText();
         return 0;
     }
+    if (parsed.showVersion) {
+        std::cout << ondrel::sim::VersionText() << std::endl;
+        return 0;
+    }
     // A client that disappears mid-write must not end the simulator.
     std::signal(SIGPIPE, SIG_IGN);
     try {

@@ -111,18 +111,22 @@ private slots:
     {
         QVERIFY(received.isValid());
         QVERIFY(files.isValid());
+    }
+
+    void cleanup()
+    {
+        home.reset();
+        sim.reset();
+    }
+
+    void init()
+    {
+        // A simulator per test: a successful upload restarts the device.
         try {
             sim = std::make_unique<SimProcess>(std::vector<std::string> { "--firmware-dir", received.path().toStdString() });
         } catch (const std::exception& e) {
             QFAIL(e.what());
         }
-    }
-
-    void cleanup() { home.reset(); }
-    void cleanupTestCase() { sim.reset(); }
-
-    void init()
-    {
         home.emplace();
         QVERIFY(home->isValid());
         QVERIFY(WriteAppIni(*home, DeviceSection(sim->host(), sim->port())));

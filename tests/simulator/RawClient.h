@@ -11,8 +11,10 @@
 #include <asio/read.hpp>
 #include <asio/write.hpp>
 
+#include <chrono>
 #include <cstdint>
 #include <string>
+#include <thread>
 
 namespace ondrel::simtest {
 
@@ -63,5 +65,23 @@ private:
     asio::io_context context;
     asio::ip::tcp::socket socket;
 };
+
+// Whether the simulator takes a connection before `deadline`; a refused attempt costs
+// nothing, so this simply tries again.
+inline bool WaitUntilListening(const std::string& host, uint16_t port, std::chrono::steady_clock::time_point deadline)
+{
+    asio::io_context context;
+    const asio::ip::tcp::endpoint endpoint(asio::ip::make_address(host), port);
+    while (std::chrono::steady_clock::now() < deadline) {
+        asio::ip::tcp::socket socket(context);
+        std::error_code ec;
+        socket.connect(endpoint, ec);
+        if (!ec) {
+            return true;
+        }
+        std::this_thread::yield();
+    }
+    return false;
+}
 
 } // namespace ondrel::simtest

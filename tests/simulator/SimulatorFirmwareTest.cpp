@@ -1,11 +1,13 @@
 // Firmware upload to the simulator.
 #include "ClientTestSupport.h"
 #include "Device.h"
+#include "RawClient.h"
 #include "SimProcess.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -37,7 +39,7 @@ class SimulatorFirmware : public ::testing::Test {
 protected:
     void Launch(const std::string& firmwareDir)
     {
-        sim = std::make_unique<SimProcess>(std::vector<std::string> { "--firmware-dir", firmwareDir });
+        sim = std::make_unique<SimProcess>(std::vector<std::string> { "--firmware-dir", firmwareDir, "--restart-ms", "0" });
         ASSERT_EQ(device.Connect(sim->host(), sim->port()).code, 0u);
     }
 
@@ -60,7 +62,12 @@ TEST_F(SimulatorFirmware, StoresEachUploadByteForByte)
 
     quorvel::DeviceError result = device.UploadFirmware(sources.File("small.zpxfw"));
     ASSERT_EQ(result.code, 0u) << result.message;
-    result = device.UploadFirmware(sources.File("large.zpxfw"));
+    // The device restarted after the first upload and closed the link.
+    ASSERT_TRUE(ondrel::simtest::WaitUntilListening(
+        sim->host(), sim->port(), std::chrono::steady_clock::now() + std::chrono::seconds(10)));
+    quorvel::Device again;
+    ASSERT_EQ(again.Connect(sim->host(), sim->port()).code, 0u);
+    result = again.UploadFirmware(sources.File("large.zpxfw"));
     ASSERT_EQ(result.code, 0u) << result.message;
 
     const auto files = FilesIn(stored.Path());

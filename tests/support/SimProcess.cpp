@@ -53,7 +53,8 @@ SimProcess::SimProcess(const std::vector<std::string>& extraArgs, std::chrono::m
     }
     outputFd = fds[0];
 
-    std::vector<std::string> args { BinaryPath(), "--port", "0" };
+    // Frames as fast as asked unless a test sets its own rate.
+    std::vector<std::string> args { BinaryPath(), "--port", "0", "--fps", "0" };
     args.insert(args.end(), extraArgs.begin(), extraArgs.end());
     std::vector<char*> argv;
     for (auto& arg : args) {

@@ -23,7 +23,7 @@ namespace ondrel::testsupport {
 
 class SimProcess {
 public:
-    // Runs the simulator with "--port 0" and `extraArgs`. Throws std::runtime_error when it
+    // Runs the simulator with "--port 0 --fps 0" and `extraArgs` (which may set "--fps"). Throws std::runtime_error when it
     // does not announce its address within `startTimeout` or ends before that.
     explicit SimProcess(const std::vector<std::string>& extraArgs = {},
         std::chrono::milliseconds startTimeout = std::chrono::seconds(10));

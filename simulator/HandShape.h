@@ -1,0 +1,45 @@
+#pragma once
+
+#include <vector>
+
+namespace ondrel::sim {
+
+// The hands in the order a person presents them during one capture run.
+enum class HandKind {
+    Right4,
+    Left4,
+    Thumbs2,
+};
+
+const char* HandKindName(HandKind hand);
+
+// One finger as the scanner sees it, pointing up, in model units: pixels of a 1280 x 1024
+// frame with an average hand at rest distance. The segment the device reports is the tip,
+// from `tipTop` down `tipHeight`, `width` wide.
+struct FingerShape {
+    double centerX;
+    double tipTop;
+    double width;
+    double tipHeight;
+    double baseY; // where the finger meets the palm or fist
+};
+
+// A rounded slab of palm or fist below the fingers.
+struct PalmShape {
+    double left;
+    double right;
+    double top;
+    double bottom;
+    double radius;
+};
+
+// The fingers in the device's segment order (left to right in the frame) and what they
+// grow out of. The model's origin is the middle of the fingertips' extent.
+struct HandShape {
+    std::vector<FingerShape> fingers;
+    std::vector<PalmShape> palms;
+};
+
+HandShape ShapeOf(HandKind kind);
+
+} // namespace ondrel::sim
