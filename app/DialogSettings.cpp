@@ -1,5 +1,6 @@
 #include "DialogSettings.h"
 
+#include "AppLog.h"
 #include "PrivateKeyFileName.h"
 #include "SettingsDeviceRelay.h"
 #include "SettingsStore.h"
@@ -268,6 +269,7 @@ void DialogSettings::BrowsePrivKeyFile()
 
     const std::optional<QString> group = ParseAuthGroupFromFileName(QFileInfo(path).fileName());
     if (!group || group->isEmpty()) {
+        qCWarning(lcUi).noquote() << "Error shown:" << kKeyFileNameErrorText;
         QMessageBox::critical(nullptr, QStringLiteral("Error"), QString::fromUtf8(kKeyFileNameErrorText), QMessageBox::Ok);
         return;
     }
@@ -301,6 +303,12 @@ void DialogSettings::RefreshAuthGroup()
     ui->lbl_authGroup_current->setText(QString::fromStdString(answer));
 }
 
+void DialogSettings::SetSessionDeviceAddress(const std::string& host, uint16_t port)
+{
+    sessionDeviceHost = host;
+    sessionDevicePort = port;
+}
+
 void DialogSettings::BrowseFwPath()
 {
     const QString path = choosers.openFile(this, tr("Open File"), QString(), tr("ZPXFW Files (*.zpxfw)"));
@@ -328,10 +336,12 @@ void DialogSettings::UpdateFirmware()
 
     quorvel::DeviceError result;
     quorvel::Device device;
-    const quorvel::DeviceError connected =
-        device.Connect(appSettings.deviceIp, static_cast<uint16_t>(appSettings.devicePort));
+    const bool session = !sessionDeviceHost.empty();
+    const std::string host = session ? sessionDeviceHost : appSettings.deviceIp;
+    const uint16_t port = session ? sessionDevicePort : static_cast<uint16_t>(appSettings.devicePort);
+    const QString path = ui->edit_fwPath->text();
+    const quorvel::DeviceError connected = device.Connect(host, port);
     if (!connected.failed()) {
-        const QString path = ui->edit_fwPath->text();
         qDebug().noquote() << QStringLiteral("Firmware File: ") + path;
         result = device.UploadFirmware(path.toStdString());
         device.Disconnect();
@@ -339,7 +349,11 @@ void DialogSettings::UpdateFirmware()
         result = connected;
     }
 
-    ui->lbl_fwUpdate->setText(FirmwareResultText(result));
+    const QString resultText = FirmwareResultText(result);
+    qCInfo(lcDevice).noquote() << "Firmware update of" << QString::fromStdString(host) + QLatin1Char(':') + QString::number(port)
+                               << "with" << QFileInfo(path).fileName() << QStringLiteral("(%1 bytes):").arg(QFileInfo(path).size())
+                               << resultText.section(QLatin1Char('\n'), 0, 0) << (result.failed() ? QString::fromStdString(result.message) : QString());
+    ui->lbl_fwUpdate->setText(resultText);
     QCoreApplication::processEvents(QEventLoop::AllEvents, kPaintSliceMs);
 
     fwLabelHideTimer->start();

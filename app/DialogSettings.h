@@ -50,6 +50,9 @@ public:
     // Asks the relay for the device's current access group and shows it. A group reported
     // by a connected device also becomes the configured group.
     void RefreshAuthGroup();
+    // The device address of this session when the command line named one; the firmware
+    // update uses it instead of the stored address, which stays as it is.
+    void SetSessionDeviceAddress(const std::string& host, uint16_t port);
 
     void setChoosers(Choosers replacement);
 
@@ -79,4 +82,6 @@ private:
     // the dialog.
     QTimer* fwLabelHideTimer;
     bool firmwareUpdateRunning = false;
+    std::string sessionDeviceHost;
+    uint16_t sessionDevicePort = 0;
 };

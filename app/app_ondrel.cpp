@@ -1,5 +1,6 @@
 #include "app_ondrel.h"
 
+#include "AppLog.h"
 #include "CaptureDecision.h"
 #include "CaptureMode.h"
 #include "DialogSettings.h"
@@ -82,6 +83,8 @@ app_ondrel::app_ondrel(QWidget* parent, const LaunchOptions& options)
     , ui(std::make_unique<Ui::app_ondrelClass>())
     , scene(new QGraphicsScene(this))
     , unattended(options.unattended)
+    , deviceHostOverride(options.deviceHost)
+    , devicePortOverride(options.devicePort)
 {
     InitIconResources();
     // Numbers written through the standard streams use '.' whatever the user's locale.
@@ -94,6 +97,9 @@ app_ondrel::app_ondrel(QWidget* parent, const LaunchOptions& options)
     }
 
     settingsDialog = new DialogSettings(this, this);
+    if (!deviceHostOverride.empty()) {
+        settingsDialog->SetSessionDeviceAddress(deviceHostOverride, devicePortOverride);
+    }
     ui->graphicsView->setScene(scene);
 
     ConnectToDevice();
@@ -117,6 +123,7 @@ app_ondrel::~app_ondrel()
             device->Stop();
         }
         device->Disconnect();
+        qCInfo(lcDevice).noquote() << "Disconnected from" << DeviceAddressText();
     }
 }
 
@@ -125,10 +132,26 @@ const AppSettings& app_ondrel::Settings() const
     return settingsDialog->settings();
 }
 
+std::string app_ondrel::DeviceHost() const
+{
+    return deviceHostOverride.empty() ? Settings().deviceIp : deviceHostOverride;
+}
+
+uint16_t app_ondrel::DevicePort() const
+{
+    return deviceHostOverride.empty() ? static_cast<uint16_t>(Settings().devicePort) : devicePortOverride;
+}
+
+QString app_ondrel::DeviceAddressText() const
+{
+    return QString::fromStdString(DeviceHost()) + QLatin1Char(':') + QString::number(DevicePort());
+}
+
 void app_ondrel::ConnectToDevice()
 {
     if (device) {
         ReportError(device->Disconnect());
+        qCInfo(lcDevice).noquote() << "Disconnected from" << DeviceAddressText();
         scene->clear();
     }
     auto fresh = std::make_unique<quorvel::Device>();
@@ -136,17 +159,19 @@ void app_ondrel::ConnectToDevice()
     connected = false;
 
     const AppSettings& settings = Settings();
-    const quorvel::DeviceError result = device->Connect(settings.deviceIp, static_cast<uint16_t>(settings.devicePort));
+    const quorvel::DeviceError result = device->Connect(DeviceHost(), DevicePort());
     if (result.failed()) {
+        qCWarning(lcDevice).noquote() << "Connection to" << DeviceAddressText() << "failed";
         ShowError(QStringLiteral("Unable to connect to device server.")
-                  + QStringLiteral("\nIP: ") + QString::fromStdString(settings.deviceIp)
-                  + QStringLiteral("\nPort: ") + QString::number(settings.devicePort)
+                  + QStringLiteral("\nIP: ") + QString::fromStdString(DeviceHost())
+                  + QStringLiteral("\nPort: ") + QString::number(DevicePort())
                   + QStringLiteral("\nError: ") + QString::fromStdString(result.message));
         return;
     }
     connected = true;
+    qCInfo(lcDevice).noquote() << "Connected to" << DeviceAddressText();
     if (settings.authAutoLogin) {
-        ReportError(device->Authenticate(settings.authGroup, settings.privateKeyFile));
+        Authenticate(settings.authGroup, settings.privateKeyFile);
     }
 }
 
@@ -155,8 +180,9 @@ bool app_ondrel::ReportError(quorvel::DeviceError error)
     if (error.code == quorvel::DeviceError::OK) {
         return false;
     }
-    if (error.code == quorvel::DeviceError::CONNECTION_ERROR) {
+    if (error.code == quorvel::DeviceError::CONNECTION_ERROR && connected) {
         connected = false;
+        qCWarning(lcDevice).noquote() << "Connection to" << DeviceAddressText() << "lost";
     }
     ShowError(QString::fromStdString(error.message));
     return true;
@@ -164,6 +190,7 @@ bool app_ondrel::ReportError(quorvel::DeviceError error)
 
 void app_ondrel::ShowError(QString text)
 {
+    qCWarning(lcUi).noquote() << "Error shown:" << text;
     if (unattended) {
         std::cerr << "Error: " << text.toStdString() << std::endl;
         return;
@@ -219,7 +246,20 @@ void app_ondrel::OnAuthGroupChanged(std::string authGroup, std::string privateKe
                                  "Please authenticate again when the workflow has ended."));
         return;
     }
-    ReportError(device->Authenticate(std::move(authGroup), std::move(privateKeyFile)));
+    Authenticate(authGroup, privateKeyFile);
+}
+
+void app_ondrel::Authenticate(const std::string& authGroup, const std::string& privateKeyFile)
+{
+    const quorvel::DeviceError result = device->Authenticate(authGroup, privateKeyFile);
+    if (result.failed()) {
+        qCWarning(lcDevice).noquote() << "Authentication as" << QString::fromStdString(authGroup) << "with key file"
+                                      << QString::fromStdString(privateKeyFile) << "failed";
+    } else {
+        qCInfo(lcDevice).noquote() << "Authenticated as" << QString::fromStdString(authGroup) << "with key file"
+                                   << QString::fromStdString(privateKeyFile);
+    }
+    ReportError(result);
 }
 
 std::string app_ondrel::GetAuthGroupText()
@@ -289,7 +329,9 @@ void app_ondrel::StartWorkflow()
     ui->btn_captureThumbs->setEnabled(true);
 
     storedModes.clear();
+    notStoredModes.clear();
     lastRunStoredAll = false;
+    qCInfo(lcRun).noquote() << QStringLiteral("Run started: person \"%1\", directory %2").arg(ui->edit_Person->text(), captureDirectory);
 
     if (!ReportError(device->Start())) {
         captureModeOn = true;
@@ -299,8 +341,10 @@ void app_ondrel::StartWorkflow()
         lastRunStoredAll = storedModes.size() == static_cast<int>(workflowModes.size());
         ReportRunSummary();
     } else {
+        notStoredModes << QStringLiteral("all (the device did not start capturing)");
         ReportProgress(QStringLiteral("The workflow could not start."));
     }
+    LogRunEnd();
 
     if (closeRequested) {
         FinishClosing();
@@ -335,11 +379,14 @@ void app_ondrel::RunSteps()
                 SaveResults();
                 if (storageComplete) {
                     storedModes.append(QLatin1String(modeName));
+                } else {
+                    notStoredModes << QStringLiteral("%1 (storage incomplete)").arg(QLatin1String(modeName));
                 }
                 ReportProgress(QStringLiteral("Captured %1 -> %2/%1 (%3)%4")
                                    .arg(QLatin1String(modeName), captureDirectory, storedFiles.join(QStringLiteral(", ")),
                                         storageComplete ? QString() : QStringLiteral(", storage incomplete")));
             } else {
+                notStoredModes << QStringLiteral("%1 (no save option is on)").arg(QLatin1String(modeName));
                 ReportProgress(QStringLiteral("Captured %1, nothing stored: no save option is on").arg(QLatin1String(modeName)));
             }
             WaitProcessingEvents(Settings().minWorkflowDelayMs, pauseTimer);
@@ -347,9 +394,11 @@ void app_ondrel::RunSteps()
             stopRequested = false;
             running = false;
             ResetIcons();
+            notStoredModes << QStringLiteral("%1 and later (stopped)").arg(QLatin1String(modeName));
             ReportProgress(QStringLiteral("Workflow stopped during %1").arg(QLatin1String(modeName)));
             return;
         } else {
+            notStoredModes << QStringLiteral("%1 (not captured)").arg(QLatin1String(modeName));
             ReportProgress(QStringLiteral("Not captured: %1").arg(QLatin1String(modeName)));
         }
 
@@ -363,6 +412,8 @@ void app_ondrel::RunSteps()
         }
         if (closeRequested) {
             // Closing skips the remaining modes; the device is stopped while closing.
+            notStoredModes << QStringLiteral("%1 and later (window closed)")
+                                  .arg(QLatin1String(CaptureModeDirectoryName(workflowModes[currentStep])));
             running = false;
             stopRequested = false;
             ResetIcons();
@@ -388,6 +439,7 @@ void app_ondrel::FinishClosing()
             captureModeOn = false;
         }
         device->Disconnect();
+        qCInfo(lcDevice).noquote() << "Disconnected from" << DeviceAddressText();
         connected = false;
     }
     closeRequested = false;
@@ -595,6 +647,14 @@ void app_ondrel::ReportProgress(const QString& line) const
     if (unattended) {
         std::cout << line.toStdString() << std::endl;
     }
+}
+
+void app_ondrel::LogRunEnd() const
+{
+    const QString none = QStringLiteral("none");
+    qCInfo(lcRun).noquote() << "Run ended: stored" << (storedModes.isEmpty() ? none : storedModes.join(QStringLiteral(", ")))
+                            << "- not stored:"
+                            << (notStoredModes.isEmpty() ? none : notStoredModes.join(QStringLiteral(", ")));
 }
 
 void app_ondrel::ReportRunSummary() const

@@ -29,10 +29,11 @@ namespace Ui {
 class app_ondrelClass;
 }
 
-// The application's version, shown in the window title and by --version.
-inline constexpr int kVersionMajor = 0;
-inline constexpr int kVersionMinor = 2;
-inline constexpr int kVersionPatch = 1;
+// The application's version, shown in the window title and by --version; the build
+// takes it from the project's version.
+inline constexpr int kVersionMajor = ONDREL_VERSION_MAJOR;
+inline constexpr int kVersionMinor = ONDREL_VERSION_MINOR;
+inline constexpr int kVersionPatch = ONDREL_VERSION_PATCH;
 QString VersionText();
 
 // How the program was started. Unattended runs have nobody to close a message box:
@@ -40,6 +41,10 @@ QString VersionText();
 struct LaunchOptions {
     QString person;          // fills the person field when not null
     bool unattended = false;
+    // The device server for this session instead of the stored address, which stays as it
+    // is; used when the host is not empty.
+    std::string deviceHost;
+    uint16_t devicePort = 0;
 };
 
 // The main window: live view, the capture workflow and the device connection.
@@ -94,6 +99,14 @@ private:
     void SaveResults();
     void WaitProcessingEvents(float minimumMs, const QElapsedTimer& timer);
 
+    // The address this session connects to: the stored one unless the command line named another.
+    std::string DeviceHost() const;
+    uint16_t DevicePort() const;
+    QString DeviceAddressText() const;
+    void LogRunEnd() const;
+    // Authenticate() with its result in the log and, when it failed, shown.
+    void Authenticate(const std::string& authGroup, const std::string& privateKeyFile);
+
     // Console output of unattended runs.
     void ReportProgress(const QString& line) const;
     void ReportRunSummary() const;
@@ -134,9 +147,12 @@ private:
     // Start() succeeded and the run has not sent Stop() yet.
     bool captureModeOn = false;
     bool unattended = false;
+    std::string deviceHostOverride;
+    uint16_t devicePortOverride = 0;
 
     // Outcome of the current or last run, for unattended runs and their exit code.
     QStringList storedModes;
+    QStringList notStoredModes; // each with the reason, for the log
     QStringList storedFiles;   // what SaveResults() wrote for the current mode
     bool storageComplete = false;
     bool lastRunStoredAll = false;
