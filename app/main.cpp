@@ -91,12 +91,16 @@ QString ParseCommandLine(int argc, char** argv, CommandLine& commandLine, Launch
                          DisplayOptions& display)
 {
     QStringList arguments;
+    bool optionsEnded = false;
     for (int i = 0; i < argc; ++i) {
         const QString argument = QString::fromLocal8Bit(argv[i]);
         QString name = argument.startsWith(QLatin1String("--")) ? argument.mid(2) : argument.mid(1);
         const bool hasEquals = name.contains(QLatin1Char('='));
         name = name.section(QLatin1Char('='), 0, 0);
-        if (i == 0 || !argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("--")) {
+        if (i == 0 || optionsEnded || !argument.startsWith(QLatin1Char('-'))) {
+            arguments << argument;
+        } else if (argument == QLatin1String("--")) {
+            optionsEnded = true;
             arguments << argument;
         } else if (kToolkitFlags.contains(name)) {
             continue;
@@ -185,7 +189,8 @@ int main(int argc, char** argv)
         std::cerr << "OndrelApp: " << usageError.toLocal8Bit().constData() << "\nTry 'OndrelApp --help'." << std::endl;
         return kExitUsage;
     }
-    if (commandLine.parser.isSet(QStringLiteral("help")) || commandLine.parser.isSet(QStringLiteral("version"))) {
+    if (commandLine.parser.isSet(QStringLiteral("help")) || commandLine.parser.isSet(QStringLiteral("help-all"))
+        || commandLine.parser.isSet(QStringLiteral("version"))) {
         QCoreApplication core(argc, argv);
         QCoreApplication::setApplicationVersion(VersionText());
         commandLine.parser.process(core); // prints and exits
