@@ -150,8 +150,11 @@ QString app_ondrel::DeviceAddressText() const
 void app_ondrel::ConnectToDevice()
 {
     if (device) {
+        const bool wasConnected = connected;
         ReportError(device->Disconnect());
-        qCInfo(lcDevice).noquote() << "Disconnected from" << DeviceAddressText();
+        if (wasConnected) {
+            qCInfo(lcDevice).noquote() << "Disconnected from" << DeviceAddressText();
+        }
         scene->clear();
     }
     auto fresh = std::make_unique<quorvel::Device>();
