@@ -1,5 +1,6 @@
 #include "DialogSettings.h"
 
+#include "AppLog.h"
 #include "PrivateKeyFileName.h"
 #include "SettingsDeviceRelay.h"
 #include "SettingsStore.h"
@@ -313,6 +314,7 @@ void DialogSettings::BrowsePrivKeyFile()
 
     const std::optional<QString> group = ParseAuthGroupFromFileName(QFileInfo(path).fileName());
     if (!group || group->isEmpty()) {
+        qCWarning(lcUi).noquote() << "Error shown:" << kKeyFileNameErrorText;
         QMessageBox::critical(nullptr, QStringLiteral("Error"), QString::fromUtf8(kKeyFileNameErrorText), QMessageBox::Ok);
         return;
     }
@@ -346,6 +348,12 @@ void DialogSettings::RefreshAuthGroup()
     const std::string shown =
         quorvel::ShowableDeviceText(reinterpret_cast<const uint8_t*>(answer.data()), answer.size());
     ui->lbl_authGroup_current->setText(QString::fromStdString(shown));
+}
+
+void DialogSettings::SetSessionDeviceAddress(const std::string& host, uint16_t port)
+{
+    sessionDeviceHost = host;
+    sessionDevicePort = port;
 }
 
 void DialogSettings::BrowseFwPath()
@@ -383,11 +391,13 @@ void DialogSettings::UpdateFirmware()
     ui->btn_cancel->setEnabled(false);
     ui->lbl_fwUpdate->setText(QString::fromUtf8(kFirmwareInProgressText));
 
-    const std::string host = appSettings.deviceIp;
-    const auto port = static_cast<uint16_t>(appSettings.devicePort);
+    // The session's device when the command line named one, else the stored address.
+    const bool session = !sessionDeviceHost.empty();
+    const std::string host = session ? sessionDeviceHost : appSettings.deviceIp;
+    const uint16_t port = session ? sessionDevicePort : static_cast<uint16_t>(appSettings.devicePort);
     const QString path = ui->edit_fwPath->text();
     qDebug().noquote() << QStringLiteral("Firmware File: ") + path;
-    firmwareWorker = std::thread([this, host, port, file = path.toStdString()] {
+    firmwareWorker = std::thread([this, host, port, path] {
         // Called on the device's I/O thread; only whole-percent steps reach the UI thread.
         auto shownPercent = std::make_shared<std::atomic<int>>(0);
         const quorvel::Device::SendProgress progress = [this, shownPercent](uint64_t sent, uint64_t total) {
@@ -402,18 +412,25 @@ void DialogSettings::UpdateFirmware()
             quorvel::Device device;
             result = device.Connect(host, port);
             if (!result.failed()) {
-                result = device.UploadFirmware(file, progress);
+                result = device.UploadFirmware(path.toStdString(), progress);
                 device.Disconnect();
             }
         }
-        const uint32_t code = result.code;
-        QMetaObject::invokeMethod(this, [this, code] { FinishFirmwareUpdate(code); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, result, host, port, path] { FinishFirmwareUpdate(result, host, port, path); },
+            Qt::QueuedConnection);
     });
 }
 
-void DialogSettings::FinishFirmwareUpdate(uint32_t resultCode)
+void DialogSettings::FinishFirmwareUpdate(const quorvel::DeviceError& result, const std::string& host, uint16_t port,
+                                          const QString& path)
 {
-    ui->lbl_fwUpdate->setText(FirmwareResultText(resultCode));
+    const QString resultText = FirmwareResultText(result.code);
+    qCInfo(lcDevice).noquote() << "Firmware update of" << QString::fromStdString(host) + QLatin1Char(':') + QString::number(port)
+                               << "with" << QFileInfo(path).fileName() << QStringLiteral("(%1 bytes):").arg(QFileInfo(path).size())
+                               << resultText.section(QLatin1Char('\n'), 0, 0)
+                               << (result.failed() ? QString::fromStdString(result.message) : QString());
+    ui->lbl_fwUpdate->setText(resultText);
     ui->btn_ok->setEnabled(true);
     ui->btn_cancel->setEnabled(true);
     firmwareUpdateRunning = false;

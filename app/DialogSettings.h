@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppSettings.h"
+#include "DeviceError.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
@@ -53,6 +54,9 @@ public:
     // Asks the relay for the device's current access group and shows it. The configured
     // group is not touched: it changes only with the key the operator chooses or clears.
     void RefreshAuthGroup();
+    // The device address of this session when the command line named one; the firmware
+    // update uses it instead of the stored address, which stays as it is.
+    void SetSessionDeviceAddress(const std::string& host, uint16_t port);
 
     void setChoosers(Choosers replacement);
 
@@ -74,7 +78,8 @@ private:
     void StoreSettings();
     void ApplyToControls();
     // Runs on the UI thread once the upload worker is done.
-    void FinishFirmwareUpdate(uint32_t resultCode);
+    void FinishFirmwareUpdate(const quorvel::DeviceError& result, const std::string& host, uint16_t port,
+                              const QString& path);
     void HideFirmwareStatusWhenDue();
     // "Update Firmware" is usable with a file chosen and no upload running.
     void EnableFirmwareUpload();
@@ -91,4 +96,6 @@ private:
     bool firmwareUpdateRunning = false;
     // Connects, uploads and disconnects off the UI thread; joined before the dialog goes.
     std::thread firmwareWorker;
+    std::string sessionDeviceHost;
+    uint16_t sessionDevicePort = 0;
 };

@@ -1,5 +1,6 @@
 #include "app_ondrel.h"
 
+#include "AppLog.h"
 #include "CaptureDecision.h"
 #include "CaptureMode.h"
 #include "Device.h"
@@ -113,6 +114,8 @@ app_ondrel::app_ondrel(QWidget* parent, const LaunchOptions& options)
     , scene(new QGraphicsScene(this))
     , unattended(options.unattended)
     , modeTimeLimitMs(options.modeTimeLimitMs)
+    , deviceHostOverride(options.deviceHost)
+    , devicePortOverride(options.devicePort)
 {
     InitIconResources();
     // Numbers written through the standard streams use '.' whatever the user's locale.
@@ -125,6 +128,9 @@ app_ondrel::app_ondrel(QWidget* parent, const LaunchOptions& options)
     }
 
     settingsDialog = new DialogSettings(this, this);
+    if (!deviceHostOverride.empty()) {
+        settingsDialog->SetSessionDeviceAddress(deviceHostOverride, devicePortOverride);
+    }
     ui->graphicsView->setScene(scene);
     statusLine = new StatusLine(statusBar(), BoxColours{colourOutOfRange, colourTooHigh, colourMoving, colourReady});
     InstallKeys();
@@ -150,6 +156,7 @@ app_ondrel::~app_ondrel()
             device->Stop();
         }
         device->Disconnect();
+        qCInfo(lcDevice).noquote() << "Disconnected from" << DeviceAddressText();
     }
 }
 
@@ -158,10 +165,29 @@ const AppSettings& app_ondrel::Settings() const
     return settingsDialog->settings();
 }
 
+std::string app_ondrel::DeviceHost() const
+{
+    return deviceHostOverride.empty() ? Settings().deviceIp : deviceHostOverride;
+}
+
+uint16_t app_ondrel::DevicePort() const
+{
+    return deviceHostOverride.empty() ? static_cast<uint16_t>(Settings().devicePort) : devicePortOverride;
+}
+
+QString app_ondrel::DeviceAddressText() const
+{
+    return QString::fromStdString(DeviceHost()) + QLatin1Char(':') + QString::number(DevicePort());
+}
+
 void app_ondrel::ConnectToDevice()
 {
     if (device) {
+        const bool wasConnected = connected;
         ReportError(device->Disconnect());
+        if (wasConnected) {
+            qCInfo(lcDevice).noquote() << "Disconnected from" << DeviceAddressText();
+        }
         scene->clear();
     }
     auto fresh = std::make_unique<quorvel::Device>();
@@ -169,19 +195,21 @@ void app_ondrel::ConnectToDevice()
     connected = false;
 
     const AppSettings& settings = Settings();
-    statusLine->ShowConnecting(QString::fromStdString(settings.deviceIp), settings.devicePort);
-    const quorvel::DeviceError result = device->Connect(settings.deviceIp, static_cast<uint16_t>(settings.devicePort));
+    statusLine->ShowConnecting(QString::fromStdString(DeviceHost()), DevicePort());
+    const quorvel::DeviceError result = device->Connect(DeviceHost(), DevicePort());
     if (result.failed()) {
         statusLine->ShowNotConnected();
+        qCWarning(lcDevice).noquote() << "Connection to" << DeviceAddressText() << "failed";
         ShowError(QStringLiteral("Unable to connect to device server.")
-                  + QStringLiteral("\nIP: ") + QString::fromStdString(settings.deviceIp)
-                  + QStringLiteral("\nPort: ") + QString::number(settings.devicePort)
+                  + QStringLiteral("\nIP: ") + QString::fromStdString(DeviceHost())
+                  + QStringLiteral("\nPort: ") + QString::number(DevicePort())
                   + QStringLiteral("\nError: ") + QString::fromStdString(result.message));
         return;
     }
     connected = true;
     statusLine->ShowConnected();
-    if (settings.authAutoLogin && !ReportError(device->Authenticate(settings.authGroup, settings.privateKeyFile))) {
+    qCInfo(lcDevice).noquote() << "Connected to" << DeviceAddressText();
+    if (settings.authAutoLogin && Authenticate(settings.authGroup, settings.privateKeyFile)) {
         statusLine->ShowAccessLevel(QString::fromStdString(settings.authGroup));
     }
 }
@@ -191,9 +219,10 @@ bool app_ondrel::ReportError(quorvel::DeviceError error)
     if (error.code == quorvel::DeviceError::OK) {
         return false;
     }
-    if (error.code == quorvel::DeviceError::CONNECTION_ERROR) {
+    if (error.code == quorvel::DeviceError::CONNECTION_ERROR && connected) {
         connected = false;
         statusLine->ShowNotConnected();
+        qCWarning(lcDevice).noquote() << "Connection to" << DeviceAddressText() << "lost";
     }
     ShowError(QString::fromStdString(error.message));
     return true;
@@ -201,6 +230,7 @@ bool app_ondrel::ReportError(quorvel::DeviceError error)
 
 void app_ondrel::ShowError(QString text)
 {
+    qCWarning(lcUi).noquote() << "Error shown:" << text;
     if (unattended) {
         std::cerr << "Error: " << text.toStdString() << std::endl;
         return;
@@ -256,7 +286,20 @@ void app_ondrel::OnAuthGroupChanged(std::string authGroup, std::string privateKe
                                  "Please authenticate again when the workflow has ended."));
         return;
     }
-    ReportError(device->Authenticate(std::move(authGroup), std::move(privateKeyFile)));
+    Authenticate(authGroup, privateKeyFile);
+}
+
+bool app_ondrel::Authenticate(const std::string& authGroup, const std::string& privateKeyFile)
+{
+    const quorvel::DeviceError result = device->Authenticate(authGroup, privateKeyFile);
+    if (result.failed()) {
+        qCWarning(lcDevice).noquote() << "Authentication as" << QString::fromStdString(authGroup) << "with key file"
+                                      << QString::fromStdString(privateKeyFile) << "failed";
+    } else {
+        qCInfo(lcDevice).noquote() << "Authenticated as" << QString::fromStdString(authGroup) << "with key file"
+                                   << QString::fromStdString(privateKeyFile);
+    }
+    return !ReportError(result);
 }
 
 std::string app_ondrel::GetAuthGroupText()
@@ -329,7 +372,9 @@ void app_ondrel::StartWorkflow()
         RunSteps();
         lastRunStoredAll = storedModes.size() == static_cast<int>(workflowModes.size());
         ReportRunSummary();
-        statusLine->ShowRunOutcome(RunSummary(modeResults, captureDirectory), captureDirectory);
+        const QString summary = RunSummary(modeResults, captureDirectory);
+        statusLine->ShowRunOutcome(summary, captureDirectory);
+        qCInfo(lcRun).noquote() << "Run ended:" << summary;
     } else {
         // Nothing runs, so nothing may look as if it did.
         ResetIcons();
@@ -380,6 +425,7 @@ bool app_ondrel::BeginRun()
     captureModeOn = true;
     running = true;
     currentStep = 0;
+    qCInfo(lcRun).noquote() << QStringLiteral("Run started: person \"%1\", directory %2").arg(ui->edit_Person->text(), captureDirectory);
     return true;
 }
 
@@ -480,6 +526,7 @@ void app_ondrel::FinishClosing()
             captureModeOn = false;
         }
         device->Disconnect();
+        qCInfo(lcDevice).noquote() << "Disconnected from" << DeviceAddressText();
         connected = false;
     }
     closeRequested = false;

@@ -38,10 +38,11 @@ namespace quorvel {
 class Device;
 }
 
-// The application's version, shown in the window title and by --version.
-inline constexpr int kVersionMajor = 0;
-inline constexpr int kVersionMinor = 2;
-inline constexpr int kVersionPatch = 1;
+// The application's version, shown in the window title and by --version; the build
+// takes it from the project's version.
+inline constexpr int kVersionMajor = ONDREL_VERSION_MAJOR;
+inline constexpr int kVersionMinor = ONDREL_VERSION_MINOR;
+inline constexpr int kVersionPatch = ONDREL_VERSION_PATCH;
 QString VersionText();
 
 // How the program was started. Unattended runs have nobody to close a message box:
@@ -51,6 +52,10 @@ struct LaunchOptions {
     bool unattended = false;
     // A mode not captured within this time is given up and the run goes on; 0: no limit.
     int64_t modeTimeLimitMs = 0;
+    // The device server for this session instead of the stored address, which stays as it
+    // is; used when the host is not empty.
+    std::string deviceHost;
+    uint16_t devicePort = 0;
 };
 
 // The main window: live view, the capture workflow and the device connection.
@@ -113,6 +118,13 @@ private:
     void SaveResults();
     void WaitProcessingEvents(float minimumMs, const QElapsedTimer& timer);
 
+    // The address this session connects to: the stored one unless the command line named another.
+    std::string DeviceHost() const;
+    uint16_t DevicePort() const;
+    QString DeviceAddressText() const;
+    // Authenticate() with its result in the log and, when it failed, shown; true when granted.
+    bool Authenticate(const std::string& authGroup, const std::string& privateKeyFile);
+
     // Console output of unattended runs.
     void ReportProgress(const QString& line) const;
     void ReportRunSummary() const;
@@ -155,6 +167,8 @@ private:
     int64_t modeTimeLimitMs = 0;
     // The current mode's live view ended at the time limit.
     bool modeTimedOut = false;
+    std::string deviceHostOverride;
+    uint16_t devicePortOverride = 0;
 
     // Outcome of the current or last run, for unattended runs and their exit code.
     QStringList storedModes;

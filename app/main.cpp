@@ -1,3 +1,6 @@
+#include "AppLog.h"
+#include "DisplayChoice.h"
+#include "SettingsStore.h"
 #include "app_ondrel.h"
 
 #include <QApplication>
@@ -8,6 +11,7 @@
 #include <QIcon>
 #include <QTimer>
 
+#include <clocale>
 #include <iostream>
 
 namespace {
@@ -16,8 +20,11 @@ namespace {
 constexpr int kExitAllStored = 0;
 constexpr int kExitIncomplete = 1;
 constexpr int kExitNoConnection = 2;
-// As for the options the parser itself refuses.
-constexpr int kExitUsage = 1;
+// Nothing started: a wrong command line, or no display for a windowed run.
+constexpr int kExitUsage = 2;
+
+// Unattended use, named in messages about a missing display.
+const char* const kHeadlessHint = "To run without a display: OndrelApp --person ID --quit-after-workflow";
 
 struct CommandLine {
     QCommandLineParser parser;
@@ -28,48 +35,126 @@ struct CommandLine {
     QCommandLineOption quitAfterWorkflow{
         QStringLiteral("quit-after-workflow"),
         QStringLiteral("Start the workflow at once and quit when the run ends (implies --autostart). Errors are "
-                       "written to standard error instead of message boxes, and the run's progress to standard output.")};
+                       "written to standard error instead of message boxes, and the run's progress to standard "
+                       "output. Needs no display.")};
     QCommandLineOption modeTimeLimit{
         QStringLiteral("mode-time-limit"),
         QStringLiteral("With --quit-after-workflow: give up on a mode that is not captured within <seconds> "
                        "(default 60) and go on with the next."),
         QStringLiteral("seconds"), QStringLiteral("60")};
+    QCommandLineOption device{QStringLiteral("device"),
+                              QStringLiteral("Use the device server at <host:port> for this session; the stored "
+                                             "address is left as it is."),
+                              QStringLiteral("host:port")};
 
     CommandLine()
     {
         parser.setApplicationDescription(QStringLiteral(
             "Capture client of the Ondrel contactless fingerprint scanner.\n"
             "With --quit-after-workflow the exit code is 0 when all three modes were captured and stored, "
-            "1 when the run ended otherwise and 2 when the device server could not be reached."));
+            "1 when the run ended otherwise and 2 when the device server could not be reached. "
+            "A wrong command line exits with 2."));
         parser.addHelpOption();
         parser.addVersionOption();
         parser.addOption(person);
         parser.addOption(autostart);
         parser.addOption(quitAfterWorkflow);
+        parser.addOption(device);
         parser.addOption(modeTimeLimit);
     }
 };
 
-// Help and version are answered without a display, so that they work on any terminal.
-bool AsksForHelpOrVersion(int argc, char** argv)
+// "host:port", "[v6 address]:port"; false when it is not such an address.
+bool ParseDeviceAddress(const QString& text, LaunchOptions& options)
 {
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray argument(argv[i]);
-        if (argument == "--") {
-            return false;
-        }
-        if (argument == "-h" || argument == "--help" || argument == "-?" || argument == "--help-all"
-            || argument == "-v" || argument == "--version") {
-            return true;
-        }
+    const int colon = text.lastIndexOf(QLatin1Char(':'));
+    QString host = text.left(colon);
+    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']'))) {
+        host = host.mid(1, host.size() - 2);
     }
-    return false;
+    bool numeric = false;
+    const uint port = text.mid(colon + 1).toUInt(&numeric);
+    if (colon < 0 || host.isEmpty() || !numeric || port == 0 || port > 65535) {
+        return false;
+    }
+    options.deviceHost = host.toStdString();
+    options.devicePort = static_cast<uint16_t>(port);
+    return true;
 }
 
-// The style sheet beside the program; a missing file means no style sheet.
+// The toolkit's own options, which QApplication takes out of the arguments itself.
+const QStringList kToolkitOptionsWithValue = {
+    QStringLiteral("platform"), QStringLiteral("platformpluginpath"), QStringLiteral("platformtheme"),
+    QStringLiteral("plugin"), QStringLiteral("qwindowgeometry"), QStringLiteral("qwindowicon"),
+    QStringLiteral("qwindowtitle"), QStringLiteral("style"), QStringLiteral("stylesheet"), QStringLiteral("session"),
+    QStringLiteral("display"), QStringLiteral("geometry"), QStringLiteral("title"), QStringLiteral("name")};
+const QStringList kToolkitFlags = {QStringLiteral("reverse"), QStringLiteral("widgetcount"), QStringLiteral("nograb"),
+                                   QStringLiteral("dograb"), QStringLiteral("sync")};
+
+// Parses without an application object, so that usage errors never wait for a display.
+// Returns the message of a usage error, or an empty text. `display` gets the toolkit's
+// -platform and -display values.
+QString ParseCommandLine(int argc, char** argv, CommandLine& commandLine, LaunchOptions& options,
+                         DisplayOptions& display)
+{
+    QStringList arguments;
+    bool optionsEnded = false;
+    for (int i = 0; i < argc; ++i) {
+        const QString argument = QString::fromLocal8Bit(argv[i]);
+        QString name = argument.startsWith(QLatin1String("--")) ? argument.mid(2) : argument.mid(1);
+        const bool hasEquals = name.contains(QLatin1Char('='));
+        name = name.section(QLatin1Char('='), 0, 0);
+        if (i == 0 || optionsEnded || !argument.startsWith(QLatin1Char('-'))) {
+            arguments << argument;
+        } else if (argument == QLatin1String("--")) {
+            optionsEnded = true;
+            arguments << argument;
+        } else if (kToolkitFlags.contains(name)) {
+            continue;
+        } else if (kToolkitOptionsWithValue.contains(name)) {
+            const QString value = hasEquals ? argument.section(QLatin1Char('='), 1) : i + 1 < argc ? QString::fromLocal8Bit(argv[++i]) : QString();
+            if (name == QLatin1String("platform")) {
+                display.platform = value.toLocal8Bit();
+            } else if (name == QLatin1String("display")) {
+                display.display = value.toLocal8Bit();
+            }
+        } else {
+            arguments << argument;
+        }
+    }
+    QCommandLineParser& parser = commandLine.parser;
+    if (!parser.parse(arguments)) {
+        return parser.errorText();
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        return QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().constFirst());
+    }
+    if (parser.isSet(commandLine.person)) {
+        options.person = parser.value(commandLine.person);
+    }
+    if (parser.isSet(commandLine.device) && !ParseDeviceAddress(parser.value(commandLine.device), options)) {
+        return QStringLiteral("'%1' is not a device address; use --device HOST:PORT, for example 192.168.1.20:60123.")
+            .arg(parser.value(commandLine.device));
+    }
+    options.unattended = parser.isSet(commandLine.quitAfterWorkflow);
+    bool seconds = false;
+    const int modeTimeLimitSeconds = parser.value(commandLine.modeTimeLimit).toInt(&seconds);
+    if (!seconds || modeTimeLimitSeconds <= 0) {
+        return QStringLiteral("--mode-time-limit needs a whole number of seconds above 0.");
+    }
+    if (options.unattended) {
+        options.modeTimeLimitMs = int64_t{modeTimeLimitSeconds} * 1000;
+    }
+    return QString();
+}
+
+// The style sheet beside the program, else the one built in; none at all means no style sheet.
 QString ReadStyleSheet()
 {
     QFile file(QStringLiteral("styles/OndrelApp.qss"));
+    if (!file.exists()) {
+        file.setFileName(QStringLiteral(":/app/OndrelApp.qss"));
+    }
     QByteArray bytes;
     if (file.open(QIODevice::ReadOnly)) {
         bytes = file.readAll();
@@ -78,48 +163,18 @@ QString ReadStyleSheet()
     return QString::fromLatin1(bytes.constData());
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+// The window icon beside the program, else the one built in.
+QIcon WindowIcon()
 {
-    if (AsksForHelpOrVersion(argc, argv)) {
-        QCoreApplication core(argc, argv);
-        QCoreApplication::setApplicationVersion(VersionText());
-        CommandLine commandLine;
-        commandLine.parser.process(core); // prints and exits
-        return 0;
-    }
+    const QString local = QStringLiteral("./ico/appIcon.ico");
+    return QIcon(QFile::exists(local) ? local : QStringLiteral(":/app/appIcon.ico"));
+}
 
-    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
-    QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
-    QApplication application(argc, argv);
-    QCoreApplication::setApplicationVersion(VersionText());
-    CommandLine commandLine;
-    commandLine.parser.process(application);
-
-    LaunchOptions options;
-    if (commandLine.parser.isSet(commandLine.person)) {
-        options.person = commandLine.parser.value(commandLine.person);
-    }
-    const bool quitAfterWorkflow = commandLine.parser.isSet(commandLine.quitAfterWorkflow);
-    // An unattended run that waited for a click would never end.
-    const bool autostart = commandLine.parser.isSet(commandLine.autostart) || quitAfterWorkflow;
-    options.unattended = quitAfterWorkflow;
-    bool seconds = false;
-    const int modeTimeLimitSeconds = commandLine.parser.value(commandLine.modeTimeLimit).toInt(&seconds);
-    if (!seconds || modeTimeLimitSeconds <= 0) {
-        std::cerr << "Error: --mode-time-limit needs a whole number of seconds above 0." << std::endl;
-        return kExitUsage;
-    }
-    if (quitAfterWorkflow) {
-        options.modeTimeLimitMs = int64_t{modeTimeLimitSeconds} * 1000;
-    }
-
-    application.setStyleSheet(ReadStyleSheet());
-    application.setWindowIcon(QIcon(QStringLiteral("./ico/appIcon.ico")));
-
+// Shows the window and runs the event loop; the window is gone when this returns.
+int RunWindow(const LaunchOptions& options, bool autostart)
+{
     app_ondrel window(nullptr, options);
-    if (quitAfterWorkflow) {
+    if (options.unattended) {
         if (autostart && !window.IsConnected()) {
             std::cerr << "Error: no connection to the device server; the workflow cannot start." << std::endl;
             return kExitNoConnection;
@@ -132,5 +187,60 @@ int main(int argc, char** argv)
     if (autostart) {
         QTimer::singleShot(0, &window, &app_ondrel::StartWorkflow);
     }
-    return application.exec();
+    return QCoreApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Arguments are decoded before the application object exists, which would set this up.
+    std::setlocale(LC_ALL, "");
+    CommandLine commandLine;
+    LaunchOptions options;
+    DisplayOptions display{qgetenv("QT_QPA_PLATFORM"), qgetenv("DISPLAY")};
+    const QString usageError = ParseCommandLine(argc, argv, commandLine, options, display);
+    if (!usageError.isEmpty()) {
+        std::cerr << "OndrelApp: " << usageError.toLocal8Bit().constData() << "\nTry 'OndrelApp --help'." << std::endl;
+        return kExitUsage;
+    }
+    if (commandLine.parser.isSet(QStringLiteral("help")) || commandLine.parser.isSet(QStringLiteral("help-all"))
+        || commandLine.parser.isSet(QStringLiteral("version"))) {
+        QCoreApplication core(argc, argv);
+        QCoreApplication::setApplicationVersion(VersionText());
+        commandLine.parser.process(core); // prints and exits
+        return 0;
+    }
+
+    switch (ChooseDisplay(display, options.unattended)) {
+    case DisplayChoice::AsConfigured: break;
+    case DisplayChoice::Offscreen:
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        break;
+    case DisplayChoice::Missing:
+        std::cerr << "OndrelApp: no display found (DISPLAY is not set). " << kHeadlessHint << std::endl;
+        return kExitUsage;
+    case DisplayChoice::Unreachable:
+        std::cerr << "OndrelApp: cannot open the display '" << display.display.constData() << "'. " << kHeadlessHint
+                  << std::endl;
+        return kExitUsage;
+    }
+
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+    QApplication application(argc, argv);
+    QCoreApplication::setOrganizationName(QString::fromLatin1(kSettingsOrganisation));
+    QCoreApplication::setApplicationName(QString::fromLatin1(kSettingsApplication));
+    QCoreApplication::setApplicationVersion(VersionText());
+    QGuiApplication::setDesktopFileName(QStringLiteral("ondrel-app"));
+    InstallAppLog(AppLogPath());
+    qCInfo(lcApp).noquote() << "OndrelApp" << VersionText() << "started:" << QCoreApplication::arguments().join(QLatin1Char(' '));
+
+    application.setStyleSheet(ReadStyleSheet());
+    application.setWindowIcon(WindowIcon());
+
+    // An unattended run that waited for a click would never end.
+    const int code = RunWindow(options, commandLine.parser.isSet(commandLine.autostart) || options.unattended);
+    qCInfo(lcApp).noquote() << "OndrelApp" << VersionText() << "exits with code" << code;
+    return code;
 }

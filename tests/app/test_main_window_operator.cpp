@@ -120,6 +120,7 @@ TEST_F(OperatorFaults, ARunKeepsItsSettingsAndAnOpenDialogCannotReachTheDevice)
     window->OpenSettingsWindow();
     auto* dialog = window->findChild<DialogSettings*>();
     const AppSettings before = dialog->settings();
+    Child<QLineEdit>(*dialog, "edit_fwPath")->setText(QStringLiteral("/nonexistent/fw.zpxfw"));
 
     // With the dialog open from before the run, the operator turns storage on, tries a
     // firmware update and a new login, then forces the first mode.

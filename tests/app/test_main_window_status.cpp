@@ -37,7 +37,7 @@ TEST_F(MainWindowStatus, TellsTheLinkEachHandsGuidanceAndWhatTheRunStored)
     QTemporaryDir results;
     WriteSettings(home, sim.port(),
                   "[WorkflowSettings]\nMinWorkflowDelayMs=0\n[SaveSettings]\nBasePath=" + results.path().toUtf8() + "\n");
-    window = std::make_unique<app_ondrel>(nullptr, LaunchOptions{ QStringLiteral("P-7"), false });
+    window = std::make_unique<app_ondrel>(nullptr, LaunchOptions{ QStringLiteral("P-7"), false, 0, {}, 0 });
     const QString address = QStringLiteral("127.0.0.1:%1").arg(sim.port());
     EXPECT_EQ(Shown("lbl_Link"), QStringLiteral("Connected to ") + address);
     ShowActive();
@@ -119,7 +119,7 @@ TEST_F(MainWindowStatus, AFailedStartLeavesTheWindowIdleAndNotConnected)
     boxes.clear();
     window->StartWorkflow();
 
-    EXPECT_EQ(boxes.count(), 2); // the connection, then the start request
+    EXPECT_EQ(boxes.count(), 1); // the connection alone: nothing is sent without one
     EXPECT_FALSE(window->IsRunning());
     EXPECT_FALSE(Button(*window, "btn_captureRight")->isEnabled());
     EXPECT_FALSE(Button(*window, "btn_captureLeft")->isEnabled());

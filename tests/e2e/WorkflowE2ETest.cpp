@@ -37,7 +37,9 @@ protected:
                       "[WorkflowSettings]\nMinWorkflowDelayMs=0\n[SaveSettings]\nBasePath="
                               + (basePath.isEmpty() ? results.path() : basePath).toUtf8() + "\n"
                           + extraSettings);
-        window = std::make_unique<app_ondrel>(nullptr, LaunchOptions{ QStringLiteral("e2e"), false });
+        LaunchOptions options;
+        options.person = QStringLiteral("e2e");
+        window = std::make_unique<app_ondrel>(nullptr, options);
         ASSERT_TRUE(window->IsConnected());
     }
 

@@ -8,6 +8,16 @@
 
 namespace {
 const char kXdgConfigHome[] = "XDG_CONFIG_HOME";
+const char kXdgDataHome[] = "XDG_DATA_HOME";
+
+void Restore(const char* name, bool wasSet, const QByteArray& value)
+{
+    if (wasSet) {
+        qputenv(name, value);
+    } else {
+        qunsetenv(name);
+    }
+}
 
 void PointSettingsAt(const QString& path)
 {
@@ -19,21 +29,21 @@ void PointSettingsAt(const QString& path)
 TempSettingsHome::TempSettingsHome()
     : hadXdgConfigHome(qEnvironmentVariableIsSet(kXdgConfigHome))
     , previousXdgConfigHome(qgetenv(kXdgConfigHome))
+    , hadXdgDataHome(qEnvironmentVariableIsSet(kXdgDataHome))
+    , previousXdgDataHome(qgetenv(kXdgDataHome))
 {
     if (!dir.isValid()) {
         return;
     }
     qputenv(kXdgConfigHome, QFile::encodeName(dir.path()));
+    qputenv(kXdgDataHome, QFile::encodeName(dataPath()));
     PointSettingsAt(dir.path());
 }
 
 TempSettingsHome::~TempSettingsHome()
 {
-    if (hadXdgConfigHome) {
-        qputenv(kXdgConfigHome, previousXdgConfigHome);
-    } else {
-        qunsetenv(kXdgConfigHome);
-    }
+    Restore(kXdgConfigHome, hadXdgConfigHome, previousXdgConfigHome);
+    Restore(kXdgDataHome, hadXdgDataHome, previousXdgDataHome);
     PointSettingsAt(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
 }
 

@@ -6,7 +6,8 @@
 
 // A private configuration home for one test: XDG_CONFIG_HOME and the user-scope QSettings
 // paths point into a fresh temporary directory for the object's lifetime, so a test never
-// reads or writes the real user's settings. Both are restored on destruction.
+// reads or writes the real user's settings; XDG_DATA_HOME points to its "data" directory, so
+// programs started from the test keep their log there too. All are restored on destruction.
 //
 // QSettings caches its default paths on first use, which is why the QSettings paths are
 // set explicitly as well as the environment variable.
@@ -19,6 +20,7 @@ public:
 
     bool isValid() const { return dir.isValid(); }
     QString path() const { return dir.path(); }
+    QString dataPath() const { return dir.filePath(QStringLiteral("data")); }
 
     // Where QSettings(IniFormat, UserScope, organisation, application) keeps its file here.
     QString iniFilePath(const QString& organisation, const QString& application) const;
@@ -32,4 +34,6 @@ private:
     QTemporaryDir dir;
     bool hadXdgConfigHome = false;
     QByteArray previousXdgConfigHome;
+    bool hadXdgDataHome = false;
+    QByteArray previousXdgDataHome;
 };
