@@ -264,9 +264,10 @@ void app_ondrel::ShowImage(cv::Mat image)
         }
         image = converted;
     }
-    // An all-black first channel means there is nothing to see; show it white.
+    // An all-black first channel means there is nothing to see; show it white. A new image,
+    // since the caller's frame may share these pixels and must stay as it arrived.
     if (FirstChannelAllZero(image)) {
-        image.setTo(cv::Scalar(255, 255, 255));
+        image = cv::Mat(image.size(), image.type(), cv::Scalar(255, 255, 255));
     }
     const QPixmap pixmap = pixmaps.Convert(image);
 
