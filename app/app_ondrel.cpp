@@ -29,6 +29,7 @@
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QThread>
+#include <QTimer>
 #include <QWindow>
 
 #include <clocale>
@@ -52,6 +53,8 @@ constexpr int kShowImageEventsMs = 25;
 constexpr int kFrameEventsMs = 25;
 constexpr int kPauseEventsMs = 50;
 constexpr unsigned long kPauseSleepMs = 25;
+// How often an idle window looks whether the device closed the link.
+constexpr int kLinkWatchMs = 1000;
 // A frame without segments is not shown faster than this.
 constexpr qint64 kEmptyFramePeriodMs = 200;
 // The sound the device plays to confirm a capture.
@@ -137,6 +140,12 @@ app_ondrel::app_ondrel(QWidget* parent, const LaunchOptions& options)
 
     ConnectToDevice();
 
+    // A device that closed the link while the window was idle (a restart after a firmware
+    // update, a cable pulled) shows as not connected, and the next start reconnects.
+    auto* linkWatch = new QTimer(this);
+    connect(linkWatch, &QTimer::timeout, this, &app_ondrel::NoteClosedLink);
+    linkWatch->start(kLinkWatchMs);
+
     connect(ui->btn_AutoWorkflow, &QPushButton::clicked, this, &app_ondrel::StartWorkflow);
     connect(ui->btn_captureRight, &QPushButton::clicked, this, &app_ondrel::ForcedCapturing);
     connect(ui->btn_captureLeft, &QPushButton::clicked, this, &app_ondrel::ForcedCapturing);
@@ -211,6 +220,16 @@ void app_ondrel::ConnectToDevice()
     qCInfo(lcDevice).noquote() << "Connected to" << DeviceAddressText();
     if (settings.authAutoLogin && Authenticate(settings.authGroup, settings.privateKeyFile)) {
         statusLine->ShowAccessLevel(QString::fromStdString(settings.authGroup));
+    }
+}
+
+void app_ondrel::NoteClosedLink()
+{
+    // During a run the run's own operations report a lost link.
+    if (connected && !running && device && !device->LinkOpen()) {
+        connected = false;
+        statusLine->ShowNotConnected();
+        qCWarning(lcDevice).noquote() << "Connection to" << DeviceAddressText() << "lost";
     }
 }
 
@@ -400,6 +419,7 @@ bool app_ondrel::BeginRun()
         ShowError(identifierProblem);
         return false;
     }
+    NoteClosedLink();
     if (!connected) {
         ConnectToDevice();
         if (!connected) {

@@ -77,6 +77,8 @@ public:
     void OnAuthGroupChanged(std::string authGroup, std::string privateKeyFile);
     void ConnectToDevice();
     bool ReportError(quorvel::DeviceError error);
+    // Marks the window not connected when the device has closed the link.
+    void NoteClosedLink();
     void ShowError(QString text);
     void ResetIcons();
     void ShowImage(cv::Mat image);

@@ -249,4 +249,9 @@ DeviceError Device::ResultOf(const tcp::Message& response, bool local, const Exc
     return { DeviceError::RESPONSE_ERROR, DeviceReasonMessage(exchange.name, data, size) };
 }
 
+bool Device::LinkOpen() const
+{
+    return connected && connection && connection->IsOpen();
+}
+
 } // namespace quorvel

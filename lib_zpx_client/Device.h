@@ -38,6 +38,9 @@ public:
     DeviceError Connect(const std::string& host, uint16_t port);
     DeviceError Disconnect();
     bool IsConnected() const { return connected; }
+    // Whether the link is still up: false once the peer has closed it, even before an
+    // operation has noticed. Any thread may ask; the answer may be a moment late.
+    bool LinkOpen() const;
     DeviceError Send(const tcp::Message& message);
     // The next received message, or a locally made error message (id NOT_SET, error set,
     // body = text + 4-byte code) on time-out or a lost link.
