@@ -1,0 +1,289 @@
+#pragma once
+
+// What the window and dialog tests share: a private settings home, a closer for message
+// boxes, controls by object name, and a fake scanner on a ScriptedServer that answers by
+// request type and records every request. A workflow run is one long, event-processing
+// call, so tests act from inside it with WhenReady.
+
+#include "MessageBoxCloser.h"
+#include "ScriptedServer.h"
+#include "TempSettingsHome.h"
+#include "test_segments.h"
+#include "app_ondrel.h"
+
+#include "Message.h"
+#include "SegmentInfo.h"
+
+#include <QGraphicsPixmapItem>
+#include <QGraphicsScene>
+#include <QGraphicsView>
+#include <QMap>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+#include <opencv2/core.hpp>
+
+#include <arpa/inet.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <memory>
+
+namespace apptest {
+
+using ondrel::testsupport::Peer;
+using ondrel::testsupport::ScriptedServer;
+using quorvel::SegmentInfo;
+using quorvel::tcp::Message;
+using quorvel::tcp::MessageType;
+
+// The settings file's entries as "Section/Key" -> raw value text.
+inline QMap<QString, QString> IniEntries(const QByteArray& text)
+{
+    QMap<QString, QString> entries;
+    QString section;
+    for (const QByteArray& raw : text.split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            section = line.mid(1, line.size() - 2);
+        } else if (const int eq = line.indexOf(QLatin1Char('=')); eq > 0) {
+            entries.insert(section + QLatin1Char('/') + line.left(eq), line.mid(eq + 1));
+        }
+    }
+    return entries;
+}
+
+template <typename T>
+T* Child(const QObject& parent, const char* name)
+{
+    return parent.findChild<T*>(QString::fromLatin1(name));
+}
+
+// A port on 127.0.0.1 that nobody listens on: bound a moment ago, then released.
+inline uint16_t DeadPort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof(address);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), length);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+inline QByteArray DeviceSection(uint16_t port)
+{
+    return "[DeviceSettings]\nDeviceIp=127.0.0.1\nDevicePort=" + QByteArray::number(port) + "\n";
+}
+
+// Hands in range for a 160 x 120 frame: four segments whose first lies above (right) or
+// below (left) the fourth, or two thumbs; and one segment far too low, never ready.
+inline std::vector<SegmentInfo> ReadyRight() { return { MakeSegment(35, 35, 15, 40), MakeSegment(55, 36, 15, 40), MakeSegment(75, 37, 15, 40), MakeSegment(95, 38, 15, 40) }; }
+inline std::vector<SegmentInfo> ReadyLeft() { return { MakeSegment(35, 38, 15, 40), MakeSegment(55, 37, 15, 40), MakeSegment(75, 36, 15, 40), MakeSegment(95, 35, 15, 40) }; }
+inline std::vector<SegmentInfo> ReadyThumbs() { return { MakeSegment(40, 35, 20, 40), MakeSegment(90, 35, 20, 40) }; }
+inline std::vector<SegmentInfo> NeverReady() { return { MakeSegment(40, 35, 20, 40, 100.0f) }; }
+
+// Every live frame is one grey value, so a stored or shown image tells which frame it was.
+inline uint8_t FrameValue(uint32_t frameId) { return static_cast<uint8_t>(20 + 7 * frameId); }
+
+// How the fake scanner treats one connection.
+struct Behaviour {
+    enum class Hands { Ready, RightOnly, NeverReady };
+    MessageType first = MessageType::CONNECTED; // anything else makes Connect fail
+    bool refuseAuth = false;
+    std::string authGroup = "USER";
+    Hands hands = Hands::NeverReady;
+    uint32_t frameType = 0;    // OpenCV element type of the live frames
+    uint32_t readyEvery = 1;   // hands are ready only on frames whose id this divides
+    int failFrameNumber = 0;   // answer this CAPTURE (1-based) with an error
+    int closeAfter = -1;       // close the link after answering this many requests
+};
+
+// A scanner that answers every request by its type. The hands follow the workflow: right
+// four after START, then left four and thumbs, one per PLAY_SOUND.
+class FakeScanner {
+public:
+    FakeScanner() : server(std::chrono::seconds(60)) {}
+
+    // The behaviour of the next accepted connection; call once per expected connection.
+    void Serve(Behaviour behaviour = {})
+    {
+        server.Serve([this, behaviour](Peer& peer) { Run(peer, behaviour); });
+    }
+
+    uint16_t Port() const { return server.Port(); }
+    ScriptedServer& Server() { return server; }
+    std::vector<Message> Received(std::size_t connection = 0) const { return server.ReceivedMessages(connection); }
+    std::vector<MessageType> Requests(std::size_t connection = 0) const
+    {
+        std::vector<MessageType> types;
+        for (const Message& m : Received(connection)) {
+            types.push_back(m.header.id);
+        }
+        return types;
+    }
+    std::size_t Count(MessageType type) const
+    {
+        const auto types = Requests();
+        return static_cast<std::size_t>(std::count(types.begin(), types.end(), type));
+    }
+    int Frames() const { return frames.load(); }
+
+private:
+    void Run(Peer& peer, const Behaviour& b)
+    {
+        peer.Send(Message(b.first));
+        int hand = 0;
+        uint32_t frameId = 0;
+        for (int answered = 0; answered != b.closeAfter; ++answered) {
+            const Message request = peer.ReadMessage();
+            Message response(request.header.id);
+            switch (request.header.id) {
+            case MessageType::START_CAPTURE_MODE: hand = 0; break;
+            case MessageType::PLAY_SOUND: hand = (hand + 1) % 3; break;
+            case MessageType::AUTH_RESPONSE:
+                if (b.refuseAuth) {
+                    response.header.error = true;
+                    response.AppendString("refused");
+                }
+                break;
+            case MessageType::GET:
+                if (std::strncmp(reinterpret_cast<const char*>(request.body.data()), "auth_group", request.body.size()) == 0) {
+                    response.AppendString(b.authGroup);
+                } else {
+                    response.Append(int32_t { 0 }); // no final segments
+                }
+                break;
+            case MessageType::GET_FINAL_FRAME: {
+                const uint8_t pixel = 1;
+                response.Append(uint64_t { 1 }).Append(uint32_t { 0 }).Append(uint32_t { 1 }).Append(uint32_t { 1 });
+                response.AppendBytes(&pixel, 1);
+                break;
+            }
+            case MessageType::CAPTURE: {
+                ++frameId;
+                ++frames;
+                if (static_cast<int>(frameId) == b.failFrameNumber) {
+                    hand = (hand + 1) % 3; // the mode is skipped without a sound
+                    response.header.error = true;
+                    response.AppendString("frame lost");
+                    break;
+                }
+                std::vector<SegmentInfo> hands = hand == 0 ? ReadyRight() : hand == 1 ? ReadyLeft() : ReadyThumbs();
+                if (frameId % b.readyEvery != 0 || b.hands == Behaviour::Hands::NeverReady
+                    || (b.hands == Behaviour::Hands::RightOnly && hand > 0)) {
+                    hands = NeverReady();
+                }
+                response = Frame(frameId, b.frameType, hands);
+                break;
+            }
+            default: break;
+            }
+            peer.Send(response);
+        }
+        peer.Close();
+    }
+
+    static Message Frame(uint32_t frameId, uint32_t type, const std::vector<SegmentInfo>& segments)
+    {
+        const std::vector<uint8_t> pixels(160 * 120 * CV_ELEM_SIZE(static_cast<int>(type)), FrameValue(frameId));
+        Message m(MessageType::CAPTURE);
+        m.Append(frameId).Append(static_cast<uint64_t>(pixels.size())).Append(type);
+        m.Append(uint32_t { 160 }).Append(uint32_t { 120 }).AppendBytes(pixels.data(), pixels.size());
+        m.Append(uint8_t { 0 }).Append(static_cast<int32_t>(segments.size()));
+        for (const SegmentInfo& s : segments) {
+            m.Append(s.posX).Append(s.posY).Append(s.width).Append(s.height);
+            m.Append(s.distance).Append(s.moveX).Append(s.moveY).Append(s.moveZ);
+            m.AppendBytes(std::vector<uint8_t>(6, 0).data(), 6);
+        }
+        return m;
+    }
+
+    ScriptedServer server;
+    std::atomic<int> frames { 0 };
+};
+
+// Runs `action` once, from inside whatever event processing is going on (a running
+// workflow included), as soon as `condition` holds.
+class WhenReady : public QObject {
+public:
+    WhenReady(std::function<bool()> condition, std::function<void()> action)
+    {
+        connect(&timer, &QTimer::timeout, this, [this, condition, action] {
+            if (!done && condition()) {
+                done = true;
+                timer.stop();
+                action();
+            }
+        });
+        timer.start(5);
+    }
+    bool Done() const { return done; }
+
+private:
+    QTimer timer;
+    bool done = false;
+};
+
+// A private settings home, with its message boxes closed and recorded.
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(home.isValid()); }
+    QMap<QString, QString> Stored() const { return IniEntries(home.read()); }
+
+    TempSettingsHome home;
+    MessageBoxCloser boxes;
+};
+
+// A window talking to the fake scanner. A run that does not end is stopped, as the
+// operator's click would, and fails the test.
+class WindowTest : public AppTest {
+protected:
+    // Call scanner.Serve first, once per connection the window will make.
+    void OpenWindow(const QByteArray& extraSettings = {}, const LaunchOptions& options = {})
+    {
+        ASSERT_TRUE(home.write(DeviceSection(scanner.Port()) + extraSettings));
+        window = std::make_unique<app_ondrel>(nullptr, options);
+        watchdog.setSingleShot(true);
+        QObject::connect(&watchdog, &QTimer::timeout, [this] {
+            if (window != nullptr && window->IsRunning()) {
+                ADD_FAILURE() << "the workflow run did not end in time";
+                window->StartWorkflow();
+            }
+        });
+        watchdog.start(15000);
+    }
+    QPushButton* Button(const char* name) const { return Child<QPushButton>(*window, name); }
+    QGraphicsScene* Scene() const { return Child<QGraphicsView>(*window, "graphicsView")->scene(); }
+    // The image the view shows, or a null image.
+    QImage Shown() const
+    {
+        for (QGraphicsItem* item : Scene()->items()) {
+            if (auto* pixmap = dynamic_cast<QGraphicsPixmapItem*>(item)) {
+                return pixmap->pixmap().toImage();
+            }
+        }
+        return {};
+    }
+
+    FakeScanner scanner;
+    std::unique_ptr<app_ondrel> window;
+    QTimer watchdog;
+};
+
+// An icon rendered small, to tell which of the resource images a button shows.
+inline QImage IconImage(const QIcon& icon) { return icon.pixmap(32, 32).toImage(); }
+inline bool Shows(const QPushButton* button, const char* resource)
+{
+    return IconImage(button->icon()) == IconImage(QIcon(QString::fromLatin1(resource)));
+}
+
+} // namespace apptest
