@@ -225,7 +225,7 @@ TEST_F(MainWindowWorkflow, AnImageIsShownRedFirstWhiteWhenItsFirstChannelIsBlack
     cv::Mat black(30, 40, CV_8UC3, cv::Scalar(0, 80, 160));
     window->ShowImage(black);
     EXPECT_EQ(Shown().pixelColor(20, 15), QColor(255, 255, 255));
-    cv::Mat lit = black.clone();
+    cv::Mat lit(30, 40, CV_8UC3, cv::Scalar(0, 80, 160));
     lit.at<cv::Vec3b>(29, 39)[0] = 1;
     window->ShowImage(lit);
     EXPECT_EQ(Shown().pixelColor(0, 0), QColor(0, 80, 160));
