@@ -23,7 +23,7 @@ struct Outcome {
 };
 
 // Runs the program in its own directory, as the run command does.
-Outcome Run(const QStringList& arguments, const QProcessEnvironment& environment)
+Outcome RunProgram(const QStringList& arguments, const QProcessEnvironment& environment)
 {
     QProcess process;
     process.setWorkingDirectory(QFileInfo(QStringLiteral(ONDREL_APP_PATH)).absolutePath());
@@ -67,7 +67,7 @@ protected:
             + "\n[WorkflowSettings]\nMinWorkflowDelayMs=0\n[SaveSettings]\nBasePath=" + results.path().toUtf8() + "\n"
             + extraSettings));
     }
-    Outcome RunUnattended() const { return Run(kUnattended, environment); }
+    Outcome RunUnattended() const { return RunProgram(kUnattended, environment); }
 
     QTemporaryDir results;
     TempSettingsHome home;
@@ -87,10 +87,10 @@ TEST_F(Program, VersionAndHelpNeedNoDisplay)
     for (const char* name : { "QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY" }) {
         environment.remove(QLatin1String(name));
     }
-    const Outcome version = Run({ QStringLiteral("--version") }, environment);
+    const Outcome version = RunProgram({ QStringLiteral("--version") }, environment);
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out, QStringLiteral("OndrelApp 0.2.1\n"));
-    const Outcome help = Run({ QStringLiteral("--help") }, environment);
+    const Outcome help = RunProgram({ QStringLiteral("--help") }, environment);
     EXPECT_EQ(help.exitCode, 0);
     for (const char* option : { "--person <id>", "--autostart", "--quit-after-workflow", "--version" }) {
         EXPECT_TRUE(help.out.contains(QLatin1String(option))) << option;
