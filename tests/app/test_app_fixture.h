@@ -11,9 +11,6 @@
 #include "test_segments.h"
 #include "app_ondrel.h"
 
-#include "Message.h"
-#include "SegmentInfo.h"
-
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
 #include <QGraphicsView>
@@ -30,8 +27,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cstring>
 #include <functional>
 #include <memory>
 
@@ -86,25 +81,29 @@ inline QByteArray DeviceSection(uint16_t port)
 
 // Hands in range for a 160 x 120 frame: four segments whose first lies above (right) or
 // below (left) the fourth, or two thumbs; and one segment far too low, never ready.
-inline std::vector<SegmentInfo> ReadyRight() { return { MakeSegment(35, 35, 15, 40), MakeSegment(55, 36, 15, 40), MakeSegment(75, 37, 15, 40), MakeSegment(95, 38, 15, 40) }; }
-inline std::vector<SegmentInfo> ReadyLeft() { return { MakeSegment(35, 38, 15, 40), MakeSegment(55, 37, 15, 40), MakeSegment(75, 36, 15, 40), MakeSegment(95, 35, 15, 40) }; }
-inline std::vector<SegmentInfo> ReadyThumbs() { return { MakeSegment(40, 35, 20, 40), MakeSegment(90, 35, 20, 40) }; }
-inline std::vector<SegmentInfo> NeverReady() { return { MakeSegment(40, 35, 20, 40, 100.0f) }; }
+inline std::vector<SegmentInfo> Hand(int hand)
+{
+    const std::vector<SegmentInfo> hands[] = {
+        { MakeSegment(35, 35, 15, 40), MakeSegment(55, 36, 15, 40), MakeSegment(75, 37, 15, 40), MakeSegment(95, 38, 15, 40) },
+        { MakeSegment(35, 38, 15, 40), MakeSegment(55, 37, 15, 40), MakeSegment(75, 36, 15, 40), MakeSegment(95, 35, 15, 40) },
+        { MakeSegment(40, 35, 20, 40), MakeSegment(90, 35, 20, 40) }, { MakeSegment(40, 35, 20, 40, 100.0f) } };
+    return hands[hand];
+}
+constexpr int kNeverReady = 3;
 
 // Every live frame is one grey value, so a stored or shown image tells which frame it was.
 inline uint8_t FrameValue(uint32_t frameId) { return static_cast<uint8_t>(20 + 7 * frameId); }
 
 // How the fake scanner treats one connection.
 struct Behaviour {
-    enum class Hands { Ready, RightOnly, NeverReady };
     MessageType first = MessageType::CONNECTED; // anything else makes Connect fail
     bool refuseAuth = false;
     std::string authGroup = "USER";
-    Hands hands = Hands::NeverReady;
-    uint32_t frameType = 0;    // OpenCV element type of the live frames
-    uint32_t readyEvery = 1;   // hands are ready only on frames whose id this divides
-    int failFrameNumber = 0;   // answer this CAPTURE (1-based) with an error
-    int closeAfter = -1;       // close the link after answering this many requests
+    bool handsReady = false;
+    uint32_t readyEvery = 1; // hands are ready only on frames whose id this divides
+    uint32_t frameType = 0;  // OpenCV element type of the live frames
+    int failFrame = 0;       // answer this CAPTURE (1-based) with an error
+    int closeAfter = -1;     // close the link after answering this many requests
 };
 
 // A scanner that answers every request by its type. The hands follow the workflow: right
@@ -116,29 +115,20 @@ public:
     // The behaviour of the next accepted connection; call once per expected connection.
     void Serve(Behaviour behaviour = {})
     {
-        server.Serve([this, behaviour](Peer& peer) { Run(peer, behaviour); });
+        server.Serve([behaviour](Peer& peer) { Run(peer, behaviour); });
     }
-
     uint16_t Port() const { return server.Port(); }
     ScriptedServer& Server() { return server; }
     std::vector<Message> Received(std::size_t connection = 0) const { return server.ReceivedMessages(connection); }
-    std::vector<MessageType> Requests(std::size_t connection = 0) const
+    std::size_t Count(MessageType type, std::size_t connection = 0) const
     {
-        std::vector<MessageType> types;
-        for (const Message& m : Received(connection)) {
-            types.push_back(m.header.id);
-        }
-        return types;
+        const auto received = Received(connection);
+        return std::count_if(received.begin(), received.end(), [type](const Message& m) { return m.header.id == type; });
     }
-    std::size_t Count(MessageType type) const
-    {
-        const auto types = Requests();
-        return static_cast<std::size_t>(std::count(types.begin(), types.end(), type));
-    }
-    int Frames() const { return frames.load(); }
+    MessageType Last(std::size_t connection = 0) const { return Received(connection).back().header.id; }
 
 private:
-    void Run(Peer& peer, const Behaviour& b)
+    static void Run(Peer& peer, const Behaviour& b)
     {
         peer.Send(Message(b.first));
         int hand = 0;
@@ -146,46 +136,25 @@ private:
         for (int answered = 0; answered != b.closeAfter; ++answered) {
             const Message request = peer.ReadMessage();
             Message response(request.header.id);
-            switch (request.header.id) {
-            case MessageType::START_CAPTURE_MODE: hand = 0; break;
-            case MessageType::PLAY_SOUND: hand = (hand + 1) % 3; break;
-            case MessageType::AUTH_RESPONSE:
-                if (b.refuseAuth) {
-                    response.header.error = true;
-                    response.AppendString("refused");
-                }
-                break;
-            case MessageType::GET:
-                if (std::strncmp(reinterpret_cast<const char*>(request.body.data()), "auth_group", request.body.size()) == 0) {
-                    response.AppendString(b.authGroup);
-                } else {
-                    response.Append(int32_t { 0 }); // no final segments
-                }
-                break;
-            case MessageType::GET_FINAL_FRAME: {
+            const std::string text(request.body.begin(), request.body.end());
+            if (request.header.id == MessageType::START_CAPTURE_MODE) {
+                hand = 0;
+            } else if (request.header.id == MessageType::PLAY_SOUND) {
+                hand = (hand + 1) % 3;
+            } else if (request.header.id == MessageType::AUTH_RESPONSE && b.refuseAuth) {
+                response.header.error = true;
+                response.AppendString("refused");
+            } else if (request.header.id == MessageType::GET) {
+                text == std::string("auth_group", 11) ? response.AppendString(b.authGroup) : response.Append(int32_t { 0 });
+            } else if (request.header.id == MessageType::GET_FINAL_FRAME) {
                 const uint8_t pixel = 1;
-                response.Append(uint64_t { 1 }).Append(uint32_t { 0 }).Append(uint32_t { 1 }).Append(uint32_t { 1 });
-                response.AppendBytes(&pixel, 1);
-                break;
-            }
-            case MessageType::CAPTURE: {
-                ++frameId;
-                ++frames;
-                if (static_cast<int>(frameId) == b.failFrameNumber) {
-                    hand = (hand + 1) % 3; // the mode is skipped without a sound
-                    response.header.error = true;
-                    response.AppendString("frame lost");
-                    break;
-                }
-                std::vector<SegmentInfo> hands = hand == 0 ? ReadyRight() : hand == 1 ? ReadyLeft() : ReadyThumbs();
-                if (frameId % b.readyEvery != 0 || b.hands == Behaviour::Hands::NeverReady
-                    || (b.hands == Behaviour::Hands::RightOnly && hand > 0)) {
-                    hands = NeverReady();
-                }
-                response = Frame(frameId, b.frameType, hands);
-                break;
-            }
-            default: break;
+                response.Append(uint64_t { 1 }).Append(uint32_t { 0 }).Append(uint32_t { 1 }).Append(uint32_t { 1 }).AppendBytes(&pixel, 1);
+            } else if (request.header.id == MessageType::CAPTURE && static_cast<int>(++frameId) == b.failFrame) {
+                hand = (hand + 1) % 3; // the mode is skipped without a sound
+                response.header.error = true;
+                response.AppendString("frame lost");
+            } else if (request.header.id == MessageType::CAPTURE) {
+                response = Frame(frameId, b.frameType, b.handsReady && frameId % b.readyEvery == 0 ? Hand(hand) : Hand(kNeverReady));
             }
             peer.Send(response);
         }
@@ -196,19 +165,16 @@ private:
     {
         const std::vector<uint8_t> pixels(160 * 120 * CV_ELEM_SIZE(static_cast<int>(type)), FrameValue(frameId));
         Message m(MessageType::CAPTURE);
-        m.Append(frameId).Append(static_cast<uint64_t>(pixels.size())).Append(type);
-        m.Append(uint32_t { 160 }).Append(uint32_t { 120 }).AppendBytes(pixels.data(), pixels.size());
-        m.Append(uint8_t { 0 }).Append(static_cast<int32_t>(segments.size()));
+        m.Append(frameId).Append(static_cast<uint64_t>(pixels.size())).Append(type).Append(uint32_t { 160 }).Append(uint32_t { 120 });
+        m.AppendBytes(pixels.data(), pixels.size()).Append(uint8_t { 0 }).Append(static_cast<int32_t>(segments.size()));
         for (const SegmentInfo& s : segments) {
             m.Append(s.posX).Append(s.posY).Append(s.width).Append(s.height);
-            m.Append(s.distance).Append(s.moveX).Append(s.moveY).Append(s.moveZ);
-            m.AppendBytes(std::vector<uint8_t>(6, 0).data(), 6);
+            m.Append(s.distance).Append(s.moveX).Append(s.moveY).Append(s.moveZ).AppendBytes(std::vector<uint8_t>(6, 0).data(), 6);
         }
         return m;
     }
 
     ScriptedServer server;
-    std::atomic<int> frames { 0 };
 };
 
 // Runs `action` once, from inside whatever event processing is going on (a running
@@ -279,11 +245,11 @@ protected:
     QTimer watchdog;
 };
 
-// An icon rendered small, to tell which of the resource images a button shows.
-inline QImage IconImage(const QIcon& icon) { return icon.pixmap(32, 32).toImage(); }
+// Whether a button shows this resource image (which must exist), rendered small.
 inline bool Shows(const QPushButton* button, const char* resource)
 {
-    return IconImage(button->icon()) == IconImage(QIcon(QString::fromLatin1(resource)));
+    const QImage wanted = QIcon(QString::fromLatin1(resource)).pixmap(32, 32).toImage();
+    return !wanted.isNull() && button->icon().pixmap(32, 32).toImage() == wanted;
 }
 
 } // namespace apptest

@@ -63,13 +63,13 @@ TEST_F(MainWindowShell, WorkflowStartRetriesAFailedStartupConnection)
     EXPECT_TRUE(boxes.last().text.endsWith(QStringLiteral("\nError: unexpected MessageType PING"))) << boxes.last().text.toStdString();
     EXPECT_FALSE(window->IsConnected());
 
-    WhenReady stop([&] { return scanner.Frames() >= 4; }, [&] { Button("btn_AutoWorkflow")->click(); });
+    WhenReady stop([&] { return scanner.Count(MessageType::CAPTURE, 1) >= 4; }, [&] { Button("btn_AutoWorkflow")->click(); });
     window->StartWorkflow();
     EXPECT_TRUE(stop.Done());
     EXPECT_TRUE(window->IsConnected());
     EXPECT_EQ(boxes.count(), 1);
-    ASSERT_FALSE(scanner.Requests(1).empty());
-    EXPECT_EQ(scanner.Requests(1).front(), MessageType::START_CAPTURE_MODE);
+    ASSERT_FALSE(scanner.Received(1).empty());
+    EXPECT_EQ(scanner.Received(1).front().header.id, MessageType::START_CAPTURE_MODE);
 }
 
 TEST_F(MainWindowShell, AutomaticLoginAuthenticatesOnceAfterConnectingAndARefusalIsOneBox)
@@ -129,9 +129,9 @@ TEST_F(MainWindowShell, CaptureButtonsDoNothingWhileNoWorkflowRuns)
     ExpectIdleButtons();
     window->ForcedCapturing();
     Button("btn_captureRight")->click();
-    EXPECT_TRUE(scanner.Requests().empty());
+    EXPECT_TRUE(scanner.Received().empty());
     // Had the click been kept, the first frame of the next run would be captured.
-    WhenReady stop([&] { return scanner.Frames() >= 5; }, [&] { Button("btn_AutoWorkflow")->click(); });
+    WhenReady stop([&] { return scanner.Count(MessageType::CAPTURE) >= 5; }, [&] { Button("btn_AutoWorkflow")->click(); });
     window->StartWorkflow();
     EXPECT_EQ(scanner.Count(MessageType::PLAY_SOUND), 0u);
     EXPECT_EQ(boxes.count(), 0);
