@@ -22,10 +22,6 @@
 #include <gtest/gtest.h>
 #include <opencv2/core.hpp>
 
-#include <arpa/inet.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <functional>
 #include <memory>
@@ -60,19 +56,8 @@ T* Child(const QObject& parent, const char* name)
     return parent.findChild<T*>(QString::fromLatin1(name));
 }
 
-// A port on 127.0.0.1 that nobody listens on: bound a moment ago, then released.
-inline uint16_t DeadPort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof(address);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), length);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
+// A port on 127.0.0.1 that nobody listens on: a server's, once it has gone.
+inline uint16_t DeadPort() { return ScriptedServer().Port(); }
 
 inline QByteArray DeviceSection(uint16_t port)
 {
@@ -184,25 +169,22 @@ public:
     WhenReady(std::function<bool()> condition, std::function<void()> action)
     {
         connect(&timer, &QTimer::timeout, this, [this, condition, action] {
-            if (!done && condition()) {
-                done = true;
+            if (timer.isActive() && condition()) {
                 timer.stop();
                 action();
             }
         });
         timer.start(5);
     }
-    bool Done() const { return done; }
+    bool Done() const { return !timer.isActive(); }
 
 private:
     QTimer timer;
-    bool done = false;
 };
 
 // A private settings home, with its message boxes closed and recorded.
 class AppTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(home.isValid()); }
     QMap<QString, QString> Stored() const { return IniEntries(home.read()); }
 
     TempSettingsHome home;
