@@ -50,14 +50,13 @@ int main(int argc, char** argv)
     // coloured boxes and every overlay switched on.
     ondrel::testsupport::SimProcess sim({ "--settle-ms", "6000" });
     TempSettingsHome home;
-    home.writeIniFile(QStringLiteral("Quorvel GmbH"), QStringLiteral("OndrelApp"),
-        QStringLiteral("[DeviceSettings]\nDeviceIp=127.0.0.1\nDevicePort=%1\n"
-                       "[LiveViewSettings]\nDrawFPS=true\nDrawBoundingBox=true\nDrawPosition=true\n"
-                       "DrawDistance=true\nDrawMovement=false\n"
-                       "[SaveSettings]\nBasePath=%2\n")
-            .arg(sim.port())
-            .arg(home.path() + QStringLiteral("/Captured"))
-            .toUtf8());
+    home.write(QStringLiteral("[DeviceSettings]\nDeviceIp=127.0.0.1\nDevicePort=%1\n"
+                              "[LiveViewSettings]\nDrawFPS=true\nDrawBoundingBox=true\nDrawPosition=true\n"
+                              "DrawDistance=true\nDrawMovement=false\n"
+                              "[SaveSettings]\nBasePath=%2\n")
+                   .arg(sim.port())
+                   .arg(home.path() + QStringLiteral("/Captured"))
+                   .toUtf8());
 
     LaunchOptions options;
     options.person = QStringLiteral("P-0042");
