@@ -88,7 +88,7 @@ struct Behaviour {
     uint32_t readyEvery = 1; // hands are ready only on frames whose id this divides
     uint32_t frameType = 0;  // OpenCV element type of the live frames
     int failFrame = 0;       // answer this CAPTURE (1-based) with an error
-    int closeAfter = -1;     // close the link after answering this many requests
+    int closeAfter = -1;     // close the link on the request after this many answers
 };
 
 // A scanner that answers every request by its type. The hands follow the workflow: right
@@ -118,8 +118,11 @@ private:
         peer.Send(Message(b.first));
         int hand = 0;
         uint32_t frameId = 0;
-        for (int answered = 0; answered != b.closeAfter; ++answered) {
+        for (int answered = 0;; ++answered) {
             const Message request = peer.ReadMessage();
+            if (answered == b.closeAfter) {
+                break; // the request in flight finds the link closed
+            }
             Message response(request.header.id);
             const std::string text(request.body.begin(), request.body.end());
             if (request.header.id == MessageType::START_CAPTURE_MODE) {
