@@ -69,23 +69,18 @@ protected:
 
 } // namespace
 
-TEST_F(DialogSettingsTest, StartupWithoutAFileShowsAndStoresTheDefaults)
-{
-    Open();
-    EXPECT_EQ(Stored().value("DeviceSettings/DevicePort"), QStringLiteral("60123"));
-    EXPECT_EQ(Get<QLineEdit>("edit_ip")->text(), QStringLiteral("127.0.0.1"));
-    EXPECT_EQ(Get<QLineEdit>("edit_port")->text(), QStringLiteral("60123"));
-    EXPECT_EQ(Get<QSpinBox>("spin_minSteps")->value(), 1500);
-    ExpectExtendedBoxesShown(false);
-}
-
-// Outside the extended mode Move Z is at most 25 and the start-up writes that back, but
-// not the other mode's keys; in it Move Z goes to 200 and the start-up stores nothing.
+// Outside the extended mode Move Z is at most 25 and the start-up writes that back with
+// the defaults, but not the other mode's keys; in it Move Z goes to 200 and the start-up
+// stores nothing.
 TEST_F(DialogSettingsTest, TheExtendedModeSetsMoveZsLimitAndTheSaveSwitchesShown)
 {
     const QByteArray limits = "[CaptureSettings]\nThresholdMoveZ=40\n[SaveSettings]\nRawData=true\n";
     ASSERT_TRUE(home.write(limits));
     Open();
+    EXPECT_EQ(Get<QLineEdit>("edit_ip")->text(), QStringLiteral("127.0.0.1")); // defaults for what the file lacks
+    EXPECT_EQ(Get<QLineEdit>("edit_port")->text(), QStringLiteral("60123"));
+    EXPECT_EQ(Get<QSpinBox>("spin_minSteps")->value(), 1500);
+    ExpectExtendedBoxesShown(false);
     EXPECT_EQ(Get<QDoubleSpinBox>("spin_thresholdMoveZ")->maximum(), 25.0);
     EXPECT_FALSE(dialog->settings().saveRawData);
     EXPECT_EQ(Stored().value("CaptureSettings/ThresholdMoveZ"), QStringLiteral("25"));
