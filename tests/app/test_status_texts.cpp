@@ -2,7 +2,7 @@
 
 #include "CaptureDecision.h"
 #include "CaptureMode.h"
-#include "TestSegments.h"
+#include "test_segments.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,158 @@
+// The settings file: its keys and their text, the extended mode's unlock and switches, and
+// numbers that do not fit or lie outside the dialog's ranges.
+#include "DialogSettings.h"
+#include "SettingsStore.h"
+#include "test_app_fixture.h"
+
+#include <QDoubleSpinBox>
+#include <QSpinBox>
+
+using namespace apptest;
+
+namespace {
+
+class SettingsStore : public AppTest {
+protected:
+    AppSettings Load()
+    {
+        AppSettings settings = DefaultAppSettings();
+        LoadAppSettings(settings, *OpenSettingsStore());
+        return settings;
+    }
+    void Store(const AppSettings& settings) { StoreAppSettings(settings, *OpenSettingsStore()); }
+};
+
+// The extended save switches, all on.
+const QByteArray kExtendedSwitches = "[SaveSettings]\nRawData=true\nCaptureTimes=true\nPreviewImage=true\nCalibrationFile=true\n";
+
+} // namespace
+
+TEST_F(SettingsStore, DefaultsAreWrittenAsTheseKeysAndTexts)
+{
+    Store(DefaultAppSettings());
+    const QMap<QString, QString> stored = Stored();
+    EXPECT_TRUE(stored.value("SaveSettings/BasePath").endsWith(QStringLiteral("/Captured")));
+    const QMap<QString, QString> expected = {
+        { "Auth/AuthAutoLogin", "false" }, { "Auth/AuthGroup", "GUEST" }, { "Auth/AuthPrivateKeyFile", "" },
+        { "CaptureSettings/ThresholdMoveX", "2.5" }, { "CaptureSettings/ThresholdMoveY", "3" },
+        { "CaptureSettings/ThresholdMoveZ", "20" }, { "CaptureSettings/ThresholdTooHigh", "205" },
+        { "CaptureSettings/ThresholdTooLow", "185" }, { "DeviceSettings/DeviceIp", "127.0.0.1" },
+        { "DeviceSettings/DevicePort", "60123" }, { "LiveViewSettings/DrawBoundingBox", "true" },
+        { "LiveViewSettings/DrawDistance", "false" }, { "LiveViewSettings/DrawFPS", "false" },
+        { "LiveViewSettings/DrawMovement", "false" }, { "LiveViewSettings/DrawPosition", "false" },
+        { "SaveSettings/BasePath", stored.value("SaveSettings/BasePath") }, { "SaveSettings/FinalImage", "true" },
+        { "SaveSettings/SegmentInformations", "false" }, { "SaveSettings/Segments", "false" },
+        { "WorkflowSettings/MinWorkflowDelayMs", "1500" },
+    };
+    EXPECT_EQ(stored, expected);
+}
+
+// Every key read back is written again under its own name and in the same text.
+TEST_F(SettingsStore, AFileOfEveryKeyReadsAndWritesBackUnchanged)
+{
+    const QByteArray file = "[Auth]\nAuthAutoLogin=true\nAuthGroup=ADMIN\nAuthPrivateKeyFile=/home/jo/keys/ADMIN.priv.pem\n"
+                            "[CaptureSettings]\nThresholdMoveX=0.25\nThresholdMoveY=1.75\nThresholdMoveZ=0.1\n"
+                            "ThresholdTooHigh=199\nThresholdTooLow=190\n"
+                            "[DeviceSettings]\nDeviceIp=192.168.17.4\nDevicePort=4711\n"
+                            "[LiveViewSettings]\nDrawBoundingBox=false\nDrawDistance=true\nDrawFPS=true\nDrawMovement=true\n"
+                            "DrawPosition=true\n"
+                            "[SaveSettings]\nBasePath=/data/results of today\nCalibrationFile=true\nCaptureTimes=true\n"
+                            "FinalImage=false\nPreviewImage=true\nRawData=true\nSegmentInformations=true\nSegments=true\n"
+                            "[WorkflowSettings]\nMinWorkflowDelayMs=300\n";
+    ASSERT_TRUE(home.write(file + "[UserSettings]\nUser=5307\n"));
+    const AppSettings loaded = Load();
+    EXPECT_TRUE(loaded.extendedMode);
+    ASSERT_TRUE(home.write({}));
+    Store(loaded);
+    // The extended mode itself is never written; the file has to grant it.
+    EXPECT_EQ(Stored(), IniEntries(file));
+}
+
+TEST_F(SettingsStore, OnlyTheUnlockValueGivesTheExtendedSwitchesAndOthersLeaveThemInTheFile)
+{
+    const struct {
+        const char* user;
+        bool unlocks;
+    } rows[] = { { "", false }, { "User=0", false }, { "User=5306", false }, { "User=5307x", false },
+        { "User=ADMIN", false }, { "User=4294972603", false } /* 2^32 + 5307 must not wrap */, { "User=5307", true } };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.user);
+        ASSERT_TRUE(home.write("[UserSettings]\n" + QByteArray(row.user) + "\n" + kExtendedSwitches));
+        const AppSettings loaded = Load();
+        EXPECT_EQ(loaded.extendedMode, row.unlocks);
+        for (bool on : { loaded.saveRawData, loaded.saveCaptureTimes, loaded.savePreviewImage, loaded.saveCalibrationFile }) {
+            EXPECT_EQ(on, row.unlocks);
+        }
+        Store(loaded);
+        const QMap<QString, QString> stored = Stored();
+        for (const char* key : { "RawData", "CaptureTimes", "PreviewImage", "CalibrationFile" }) {
+            EXPECT_EQ(stored.value(QStringLiteral("SaveSettings/") + key), QStringLiteral("true")) << key;
+        }
+    }
+}
+
+TEST_F(SettingsStore, NumbersTooLongOrNotFiniteReadAsZero)
+{
+    ASSERT_TRUE(home.write("[DeviceSettings]\nDevicePort=4295027419\n[WorkflowSettings]\nMinWorkflowDelayMs=4294968796\n"
+                           "[CaptureSettings]\nThresholdMoveX=nan\nThresholdMoveY=-inf\nThresholdTooHigh=1e40\n"));
+    const AppSettings loaded = Load();
+    EXPECT_EQ(loaded.devicePort, 0);
+    EXPECT_EQ(loaded.minWorkflowDelayMs, 0.0f);
+    EXPECT_EQ(loaded.thresholdMoveX, 0.0f);
+    EXPECT_EQ(loaded.thresholdMoveY, 0.0f);
+    EXPECT_EQ(loaded.thresholdTooHigh, 0.0f);
+}
+
+// Read into the ranges the dialog's spin boxes take, and the clamped value written back.
+TEST_F(SettingsStore, ValuesOutsideTheRangesAreReadAsTheDialogShowsThem)
+{
+    ASSERT_TRUE(home.write("[CaptureSettings]\nThresholdTooHigh=999\nThresholdTooLow=-5\nThresholdMoveX=-3\nThresholdMoveY=nan\n"
+                           "ThresholdMoveZ=40\n[WorkflowSettings]\nMinWorkflowDelayMs=1234567\n"));
+    DialogSettings dialog(nullptr, nullptr);
+    const AppSettings& s = dialog.settings();
+    const struct {
+        const char* spin;
+        SettingRange range;
+        float field;
+        double expected;
+    } cases[] = {
+        { "spin_thresholdHigh", kThresholdTooHighRange, s.thresholdTooHigh, 205.0 },
+        { "spin_thresholdLow", kThresholdTooLowRange, s.thresholdTooLow, 185.0 },
+        { "spin_thresholdMoveX", kThresholdMoveXYRange, s.thresholdMoveX, 0.0 },
+        { "spin_thresholdMoveY", kThresholdMoveXYRange, s.thresholdMoveY, 0.0 },
+        { "spin_thresholdMoveZ", kThresholdMoveZRange, s.thresholdMoveZ, 25.0 },
+        { "spin_minSteps", kMinWorkflowDelayRange, s.minWorkflowDelayMs, 5000.0 },
+    };
+    for (const auto& c : cases) {
+        auto* spin = Child<QAbstractSpinBox>(dialog, c.spin);
+        auto* whole = qobject_cast<QSpinBox*>(spin);
+        auto* real = qobject_cast<QDoubleSpinBox*>(spin);
+        ASSERT_TRUE(whole != nullptr || real != nullptr) << c.spin;
+        EXPECT_EQ(c.field, c.expected) << c.spin;
+        EXPECT_EQ(whole ? whole->value() : real->value(), c.expected) << c.spin;
+        EXPECT_EQ(whole ? whole->minimum() : real->minimum(), c.range.minimum) << c.spin;
+        EXPECT_EQ(whole ? whole->maximum() : real->maximum(), c.range.maximum) << c.spin;
+    }
+    EXPECT_EQ(Stored().value("WorkflowSettings/MinWorkflowDelayMs"), QStringLiteral("5000"));
+    ASSERT_TRUE(home.write("[WorkflowSettings]\nMinWorkflowDelayMs=-7\n"));
+    EXPECT_EQ(Load().minWorkflowDelayMs, 0.0f);
+}
+
+// Exact, and short values keep their short form.
+TEST_F(SettingsStore, EveryNumberReadsBackUnchanged)
+{
+    AppSettings written = DefaultAppSettings();
+    written.thresholdTooHigh = 200.5f;
+    written.thresholdMoveX = 2.123456f;
+    written.thresholdMoveY = 0.1f;
+    written.thresholdMoveZ = 24.999998f;
+    written.minWorkflowDelayMs = 4999.0f;
+    Store(written);
+    const AppSettings read = Load();
+    for (const auto& [a, b] : { std::pair(read.thresholdTooHigh, written.thresholdTooHigh), std::pair(read.thresholdMoveX, written.thresholdMoveX),
+             std::pair(read.thresholdMoveY, written.thresholdMoveY), std::pair(read.thresholdMoveZ, written.thresholdMoveZ),
+             std::pair(read.minWorkflowDelayMs, written.minWorkflowDelayMs) }) {
+        EXPECT_EQ(a, b);
+    }
+    EXPECT_EQ(Stored().value("CaptureSettings/ThresholdMoveY"), QStringLiteral("0.1"));
+}

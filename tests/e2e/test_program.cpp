@@ -1,0 +1,256 @@
+// The OndrelApp program as a user or a script starts it: version, help and usage errors
+// without a display, and unattended runs (which need none) against ondrel-sim with what
+// they store, log and print, and their exit codes.
+#include "SimProcess.h"
+#include "TempSettingsHome.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSettings>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1; // also when the program crashed or did not end
+    QString out, err;
+};
+
+// Runs the program in its own directory, as the run command does.
+Outcome RunProgram(const QStringList& arguments, const QProcessEnvironment& environment)
+{
+    QProcess process;
+    process.setWorkingDirectory(QFileInfo(QStringLiteral(ONDREL_APP_PATH)).absolutePath());
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(ONDREL_APP_PATH), arguments);
+    Outcome outcome;
+    if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit) {
+        outcome.exitCode = process.exitCode();
+    } else {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+    outcome.out = QString::fromUtf8(process.readAllStandardOutput());
+    outcome.err = QString::fromUtf8(process.readAllStandardError());
+    return outcome;
+}
+
+// Every file below `directory` with its bytes, by its relative path.
+std::map<QString, QByteArray> Snapshot(const QString& directory)
+{
+    std::map<QString, QByteArray> files;
+    for (QDirIterator it(directory, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+        QFile file(it.next());
+        files[QDir(directory).relativeFilePath(file.fileName())] = file.open(QIODevice::ReadOnly) ? file.readAll() : "?";
+    }
+    return files;
+}
+
+const QStringList kUnattended = { QStringLiteral("--person"), QStringLiteral("P 17"), QStringLiteral("--autostart"),
+    QStringLiteral("--quit-after-workflow") };
+
+class Program : public ::testing::Test {
+protected:
+    // The simulator with `simArgs`, and settings that point the program at it.
+    void StartSim(const std::vector<std::string>& simArgs, const QByteArray& extraSettings = {})
+    {
+        std::vector<std::string> args = { "--width", "640", "--height", "512" };
+        args.insert(args.end(), simArgs.begin(), simArgs.end());
+        sim = std::make_unique<ondrel::testsupport::SimProcess>(args);
+        ASSERT_TRUE(home.write("[DeviceSettings]\nDeviceIp=127.0.0.1\nDevicePort=" + QByteArray::number(sim->port())
+            + "\n[WorkflowSettings]\nMinWorkflowDelayMs=0\n[SaveSettings]\nBasePath=" + results.path().toUtf8() + "\n"
+            + extraSettings));
+    }
+    Outcome RunUnattended() const { return RunProgram(kUnattended, environment); }
+
+    QTemporaryDir results;
+    TempSettingsHome home;
+    std::unique_ptr<ondrel::testsupport::SimProcess> sim;
+    // The home's settings and log, and no display or platform chosen.
+    QProcessEnvironment environment = [] {
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        for (const char* name : { "QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY" }) {
+            e.remove(QLatin1String(name));
+        }
+        return e;
+    }();
+};
+
+} // namespace
+
+TEST_F(Program, VersionHelpAndUsageErrorsNeedNoDisplayAndUsageErrorsExitWithTwo)
+{
+    const Outcome version = RunProgram({ QStringLiteral("--version") }, environment);
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, QStringLiteral("OndrelApp 0.2.1\n"));
+    const Outcome help = RunProgram({ QStringLiteral("--help") }, environment);
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* option : { "--person <id>", "--autostart", "--quit-after-workflow", "--version" }) {
+        EXPECT_TRUE(help.out.contains(QLatin1String(option))) << option;
+    }
+    const struct {
+        QStringList arguments;
+        const char* display; // DISPLAY, or nullptr for none
+        const char* message;
+    } cases[] = {
+        { { QStringLiteral("--bogus") }, nullptr, "OndrelApp: Unknown option 'bogus'.\nTry 'OndrelApp --help'.\n" },
+        { { QStringLiteral("--person") }, nullptr, "OndrelApp: Missing value after '--person'." },
+        { { QStringLiteral("--device"), QStringLiteral("scanner") }, nullptr, "'scanner' is not a device address" },
+        { { QStringLiteral("--device"), QStringLiteral("host:70000") }, nullptr, "is not a device address" },
+        { { QStringLiteral("stray") }, nullptr, "Unexpected argument 'stray'." },
+        { {}, nullptr, "OndrelApp: no display found (DISPLAY is not set). To run without a display: OndrelApp "
+                       "--person ID --quit-after-workflow\n" },
+        { { QStringLiteral("--person"), QStringLiteral("P1") }, ":4711",
+          "OndrelApp: cannot open the display ':4711'. To run without a display:" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(QLatin1Char(' ')).toStdString());
+        QProcessEnvironment withDisplay = environment;
+        if (c.display != nullptr) {
+            withDisplay.insert(QStringLiteral("DISPLAY"), QLatin1String(c.display));
+        }
+        const Outcome run = RunProgram(c.arguments, withDisplay);
+        EXPECT_EQ(run.exitCode, 2) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QLatin1String(c.message))) << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+    }
+}
+
+// Every save option (which needs the extended mode): each file in its place.
+TEST_F(Program, AWholeRunStoresEveryFileOfAllThreeModesAndExitsZero)
+{
+    StartSim({ "--settle-ms", "150" }, "[UserSettings]\nUser=5307\n[SaveSettings]\nRawData=true\nCaptureTimes=true\n"
+                                       "PreviewImage=true\nFinalImage=true\nCalibrationFile=true\nSegmentInformations=true\nSegments=true\n");
+    const Outcome run = RunUnattended();
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList runs = QDir(results.path() + QStringLiteral("/P 17")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    ASSERT_EQ(runs.size(), 1);
+    const QString runDirectory = results.path() + QStringLiteral("/P 17/") + runs.front();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Run directory: ") + runDirectory + QLatin1Char('\n'))) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Stored 3 of 3 modes: 4R, 4L, 2T\n")));
+
+    std::set<QString> expected = { QStringLiteral("cfg.txt") };
+    for (const QString mode : { "4R", "4L", "2T" }) {
+        EXPECT_TRUE(run.out.contains(QStringLiteral("Captured %1 -> %2/%1 (").arg(mode, runDirectory))) << run.out.toStdString();
+        const int segments = QSettings(runDirectory + "/" + mode + "/SegmentInfos.ini", QSettings::IniFormat).value("Segments").toInt();
+        EXPECT_EQ(segments, mode == "2T" ? 2 : 4);
+        for (const char* name : { "preview.png", "final.png", "SegmentInfos.ini", "calibration.calib", "times.txt",
+                 "raw/frame1.png", "raw/frame2.png", "raw/frame3.png" }) {
+            expected.insert(mode + "/" + name);
+        }
+        for (int i = 0; i < segments; ++i) {
+            expected.insert(QStringLiteral("%1/segments/%2.png").arg(mode).arg(i));
+        }
+    }
+    std::set<QString> stored;
+    for (const auto& [path, bytes] : Snapshot(runDirectory)) {
+        stored.insert(path);
+        EXPECT_FALSE(bytes.isEmpty()) << path.toStdString();
+        EXPECT_TRUE(!path.endsWith(".png") || !QImage(runDirectory + "/" + path).isNull()) << path.toStdString();
+    }
+    EXPECT_EQ(stored, expected);
+    // The log: one timestamped line each for start, connection, run and exit, in this order.
+    QFile logFile(home.dataPath() + QStringLiteral("/Quorvel GmbH/OndrelApp/OndrelApp.log"));
+    ASSERT_TRUE(logFile.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(logFile.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QRegularExpression format(QStringLiteral(
+        "^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}(Z|[+-]\\d\\d:\\d\\d) (info|warning|critical) [a-z.]+: \\S"));
+    for (const QString& line : lines) {
+        EXPECT_TRUE(format.match(line).hasMatch()) << line.toStdString();
+    }
+    const QString address = QStringLiteral("127.0.0.1:%1").arg(sim->port());
+    const QStringList logged = { QStringLiteral("info ondrel.app: OndrelApp 0.2.1 started: "),
+        QStringLiteral("info ondrel.device: Connected to ") + address,
+        QStringLiteral("info ondrel.run: Run started: person \"P 17\", directory %1/P 17/").arg(results.path()),
+        QStringLiteral("info ondrel.run: Run ended: Stored 3 of 3 modes in %1/P 17/").arg(results.path()),
+        QStringLiteral("info ondrel.device: Disconnected from ") + address,
+        QStringLiteral("info ondrel.app: OndrelApp 0.2.1 exits with code 0") };
+    int at = 0;
+    for (const QString& text : logged) {
+        while (at < lines.size() && !lines[at].contains(text)) {
+            ++at;
+        }
+        EXPECT_LT(at, lines.size()) << "missing or out of order: " << text.toStdString() << "\nlog:\n"
+                                    << lines.join(QLatin1Char('\n')).toStdString();
+    }
+}
+
+TEST_F(Program, DeviceErrorsGoToStandardErrorAndTheExitCodeSaysTheRunWasIncomplete)
+{
+    StartSim({ "--settle-ms", "100", "--error-type", "129" }); // every final image request fails
+    const Outcome run = RunUnattended();
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err.count(QStringLiteral("Error: ")), 3) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Stored 0 of 3 modes\n"))) << run.out.toStdString();
+}
+
+TEST_F(Program, NoDeviceServerEndsAtOnceWithExitCodeTwo)
+{
+    StartSim({ "--first-type", "6" }); // answers PING where CONNECTED belongs
+    const Outcome run = RunUnattended();
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.contains(
+        QStringLiteral("Error: Unable to connect to device server.\nIP: 127.0.0.1\nPort: %1\n").arg(sim->port())))
+        << run.err.toStdString();
+    // The address given on the command line wins over the settings'.
+    ondrel::testsupport::SimProcess gone;
+    const uint16_t dead = gone.port();
+    gone.Stop();
+    const Outcome elsewhere = RunProgram(kUnattended + QStringList { QStringLiteral("--device"), QStringLiteral("127.0.0.1:%1").arg(dead) }, environment);
+    EXPECT_EQ(elsewhere.exitCode, 2);
+    EXPECT_TRUE(elsewhere.err.contains(QStringLiteral("Error: Unable to connect to device server.\nIP: 127.0.0.1\nPort: %1\n").arg(dead)))
+        << elsewhere.err.toStdString();
+    EXPECT_TRUE(QDir(results.path()).isEmpty());
+}
+
+TEST_F(Program, AnUnusablePersonIdentifierEndsWithAnErrorBeforeAnythingIsWritten)
+{
+    StartSim({});
+    const Outcome run = RunProgram({ QStringLiteral("--person"), QStringLiteral(".."), QStringLiteral("--quit-after-workflow") }, environment);
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("Error: The person identifier \"..\" cannot be used"))) << run.err.toStdString();
+    EXPECT_TRUE(QDir(results.path()).isEmpty());
+}
+
+TEST_F(Program, AnUnattendedRunGivesUpOnAModeAtItsTimeLimit)
+{
+    StartSim({ "--settle-ms", "600000" }); // the hand never comes into range
+    const Outcome run = RunProgram(kUnattended + QStringList { QStringLiteral("--mode-time-limit"), QStringLiteral("1") }, environment);
+    EXPECT_EQ(run.exitCode, 1);
+    for (const char* mode : { "4R", "4L", "2T" }) {
+        EXPECT_TRUE(run.out.contains(QStringLiteral("Not captured: %1 (time limit of 1 s reached)\n").arg(QLatin1String(mode))))
+            << run.out.toStdString();
+    }
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Stored 0 of 3 modes\n")));
+}
+
+// A broken or hostile device fails the run with errors; the program ends normally and what
+// an earlier run stored is left exactly as it was.
+TEST_F(Program, AHostileDeviceNeverCrashesTheProgramOrTouchesEarlierResults)
+{
+    StartSim({ "--settle-ms", "100" });
+    ASSERT_EQ(RunUnattended().exitCode, 0);
+    const auto stored = Snapshot(results.path());
+    ASSERT_GE(stored.size(), 4u); // cfg.txt and three final images
+    for (const char* kind : { "bad-image-type", "bad-byte-count", "bad-count", "huge-size" }) {
+        SCOPED_TRACE(kind);
+        sim.reset();
+        StartSim({ "--settle-ms", "100", "--hostile", kind });
+        const Outcome hostile = RunUnattended();
+        EXPECT_EQ(hostile.exitCode, 1) << hostile.err.toStdString();
+        EXPECT_TRUE(hostile.err.contains(QStringLiteral("Error: "))) << hostile.err.toStdString();
+        // The hostile run stores no image; every file of the first run is byte for byte intact.
+        auto now = Snapshot(results.path());
+        for (const auto& [path, bytes] : stored) {
+            EXPECT_TRUE(path.endsWith(QLatin1String("cfg.txt")) || now[path] == bytes) << path.toStdString();
+        }
+    }
+}
