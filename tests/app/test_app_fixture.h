@@ -83,7 +83,7 @@ inline uint8_t FrameValue(uint32_t frameId) { return static_cast<uint8_t>(20 + 7
 struct Behaviour {
     MessageType first = MessageType::CONNECTED; // anything else makes Connect fail
     bool refuseAuth = false;
-    bool refuseStart = false;
+    bool refuseStart = false; // refuse the first START, then close the link
     std::string authGroup = "USER";
     bool handsReady = false;
     uint32_t readyEvery = 1; // hands are ready only on frames whose id this divides
@@ -128,7 +128,8 @@ private:
             const std::string text(request.body.begin(), request.body.end());
             if (request.header.id == MessageType::START_CAPTURE_MODE && b.refuseStart) {
                 response.header.error = true;
-                response.AppendString("busy");
+                peer.Send(response.AppendString("busy"));
+                break; // and the device is gone
             } else if (request.header.id == MessageType::START_CAPTURE_MODE) {
                 hand = 0;
             } else if (request.header.id == MessageType::PLAY_SOUND) {
@@ -215,6 +216,12 @@ protected:
             }
         });
         watchdog.start(15000);
+    }
+    void ShowActive() const
+    {
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
     QPushButton* Button(const char* name) const { return Child<QPushButton>(*window, name); }
     QGraphicsScene* Scene() const { return Child<QGraphicsView>(*window, "graphicsView")->scene(); }

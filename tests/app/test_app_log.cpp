@@ -17,7 +17,7 @@ QStringList ReadLines(const QString& path)
 }
 } // namespace
 
-TEST(AppLog, RotationKeepsTheFileAndOneOlderWithinTheBoundLosingNoRecentLine)
+TEST(AppLog, RotationKeepsTheFileAndOneOlderWithinTheBoundAndControlCharactersAreMadeVisible)
 {
     const QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("OndrelApp.log"));
@@ -36,11 +36,8 @@ TEST(AppLog, RotationKeepsTheFileAndOneOlderWithinTheBoundLosingNoRecentLine)
     EXPECT_TRUE(current.last().endsWith(QLatin1String(": line 199")));
     const int last = older.last().section(QLatin1Char(' '), -1).toInt();
     EXPECT_TRUE(current.first().endsWith(QStringLiteral(": line %1").arg(last + 1)));
-}
 
-// A device's text can neither split a log line nor put a terminal escape into the file.
-TEST(AppLog, ControlCharactersAreMadeVisible)
-{
+    // A device's text can neither split a log line nor put a terminal escape into the file.
     const QString line = FormatLogLine(QDateTime::currentDateTime(), QtWarningMsg, "ondrel.ui",
                                        QStringLiteral("Error shown: bad\x1b[2J\r\nnext\tend\x7f") + QChar(0x9b) + QChar(0));
     EXPECT_TRUE(line.endsWith(QStringLiteral(" warning ondrel.ui: Error shown: bad\\x1b[2J | next\\x09end\\x7f\\x9b\\x00\n")))

@@ -1,7 +1,10 @@
 // The capture decision: each segment's readiness and box colour at every threshold's exact
-// margin, the hand arrangement, and the condition over a whole hand.
+// margin, the hand arrangement, the condition over a whole hand, and the status texts: the
+// guidance built on the decision, the link and the run's summary.
 #include "CaptureDecision.h"
 #include "CaptureMode.h"
+#include "SettingsStore.h"
+#include "StatusTexts.h"
 #include "test_segments.h"
 
 #include <gtest/gtest.h>
@@ -133,4 +136,76 @@ TEST(CaptureDecision, AHandIsCapturedWhenEverySegmentIsReadyAndInOrder)
     std::swap(swapped[0].posY, swapped[3].posY);
     EXPECT_FALSE(CaptureConditionHolds(Right4, swapped, kCols, kRows, settings));
     EXPECT_TRUE(CaptureConditionHolds(Left4, swapped, kCols, kRows, settings));
+}
+
+TEST(StatusTexts, GuidanceNamesTheHandAndTheFirstThingToMend)
+{
+    const std::vector<SegmentInfo> right = RightHandAtMargin(100);
+    std::vector<SegmentInfo> left = right;
+    std::swap(left[0].posY, left[3].posY);
+    // The right hand with its second finger changed.
+    const auto with = [&right](float distance, float moveZ = 0.0f, int32_t x = 200) {
+        std::vector<SegmentInfo> hand = right;
+        hand[1] = MakeSegment(x, 100, 80, 200, distance, 0.0f, 0.0f, moveZ);
+        return hand;
+    };
+    std::vector<SegmentInfo> tilted = with(150.0f);
+    tilted[2].distance = 250.0f;
+    const struct {
+        int32_t mode;
+        std::vector<SegmentInfo> segments;
+        const char* expected;
+    } cases[] = {
+        { Right4, {}, "Right hand: place the hand over the scanner" },
+        { Thumbs2, {}, "Thumbs: place both thumbs over the scanner" },
+        { Right4, { right.begin(), right.begin() + 3 }, "Right hand: show all four fingers" },
+        { Thumbs2, right, "Thumbs: show both thumbs and nothing else" },
+        { Right4, left, "Right hand: use the right hand" },
+        { Left4, right, "Left hand: use the left hand" },
+        // 29 px from the border: a green box, but too close to the edge for the capture.
+        { Right4, with(195.0f, 0.0f, kCols - 29 - 80), "Right hand: move to the centre" },
+        { Right4, with(150.0f, 25.0f), "Right hand: move away" },
+        { Right4, with(250.0f), "Right hand: move closer" },
+        { Right4, tilted, "Right hand: hold the hand level" },
+        { Right4, with(195.0f, 25.0f), "Right hand: hold still" },
+        { Right4, with(std::numeric_limits<float>::quiet_NaN()), "Right hand: hold still" },
+        { Right4, right, "Right hand: ready" },
+        { Left4, left, "Left hand: ready" },
+        { Thumbs2, { MakeSegment(100, 100, 80, 200), MakeSegment(300, 100, 80, 200) }, "Thumbs: ready" },
+    };
+    const AppSettings settings = DefaultAppSettings();
+    for (const auto& c : cases) {
+        const QString text = CaptureGuidance(c.mode, c.segments, kCols, kRows, settings);
+        EXPECT_EQ(text.toStdString(), c.expected);
+        EXPECT_EQ(text.endsWith(QStringLiteral(": ready")), CaptureConditionHolds(c.mode, c.segments, kCols, kRows, settings))
+            << c.expected;
+    }
+}
+
+TEST(StatusTexts, LinkAndRunSummary)
+{
+    EXPECT_EQ(LinkText(LinkState::Connecting, QStringLiteral("10.0.0.7"), 60123, {}),
+              QStringLiteral("Connecting to 10.0.0.7:60123\u2026"));
+    EXPECT_EQ(LinkText(LinkState::Connected, QStringLiteral("::1"), 5, {}), QStringLiteral("Connected to [::1]:5"));
+    EXPECT_EQ(LinkText(LinkState::Connected, QStringLiteral("scanner"), 5, QStringLiteral("ADMIN")),
+              QStringLiteral("Connected to scanner:5 \u00b7 access level ADMIN"));
+    EXPECT_EQ(LinkText(LinkState::NotConnected, QStringLiteral("scanner"), 5, QStringLiteral("ADMIN")),
+              QStringLiteral("Not connected"));
+
+    using O = ModeOutcome;
+    const struct {
+        std::vector<ModeResult> results;
+        const char* expected;
+    } runs[] = {
+        { { { Right4, O::Stored }, { Left4, O::Stored }, { Thumbs2, O::Stored } }, "Stored 3 of 3 modes in /d" },
+        { { { Right4, O::Stored }, { Left4, O::Stopped }, { Thumbs2, O::Stopped } },
+          "Stored 1 of 3 modes in /d; not stored: 4L, 2T (stopped)" },
+        { { { Right4, O::NotCaptured }, { Left4, O::Stored }, { Thumbs2, O::StorageIncomplete } },
+          "Stored 1 of 3 modes in /d; not stored: 4R (not captured), 2T (storage incomplete)" },
+        { { { Right4, O::NothingToSave }, { Left4, O::NothingToSave }, { Thumbs2, O::NotCaptured } },
+          "Stored 0 of 3 modes in /d; not stored: 4R, 4L (no save option on), 2T (not captured)" },
+    };
+    for (const auto& run : runs) {
+        EXPECT_EQ(RunSummary(run.results, QStringLiteral("/d")).toStdString(), run.expected);
+    }
 }

@@ -1,5 +1,6 @@
 // The display image and what is drawn over it: boxes, texts, and the check mark.
 #include "OverlayRenderer.h"
+#include "SettingsStore.h"
 #include "test_segments.h"
 
 #include <gtest/gtest.h>

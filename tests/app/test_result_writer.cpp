@@ -1,6 +1,7 @@
 // The files a mode's results are stored in: their exact text, images as delivered, and
 // failures reported without stopping the rest.
 #include "ResultWriter.h"
+#include "SettingsStore.h"
 #include "test_segments.h"
 
 #include <QDir>

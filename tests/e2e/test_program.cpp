@@ -211,18 +211,14 @@ TEST_F(Program, NoDeviceServerEndsAtOnceWithExitCodeTwo)
     EXPECT_TRUE(QDir(results.path()).isEmpty());
 }
 
-TEST_F(Program, AnUnusablePersonIdentifierEndsWithAnErrorBeforeAnythingIsWritten)
-{
-    StartSim({});
-    const Outcome run = RunProgram({ QStringLiteral("--person"), QStringLiteral(".."), QStringLiteral("--quit-after-workflow") }, environment);
-    EXPECT_NE(run.exitCode, 0);
-    EXPECT_TRUE(run.err.contains(QStringLiteral("Error: The person identifier \"..\" cannot be used"))) << run.err.toStdString();
-    EXPECT_TRUE(QDir(results.path()).isEmpty());
-}
-
-TEST_F(Program, AnUnattendedRunGivesUpOnAModeAtItsTimeLimit)
+// An unusable person identifier ends the program before anything is written.
+TEST_F(Program, AnUnusableIdentifierEndsAtOnceAndAnUnattendedRunGivesUpOnAModeAtItsTimeLimit)
 {
     StartSim({ "--settle-ms", "600000" }); // the hand never comes into range
+    const Outcome refused = RunProgram({ QStringLiteral("--person"), QStringLiteral(".."), QStringLiteral("--quit-after-workflow") }, environment);
+    EXPECT_NE(refused.exitCode, 0);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("Error: The person identifier \"..\" cannot be used"))) << refused.err.toStdString();
+    EXPECT_TRUE(QDir(results.path()).isEmpty());
     const Outcome run = RunProgram(kUnattended + QStringList { QStringLiteral("--mode-time-limit"), QStringLiteral("1") }, environment);
     EXPECT_EQ(run.exitCode, 1);
     for (const char* mode : { "4R", "4L", "2T" }) {

@@ -8,8 +8,7 @@
 #include <QTimer>
 #include <QVariant>
 
-MessageBoxCloser::MessageBoxCloser(QMessageBox::StandardButton answer)
-    : answer(answer)
+MessageBoxCloser::MessageBoxCloser()
 {
     QCoreApplication::instance()->installEventFilter(this);
 }
@@ -33,8 +32,7 @@ bool MessageBoxCloser::eventFilter(QObject* watched, QEvent* event)
             if (!guarded) {
                 return;
             }
-            QAbstractButton* button = guarded->button(answer);
-            button = button != nullptr ? button : guarded->escapeButton();
+            QAbstractButton* button = guarded->escapeButton();
             button = button != nullptr ? button : static_cast<QAbstractButton*>(guarded->defaultButton());
             if (button == nullptr && guarded->buttons().size() == 1) {
                 button = guarded->buttons().first();

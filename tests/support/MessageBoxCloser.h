@@ -16,9 +16,8 @@ public:
         QMessageBox::Icon icon = QMessageBox::NoIcon;
     };
 
-    // `answer` is clicked when the box has it; otherwise the escape, default or only
-    // button, and a box with none of these is rejected.
-    explicit MessageBoxCloser(QMessageBox::StandardButton answer = QMessageBox::NoButton);
+    // Clicks the escape, default or only button; a box with none of these is rejected.
+    MessageBoxCloser();
     ~MessageBoxCloser() override;
 
     const QList<Box>& boxes() const { return shown; }
@@ -30,6 +29,5 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QMessageBox::StandardButton answer;
     QList<Box> shown;
 };

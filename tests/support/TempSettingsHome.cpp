@@ -16,14 +16,9 @@ void PointSettingsAt(const QString& path)
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, path);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, path);
 }
-
 void Restore(const char* name, bool wasSet, const QByteArray& value)
 {
-    if (wasSet) {
-        qputenv(name, value);
-    } else {
-        qunsetenv(name);
-    }
+    wasSet ? qputenv(name, value) : qunsetenv(name);
 }
 } // namespace
 
