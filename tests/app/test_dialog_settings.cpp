@@ -98,8 +98,10 @@ TEST_F(DialogSettingsTest, TheExtendedModeSetsMoveZsLimitAndTheSaveSwitchesShown
     EXPECT_EQ(Stored().value("CaptureSettings/ThresholdMoveZ"), QStringLiteral("40"));
 }
 
-TEST_F(DialogSettingsTest, WiredControlsStoreAtOnceAndAPortOfLettersIsZero)
+// Final image off disables and clears the boxes that need it.
+TEST_F(DialogSettingsTest, WiredControlsStoreAtOnceAPortOfLettersIsZeroAndFinalImageOffClearsItsDependants)
 {
+    ASSERT_TRUE(home.write("[SaveSettings]\nFinalImage=true\nSegmentInformations=true\nSegments=true\n"));
     Open();
     Edit("edit_ip", "10.0.0.7");
     EXPECT_EQ(Stored().value("DeviceSettings/DeviceIp"), QStringLiteral("10.0.0.7"));
@@ -110,12 +112,7 @@ TEST_F(DialogSettingsTest, WiredControlsStoreAtOnceAndAPortOfLettersIsZero)
     Edit("edit_port", "port");
     EXPECT_EQ(Get<QLineEdit>("edit_port")->text(), QStringLiteral("0"));
     EXPECT_EQ(Stored().value("DeviceSettings/DevicePort"), QStringLiteral("0"));
-}
 
-TEST_F(DialogSettingsTest, FinalImageOffDisablesAndClearsTheBoxesThatNeedIt)
-{
-    ASSERT_TRUE(home.write("[SaveSettings]\nFinalImage=true\nSegmentInformations=true\nSegments=true\n"));
-    Open();
     Get<QCheckBox>("check_finalImg")->click();
     for (const char* name : { "check_segInfos", "check_finalSegments" }) {
         EXPECT_FALSE(Get<QCheckBox>(name)->isChecked() || Get<QCheckBox>(name)->isEnabled()) << name;

@@ -20,21 +20,9 @@ namespace {
 const QString kSuccess = QStringLiteral("Firmware successfully uploaded!\n\nPlease wait for the device to restart. This may take several minutes");
 
 // Runs `seen` whenever `watched` receives an event of `type`.
-class EventWatch : public QObject {
-public:
-    EventWatch(QObject* watched, QEvent::Type type, std::function<void()> seen) : type(type), seen(std::move(seen))
-    {
-        watched->installEventFilter(this);
-    }
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == type) {
-            seen();
-        }
-        return false;
-    }
-
-private:
+struct EventWatch : QObject {
+    EventWatch(QObject* watched, QEvent::Type type, std::function<void()> seen) : type(type), seen(std::move(seen)) { watched->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override { return event->type() == type ? (seen(), false) : false; }
     QEvent::Type type;
     std::function<void()> seen;
 };

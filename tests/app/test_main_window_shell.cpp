@@ -121,7 +121,7 @@ TEST_F(MainWindowShell, AutomaticLoginAuthenticatesOnceAfterConnectingAndARefusa
     EXPECT_TRUE(window->IsConnected());
 }
 
-TEST_F(MainWindowShell, TheSettingsKeyOpensTheDialogAndBothShowTheGroupTheDeviceGrants)
+TEST_F(MainWindowShell, TheSettingsKeyOpensTheDialogBothShowTheGroupTheDeviceGrantsAndClosingDisconnects)
 {
     Behaviour admin;
     admin.authGroup = "ADMIN";
@@ -136,13 +136,9 @@ TEST_F(MainWindowShell, TheSettingsKeyOpensTheDialogAndBothShowTheGroupTheDevice
     EXPECT_EQ(scanner.Last(), MessageType::GET);
     EXPECT_EQ(scanner.Received().back().body, (std::vector<uint8_t> { 'a', 'u', 't', 'h', '_', 'g', 'r', 'o', 'u', 'p', 0 }));
     EXPECT_EQ(boxes.count(), 0);
-}
 
-TEST_F(MainWindowShell, ClosingAnIdleWindowDisconnectsWithoutStoppingTheDevice)
-{
-    scanner.Serve();
-    OpenWindow();
-    window->show();
+    // Closing the idle window disconnects without stopping the device.
+    Dialog()->close();
     EXPECT_TRUE(window->close());
     window.reset();
     EXPECT_TRUE(scanner.Server().WaitPeerClosed(0));
