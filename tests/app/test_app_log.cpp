@@ -8,28 +8,22 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-QStringList ReadLines(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)
-                                          : QStringList();
-}
-} // namespace
-
 TEST(AppLog, RotationKeepsTheFileAndOneOlderWithinTheBoundAndControlCharactersAreMadeVisible)
 {
     const QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("OndrelApp.log"));
     LogFile log(path, 1000);
-    const QDateTime time = QDateTime::currentDateTime();
     for (int i = 0; i < 200; ++i) {
-        ASSERT_TRUE(log.Write(FormatLogLine(time, QtInfoMsg, "ondrel.run", QStringLiteral("line %1").arg(i))));
+        ASSERT_TRUE(log.Write(FormatLogLine(QDateTime::currentDateTime(), QtInfoMsg, "ondrel.run", QStringLiteral("line %1").arg(i))));
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({ QStringLiteral("OndrelApp.log"), QStringLiteral("OndrelApp.log.1") }));
     EXPECT_LE(QFileInfo(path).size(), 1000);
     EXPECT_LE(QFileInfo(path + QStringLiteral(".1")).size(), 1000);
     // The older file ends right where the current one begins.
+    const auto ReadLines = [](const QString& name) {
+        QFile file(name);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts) : QStringList();
+    };
     const QStringList older = ReadLines(path + QStringLiteral(".1"));
     const QStringList current = ReadLines(path);
     ASSERT_FALSE(older.isEmpty() || current.isEmpty());

@@ -178,7 +178,7 @@ TEST(PrivateKeyFileName, TheGroupIsTheUpperCaseNameBeforeTheFirstDot)
 
 // Not connected, the label says so and the chosen group stays configured, stored with the
 // next apply.
-TEST_F(DialogSettingsTest, AKeyFileAsksForTheGroupItsNameStartsWith)
+TEST_F(DialogSettingsTest, AKeyFileAsksForTheGroupItsNameStartsWithWhichIsStoredWhateverTheDeviceGrants)
 {
     const QString path = QStringLiteral("/home/op/keys/DEVELOPER.key.pem");
     Open(path);
@@ -192,6 +192,16 @@ TEST_F(DialogSettingsTest, AKeyFileAsksForTheGroupItsNameStartsWith)
     Click("btn_ok");
     EXPECT_EQ(Stored().value("Auth/AuthGroup"), QStringLiteral("DEVELOPER"));
     EXPECT_EQ(Stored().value("Auth/AuthAutoLogin"), QStringLiteral("true"));
+    EXPECT_EQ(Stored().value("Auth/AuthPrivateKeyFile"), path);
+
+    // The owner stands in for a device that refuses the key and grants a lower group: that is
+    // shown, while the stored group changes only with the operator's key, and stays its pair.
+    QObject::connect(dialog.get(), &DialogSettings::authRequested, [this](std::string, std::string) { relay.answer = "USER"; });
+    Click("btn_browsePrivKeyFile");
+    EXPECT_EQ(Group(), QStringLiteral("USER"));
+    EXPECT_EQ(dialog->settings().authGroup, std::string("DEVELOPER"));
+    Click("btn_ok");
+    EXPECT_EQ(Stored().value("Auth/AuthGroup"), QStringLiteral("DEVELOPER"));
     EXPECT_EQ(Stored().value("Auth/AuthPrivateKeyFile"), path);
 }
 
@@ -214,21 +224,6 @@ TEST_F(DialogSettingsTest, AKeyFileNameWithoutAGroupShowsTheErrorAndChangesNothi
         EXPECT_EQ(dialog->settings().authGroup, std::string("USER"));
         EXPECT_EQ(Get<QLineEdit>("edit_authPrivKeyFile")->text(), QStringLiteral("/keys/USER.priv.pem"));
     }
-}
-
-// The owner stands in for a device that refuses the key and grants a lower group: that is
-// shown, while the stored group changes only with the operator's key, and stays its pair.
-TEST_F(DialogSettingsTest, TheGroupTheDeviceGrantsIsShownButTheKeysGroupIsStored)
-{
-    ASSERT_TRUE(home.write(kUserKey));
-    Open(QStringLiteral("/k/ADMIN.priv.pem"));
-    QObject::connect(dialog.get(), &DialogSettings::authRequested, [this](std::string, std::string) { relay.answer = "USER"; });
-    Click("btn_browsePrivKeyFile");
-    EXPECT_EQ(Group(), QStringLiteral("USER"));
-    EXPECT_EQ(dialog->settings().authGroup, std::string("ADMIN"));
-    Click("btn_ok");
-    EXPECT_EQ(Stored().value("Auth/AuthGroup"), QStringLiteral("ADMIN"));
-    EXPECT_EQ(Stored().value("Auth/AuthPrivateKeyFile"), QStringLiteral("/k/ADMIN.priv.pem"));
 }
 
 // Not connected, the status text must never become the stored group; connected, the

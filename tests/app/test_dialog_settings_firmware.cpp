@@ -27,7 +27,6 @@ struct EventWatch : QObject {
     std::function<void()> seen;
 };
 
-// A simulator per test: a successful upload restarts the device.
 class DialogSettingsFirmware : public AppTest {
 protected:
     // The dialog, with a firmware image file of these bytes named in it.
@@ -57,8 +56,22 @@ protected:
 
 } // namespace
 
-TEST_F(DialogSettingsFirmware, AnUploadShowsItsProgressWhileTheDialogStaysUsableThenHidesTheResult)
+// Failures first, as a successful upload restarts the device: the device refuses an empty
+// image with an error answer; without a file the button is off.
+TEST_F(DialogSettingsFirmware, FailuresAreShownAndAnUploadShowsItsProgressWhileTheDialogStaysUsable)
 {
+    Open("firmware", DeadPort());
+    Button("btn_uploadFW")->click();
+    ExpectSettled(QStringLiteral("Firmware upload failed!"));
+    Open({});
+    Button("btn_uploadFW")->click();
+    ExpectSettled(QStringLiteral("open Firmware failed!"));
+    Child<QLineEdit>(*dialog, "edit_fwPath")->clear();
+    EXPECT_FALSE(Button("btn_uploadFW")->isEnabled());
+    dialog->UpdateFirmware();
+    ExpectSettled(QStringLiteral("open Firmware failed!"));
+    EXPECT_TRUE(Received().isEmpty());
+
     QByteArray image(6 * 1024 * 1024, 0);
     for (int i = 0; i < image.size(); ++i) {
         image[i] = static_cast<char>(i * 7 + i / 4096);
@@ -97,21 +110,4 @@ TEST_F(DialogSettingsFirmware, AnUploadShowsItsProgressWhileTheDialogStaysUsable
     EXPECT_TRUE(stored.open(QIODevice::ReadOnly) && stored.readAll() == image);
     EXPECT_TRUE(QTest::qWaitFor([&] { return Status()->isHidden(); }, 15000));
     EXPECT_GE(shownMs, 5000);
-}
-
-// The device refuses an empty image with an error answer; without a file the button is off.
-TEST_F(DialogSettingsFirmware, NoFileOrAnEmptyOneFailsToOpenAndAnUnreachableDeviceFailsTheUpload)
-{
-    Open({});
-    Button("btn_uploadFW")->click();
-    ExpectSettled(QStringLiteral("open Firmware failed!"));
-    Child<QLineEdit>(*dialog, "edit_fwPath")->clear();
-    EXPECT_FALSE(Button("btn_uploadFW")->isEnabled());
-    dialog->UpdateFirmware();
-    ExpectSettled(QStringLiteral("open Firmware failed!"));
-    EXPECT_TRUE(Received().isEmpty());
-
-    Open("firmware", DeadPort());
-    Button("btn_uploadFW")->click();
-    ExpectSettled(QStringLiteral("Firmware upload failed!"));
 }

@@ -215,12 +215,11 @@ TEST_F(MainWindowWorkflow, ARunKeepsItsSettingsAndTheSettingsDialogNeverReachesT
     auto* dialog = window->findChild<DialogSettings*>();
     const AppSettings before = dialog->settings();
     Child<QLineEdit>(*dialog, "edit_fwPath")->setText(QStringLiteral("/nonexistent/fw.zpxfw"));
-    std::string relayAnswer;
     WhenReady meddle([&] { return scanner.Count(MessageType::CAPTURE) >= 4; }, [&] {
         Child<QCheckBox>(*dialog, "check_finalImg")->click();
         Child<QPushButton>(*dialog, "btn_uploadFW")->click();
         Child<QPushButton>(*dialog, "btn_authClear")->click();
-        relayAnswer = window->GetAuthGroupText();
+        EXPECT_EQ(window->GetAuthGroupText(), std::string(kRelayCaptureRunning));
         dialog->hide();
         window->OpenSettingsWindow();
         EXPECT_FALSE(dialog->isVisible());
@@ -232,7 +231,6 @@ TEST_F(MainWindowWorkflow, ARunKeepsItsSettingsAndTheSettingsDialogNeverReachesT
     });
     window->StartWorkflow();
     ASSERT_TRUE(stop.Done());
-    EXPECT_EQ(relayAnswer, std::string(kRelayCaptureRunning));
     // Stopped in the second mode: the device stopped, no third mode.
     EXPECT_EQ(scanner.Count(MessageType::PLAY_SOUND), 1u);
     EXPECT_EQ(scanner.Count(MessageType::STOP_CAPTURE_MODE), 1u);
@@ -246,8 +244,7 @@ TEST_F(MainWindowWorkflow, ARunKeepsItsSettingsAndTheSettingsDialogNeverReachesT
                                                     "Please try again when the workflow has ended."));
     EXPECT_EQ(boxes.boxes()[1].text, QStringLiteral("Authentication is not possible while a capture is running. "
                                                     "Please try again when the workflow has ended."));
-    EXPECT_EQ(dialog->settings().authGroup, before.authGroup);
-    EXPECT_EQ(dialog->settings().authAutoLogin, before.authAutoLogin);
+    EXPECT_TRUE(dialog->settings().authGroup == before.authGroup && dialog->settings().authAutoLogin == before.authAutoLogin);
     EXPECT_EQ(scanner.Count(MessageType::GET), 1u); // the dialog's opening before the run
     EXPECT_EQ(scanner.Count(MessageType::AUTH_RESPONSE) + scanner.Count(MessageType::AUTH_REQUEST), 0u);
     emit dialog->authRequested("GUEST", ""); // after the run it goes through

@@ -1,4 +1,4 @@
-// Which person identifiers may name the directory of a run.
+// Which person identifiers may name the directory of a run (the window test sees the text).
 #include "PersonIdentifier.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +17,4 @@ TEST(PersonIdentifier, RefusesWhatIsNoDirectoryOfItsOwnAndTakesEverythingElseAsT
     for (const QString& identifier : usable) {
         EXPECT_TRUE(PersonIdentifierProblem(identifier).isEmpty()) << identifier.toStdString();
     }
-    EXPECT_EQ(PersonIdentifierProblem(QStringLiteral("a/b")),
-        QStringLiteral("The person identifier \"a/b\" cannot be used: it must not contain '/' or '\\'."));
 }

@@ -91,20 +91,8 @@ TEST_F(SettingsStore, OnlyTheUnlockValueGivesTheExtendedSwitchesAndOthersLeaveTh
     }
 }
 
-TEST_F(SettingsStore, NumbersTooLongOrNotFiniteReadAsZero)
-{
-    ASSERT_TRUE(home.write("[DeviceSettings]\nDevicePort=4295027419\n[WorkflowSettings]\nMinWorkflowDelayMs=4294968796\n"
-                           "[CaptureSettings]\nThresholdMoveX=nan\nThresholdMoveY=-inf\nThresholdMoveZ=1e40\n"));
-    const AppSettings loaded = Load();
-    EXPECT_EQ(loaded.devicePort, 0);
-    EXPECT_EQ(loaded.minWorkflowDelayMs, 0.0f);
-    EXPECT_EQ(loaded.thresholdMoveX, 0.0f);
-    EXPECT_EQ(loaded.thresholdMoveY, 0.0f);
-    EXPECT_EQ(loaded.thresholdMoveZ, 0.0f);
-}
-
 // Read into the ranges the dialog's spin boxes take, and the clamped value written back.
-TEST_F(SettingsStore, ValuesOutsideTheRangesAreReadAsTheDialogShowsThem)
+TEST_F(SettingsStore, ValuesOutsideTheRangesAreReadAsTheDialogShowsThemAndNumbersThatDoNotFitAsZero)
 {
     ASSERT_TRUE(home.write("[CaptureSettings]\nThresholdTooHigh=999\nThresholdTooLow=-5\nThresholdMoveX=-3\nThresholdMoveY=nan\n"
                            "ThresholdMoveZ=40\n[WorkflowSettings]\nMinWorkflowDelayMs=1234567\n"));
@@ -132,6 +120,13 @@ TEST_F(SettingsStore, ValuesOutsideTheRangesAreReadAsTheDialogShowsThem)
         EXPECT_EQ(spin->property("maximum").toDouble(), c.range.maximum) << c.spin;
     }
     EXPECT_EQ(Stored().value("WorkflowSettings/MinWorkflowDelayMs"), QStringLiteral("5000"));
+    // Numbers too long or not finite read as zero; so does one below the range.
+    ASSERT_TRUE(home.write("[DeviceSettings]\nDevicePort=4295027419\n[WorkflowSettings]\nMinWorkflowDelayMs=4294968796\n"
+                           "[CaptureSettings]\nThresholdMoveX=nan\nThresholdMoveY=-inf\nThresholdMoveZ=1e40\n"));
+    const AppSettings loaded = Load();
+    for (float value : { float(loaded.devicePort), loaded.minWorkflowDelayMs, loaded.thresholdMoveX, loaded.thresholdMoveY, loaded.thresholdMoveZ }) {
+        EXPECT_EQ(value, 0.0f);
+    }
     ASSERT_TRUE(home.write("[WorkflowSettings]\nMinWorkflowDelayMs=-7\n"));
     EXPECT_EQ(Load().minWorkflowDelayMs, 0.0f);
 }

@@ -155,28 +155,22 @@ TEST_F(Program, AWholeRunStoresEveryFileLogsItselfAndNoLaterFailedRunTouchesIt)
         EXPECT_TRUE(!path.endsWith(".png") || !QImage(runDirectory + "/" + path).isNull()) << path.toStdString();
     }
     EXPECT_EQ(files, expected);
-    // The log: one timestamped line each for start, connection, run and exit, in this order.
+    // The log: every line timestamped, and start, connection, run and exit in this order.
     QFile logFile(home.dataPath() + QStringLiteral("/Quorvel GmbH/OndrelApp/OndrelApp.log"));
     ASSERT_TRUE(logFile.open(QIODevice::ReadOnly));
-    const QStringList lines = QString::fromUtf8(logFile.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    const QRegularExpression format(QStringLiteral(
-        "^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}(Z|[+-]\\d\\d:\\d\\d) (info|warning|critical) [a-z.]+: \\S"));
-    for (const QString& line : lines) {
-        EXPECT_TRUE(format.match(line).hasMatch()) << line.toStdString();
-    }
+    const QString log = QString::fromUtf8(logFile.readAll());
+    const QRegularExpression unformatted(QStringLiteral("^(?!\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}(Z|[+-]\\d\\d:\\d\\d) "
+                                                        "(info|warning|critical) [a-z.]+: \\S).+$"), QRegularExpression::MultilineOption);
+    EXPECT_FALSE(unformatted.match(log).hasMatch()) << unformatted.match(log).captured().toStdString();
     const QString address = QStringLiteral("127.0.0.1:%1").arg(sim->port());
-    const QStringList logged = { QStringLiteral("info ondrel.app: OndrelApp 0.2.1 started: "),
-        QStringLiteral("info ondrel.device: Connected to ") + address,
-        QStringLiteral("info ondrel.run: Run started: person \"P 17\", directory %1/P 17/").arg(results.path()),
-        QStringLiteral("info ondrel.run: Run ended: Stored 3 of 3 modes in %1/P 17/").arg(results.path()),
-        QStringLiteral("info ondrel.device: Disconnected from ") + address,
-        QStringLiteral("info ondrel.app: OndrelApp 0.2.1 exits with code 0") };
     QString inOrder;
-    for (const QString& text : logged) {
+    for (const QString& text : { QStringLiteral("info ondrel.app: OndrelApp 0.2.1 started: "), QStringLiteral("info ondrel.device: Connected to ") + address,
+             QStringLiteral("info ondrel.run: Run started: person \"P 17\", directory %1/P 17/").arg(results.path()),
+             QStringLiteral("info ondrel.run: Run ended: Stored 3 of 3 modes in %1/P 17/").arg(results.path()),
+             QStringLiteral("info ondrel.device: Disconnected from ") + address, QStringLiteral("info ondrel.app: OndrelApp 0.2.1 exits with code 0") }) {
         inOrder += QRegularExpression::escape(text) + QStringLiteral(".*");
     }
-    EXPECT_TRUE(QRegularExpression(inOrder, QRegularExpression::DotMatchesEverythingOption).match(lines.join('\n')).hasMatch())
-        << lines.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(QRegularExpression(inOrder, QRegularExpression::DotMatchesEverythingOption).match(log).hasMatch()) << log.toStdString();
     // A broken or hostile device fails the run with errors (exit code 1: incomplete); the
     // program ends normally and every file of the run above stays byte for byte as it was.
     const auto stored = Snapshot(results.path());
@@ -200,22 +194,21 @@ TEST_F(Program, AWholeRunStoresEveryFileLogsItselfAndNoLaterFailedRunTouchesIt)
     }
 }
 
+// A device that answers PING where CONNECTED belongs, and an address given on the command
+// line (winning over the settings') where nothing listens.
 TEST_F(Program, NoDeviceServerEndsAtOnceWithExitCodeTwo)
 {
-    StartSim({ "--first-type", "6" }); // answers PING where CONNECTED belongs
-    const Outcome run = RunUnattended();
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(run.err.contains(
-        QStringLiteral("Error: Unable to connect to device server.\nIP: 127.0.0.1\nPort: %1\n").arg(sim->port())))
-        << run.err.toStdString();
-    // The address given on the command line wins over the settings'.
+    StartSim({ "--first-type", "6" });
     ondrel::testsupport::SimProcess gone;
     const uint16_t dead = gone.port();
     gone.Stop();
-    const Outcome elsewhere = RunProgram(kUnattended + QStringList { QStringLiteral("--device"), QStringLiteral("127.0.0.1:%1").arg(dead) }, environment);
-    EXPECT_EQ(elsewhere.exitCode, 2);
-    EXPECT_TRUE(elsewhere.err.contains(QStringLiteral("Error: Unable to connect to device server.\nIP: 127.0.0.1\nPort: %1\n").arg(dead)))
-        << elsewhere.err.toStdString();
+    for (const auto& [extra, port] : { std::pair(QStringList(), sim->port()),
+             std::pair(QStringList { QStringLiteral("--device"), QStringLiteral("127.0.0.1:%1").arg(dead) }, dead) }) {
+        const Outcome run = RunProgram(kUnattended + extra, environment);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_TRUE(run.err.contains(QStringLiteral("Error: Unable to connect to device server.\nIP: 127.0.0.1\nPort: %1\n").arg(port)))
+            << run.err.toStdString();
+    }
     EXPECT_TRUE(QDir(results.path()).isEmpty());
 }
 

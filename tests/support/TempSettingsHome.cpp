@@ -16,6 +16,7 @@ void PointSettingsAt(const QString& path)
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, path);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, path);
 }
+
 void Restore(const char* name, bool wasSet, const QByteArray& value)
 {
     wasSet ? qputenv(name, value) : qunsetenv(name);
