@@ -253,7 +253,7 @@ TEST_F(DialogSettingsTest, ClearingTheKeyAsksForGuestAndNeverStoresAStatusText)
 TEST_F(DialogSettingsTest, ARefreshKeepsTheConfiguredGroup)
 {
     ASSERT_TRUE(home.write(kUserKey));
-    for (const std::string answer : { std::string(kRelayNotConnected), std::string(kRelayCaptureRunning), std::string(), std::string("GUEST\x07") }) {
+    for (const std::string& answer : { std::string(kRelayNotConnected), std::string(kRelayCaptureRunning), std::string(), std::string("GUEST\x07") }) {
         relay.answer = answer;
         Open();
         dialog->RefreshAuthGroup();

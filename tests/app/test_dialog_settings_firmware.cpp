@@ -44,8 +44,8 @@ protected:
     // Waits for the result shown and the dialog's buttons usable again.
     void ExpectSettled(const QString& text) const
     {
-        QTest::qWaitFor([&] { return Status()->text() == text && Button("btn_ok")->isEnabled(); }, 40000);
-        EXPECT_EQ(Status()->text(), text);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Status()->text() == text && Button("btn_ok")->isEnabled(); }, 40000))
+            << Status()->text().toStdString();
         EXPECT_TRUE(!Status()->isHidden() && Button("btn_ok")->isEnabled() && Button("btn_cancel")->isEnabled());
     }
 

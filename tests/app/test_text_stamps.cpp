@@ -23,7 +23,7 @@ TEST(TextStamps, MatchPutTextByteForByteAnywhereInTheImage)
 {
     const std::string alphabet = "FPS: 0123456789.-xmXYZD ";
     std::mt19937 random(20261206);
-    for (const auto [font, thickness] : { std::pair(cv::FONT_HERSHEY_DUPLEX, 2), std::pair(cv::FONT_HERSHEY_SIMPLEX, 1) }) {
+    for (const auto& [font, thickness] : { std::pair(cv::FONT_HERSHEY_DUPLEX, 2), std::pair(cv::FONT_HERSHEY_SIMPLEX, 1) }) {
         for (int trial = 0; trial < 600; ++trial) {
             std::string text;
             for (int i = 0, length = 1 + static_cast<int>(random() % 12); i < length; ++i) {
