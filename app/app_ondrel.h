@@ -58,7 +58,8 @@ struct LaunchOptions {
     uint16_t devicePort = 0;
 };
 
-// The main window: live view, the capture workflow and the device connection.
+// The main window: live view, the capture workflow and the device connection. The class
+// keeps its established name on purpose (the form and its generated class carry it too).
 //
 // A workflow run is one long call of StartWorkflow() that keeps the interface alive by
 // processing events in short slices, so the slots are re-entered during a run. While a

@@ -52,8 +52,7 @@ int main(int argc, char** argv)
     ondrel::testsupport::SimProcess sim({ "--settle-ms", "6000" });
     TempSettingsHome home;
     const auto writeSettings = [&home](uint16_t port) {
-        home.writeIniFile(QStringLiteral("Quorvel GmbH"), QStringLiteral("OndrelApp"),
-            QStringLiteral("[DeviceSettings]\nDeviceIp=127.0.0.1\nDevicePort=%1\n"
+        home.write(QStringLiteral("[DeviceSettings]\nDeviceIp=127.0.0.1\nDevicePort=%1\n"
                            "[LiveViewSettings]\nDrawFPS=true\nDrawBoundingBox=true\nDrawPosition=true\n"
                            "DrawDistance=true\nDrawMovement=false\n"
                            "[SaveSettings]\nBasePath=%2\n")

@@ -1,13 +1,16 @@
+// The capture decision: each segment's readiness and box colour at every threshold's exact
+// margin, the hand arrangement, the condition over a whole hand, and the status texts: the
+// guidance built on the decision, the link and the run's summary.
 #include "CaptureDecision.h"
 #include "CaptureMode.h"
-
-#include "TestSegments.h"
+#include "SettingsStore.h"
+#include "StatusTexts.h"
+#include "test_segments.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
-#include <vector>
 
 using quorvel::SegmentInfo;
 
@@ -16,213 +19,176 @@ namespace {
 constexpr int kCols = 640;
 constexpr int kRows = 480;
 
-// A right hand whose four segments each keep exactly `margin` pixels from one border:
-// left, top, right and bottom in that order, first posY above the fourth's.
-std::vector<SegmentInfo> RightHandAtMargin(int margin, float distance)
+// A right hand whose four segments keep `margin` pixels from the left, top, right and
+// bottom border in that order; the first lies above the fourth.
+std::vector<SegmentInfo> RightHandAtMargin(int margin)
 {
-    return {
-        MakeSegment(margin, 100, 80, 200, distance),                   // left border
-        MakeSegment(200, margin, 80, 200, distance),                   // top border
-        MakeSegment(kCols - margin - 80, 150, 80, 200, distance),      // right border
-        MakeSegment(400, kRows - margin - 200, 80, 200, distance),     // bottom border
-    };
+    return { MakeSegment(margin, 100, 80, 200), MakeSegment(200, margin, 80, 200),
+        MakeSegment(kCols - margin - 80, 150, 80, 200), MakeSegment(400, kRows - margin - 200, 80, 200) };
 }
 
-bool SameColour(const cv::Scalar& a, const cv::Scalar& b)
-{
-    return a == b;
-}
+float Below(float value) { return std::nextafter(value, -1000.0f); }
+float Above(float value) { return std::nextafter(value, 1000.0f); }
 
 } // namespace
 
-// --- readiness at the border margin -------------------------------------------------------
-
-TEST(CaptureCondition, HoldsWithEverySegmentExactlyThirtyPixelsFromItsBorder)
+// Defaults: 185 to 205 mm, movement at most 2.5, 3 and 20; capture needs 30 pixels to every
+// border, the box colour 5. Colours in order of precedence: too high, out of range, moving.
+TEST(CaptureDecision, EachSegmentIsReadyAndColouredByTheFirstRuleItBreaks)
 {
-    const AppSettings settings;
-    const auto segments = RightHandAtMargin(30, settings.thresholdTooLow);
-    EXPECT_TRUE(CaptureConditionHolds(Right4, segments, kCols, kRows, settings));
+    const AppSettings settings = DefaultAppSettings();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const int32_t huge = std::numeric_limits<int32_t>::max();
+    const auto S = [](int32_t x, int32_t y, float d = 195.0f, float mx = 0.0f, float my = 0.0f, float mz = 0.0f) {
+        return MakeSegment(x, y, 80, 200, d, mx, my, mz);
+    };
+    const struct {
+        const char* what;
+        SegmentInfo segment;
+        bool ready;
+        cv::Scalar BoxColours::*colour; // null: not asserted
+    } rows[] = {
+        { "in range and still", S(100, 100), true, &BoxColours::ready },
+        { "30 px from the left", S(30, 100), true, &BoxColours::ready },
+        { "29 px from the left", S(29, 100), false, &BoxColours::ready },
+        { "30 px from the top", S(100, 30), true, &BoxColours::ready },
+        { "29 px from the top", S(100, 29), false, &BoxColours::ready },
+        { "30 px from the right", S(kCols - 30 - 80, 100), true, &BoxColours::ready },
+        { "29 px from the right", S(kCols - 29 - 80, 100), false, &BoxColours::ready },
+        { "30 px from the bottom", S(100, kRows - 30 - 200), true, &BoxColours::ready },
+        { "29 px from the bottom", S(100, kRows - 29 - 200), false, &BoxColours::ready },
+        { "5 px from the left", S(5, 100), false, &BoxColours::ready },
+        { "4 px from the left", S(4, 100), false, &BoxColours::outOfRange },
+        { "5 px from the top", S(100, 5), false, &BoxColours::ready },
+        { "4 px from the top", S(100, 4), false, &BoxColours::outOfRange },
+        { "5 px from the right", S(kCols - 5 - 80, 100), false, &BoxColours::ready },
+        { "4 px from the right", S(kCols - 4 - 80, 100), false, &BoxColours::outOfRange },
+        { "5 px from the bottom", S(100, kRows - 5 - 200), false, &BoxColours::ready },
+        { "4 px from the bottom", S(100, kRows - 4 - 200), false, &BoxColours::outOfRange },
+        { "on the lower distance", S(100, 100, 185.0f), true, &BoxColours::ready },
+        { "just too low", S(100, 100, Below(185.0f)), false, &BoxColours::outOfRange },
+        { "on the upper distance", S(100, 100, 205.0f), true, &BoxColours::ready },
+        { "just too high", S(100, 100, Above(205.0f)), false, &BoxColours::tooHigh },
+        { "moving X on the limit", S(100, 100, 195.0f, -2.5f), true, &BoxColours::ready },
+        { "moving X just over", S(100, 100, 195.0f, Above(2.5f)), false, &BoxColours::moving },
+        { "moving X just under", S(100, 100, 195.0f, Below(-2.5f)), false, &BoxColours::moving },
+        { "moving Y on the limit", S(100, 100, 195.0f, 0.0f, -3.0f), true, &BoxColours::ready },
+        { "moving Y just over", S(100, 100, 195.0f, 0.0f, Above(3.0f)), false, &BoxColours::moving },
+        { "moving Y just under", S(100, 100, 195.0f, 0.0f, Below(-3.0f)), false, &BoxColours::moving },
+        { "moving Z on the limit", S(100, 100, 195.0f, 0.0f, 0.0f, -20.0f), true, &BoxColours::ready },
+        { "moving Z just over", S(100, 100, 195.0f, 0.0f, 0.0f, Above(20.0f)), false, &BoxColours::moving },
+        { "moving Z just under", S(100, 100, 195.0f, 0.0f, 0.0f, Below(-20.0f)), false, &BoxColours::moving },
+        { "too high and moving", S(100, 100, 206.0f, 3.5f), false, &BoxColours::tooHigh },
+        { "too low and moving", S(100, 100, 184.0f, 3.5f), false, &BoxColours::outOfRange },
+        { "at the border and too low", S(2, 100, 184.0f), false, &BoxColours::outOfRange },
+        { "10 px from the left and too high", S(10, 100, 210.0f), false, &BoxColours::tooHigh },
+        { "10 px from the left and moving", S(10, 100, 195.0f, 0.0f, 10.0f), false, &BoxColours::moving },
+        { "distance not a number", S(100, 100, nan), false, nullptr },
+        { "movement not a number", S(100, 100, 195.0f, 0.0f, nan), false, nullptr },
+        // x + width overflows 32 bits; wrapped it would look like a box well inside.
+        { "huge width", MakeSegment(100, 100, huge, 200), false, &BoxColours::outOfRange },
+        { "huge height", MakeSegment(100, 100, 80, huge), false, &BoxColours::outOfRange },
+    };
+    const BoxColours colours;
+    for (const auto& row : rows) {
+        EXPECT_EQ(SegmentReady(row.segment, kCols, kRows, settings), row.ready) << row.what;
+        if (row.colour != nullptr) {
+            EXPECT_EQ(BoxColour(row.segment, kCols, kRows, settings, colours), colours.*row.colour) << row.what;
+        }
+    }
 }
 
-TEST(CaptureCondition, FailsWhenAnySegmentComesToTwentyNinePixelsFromItsBorder)
+TEST(CaptureDecision, TheHandArrangementNeedsTheModesCountAndOrder)
 {
-    const AppSettings settings;
-    const auto atMargin = RightHandAtMargin(30, settings.thresholdTooLow);
-    for (std::size_t i = 0; i < atMargin.size(); ++i) {
-        auto segments = atMargin;
-        // One pixel towards the border this segment keeps its margin to.
-        switch (i) {
-        case 0: segments[i].posX -= 1; break;
-        case 1: segments[i].posY -= 1; break;
-        case 2: segments[i].posX += 1; break;
-        case 3: segments[i].posY += 1; break;
+    const struct {
+        int32_t mode;
+        std::vector<int32_t> posY;
+        bool ok;
+    } rows[] = {
+        { Right4, { 100, 50, 60, 101 }, true }, { Left4, { 100, 50, 60, 101 }, false },
+        { Right4, { 100, 50, 60, 100 }, false }, { Left4, { 100, 50, 60, 100 }, false },
+        { Right4, { 100, 50, 60, 99 }, false }, { Left4, { 100, 50, 60, 99 }, true },
+        { Right4, { 10, 20, 30 }, false }, { Left4, { 30, 20, 10 }, false },
+        { Right4, { 10, 20, 30, 40, 50 }, false }, { Left4, { 50, 40, 30, 20, 10 }, false },
+        { Right4, { 10, 20 }, false }, { Thumbs2, { 90, 10 }, true }, { Thumbs2, { 10, 90 }, true },
+        { Thumbs2, { 10 }, false }, { Thumbs2, { 10, 20, 30 }, false }, { Thumbs2, { 10, 20, 30, 40 }, false },
+    };
+    for (const auto& row : rows) {
+        std::vector<SegmentInfo> segments;
+        for (int32_t y : row.posY) {
+            segments.push_back(MakeSegment(0, y, 1, 1));
         }
-        EXPECT_FALSE(SegmentReady(segments[i], kCols, kRows, settings)) << "segment " << i;
+        EXPECT_EQ(HandArrangementOk(row.mode, segments), row.ok) << "mode " << row.mode << ", " << segments.size();
+    }
+}
+
+TEST(CaptureDecision, AHandIsCapturedWhenEverySegmentIsReadyAndInOrder)
+{
+    const AppSettings settings = DefaultAppSettings();
+    EXPECT_TRUE(CaptureConditionHolds(Right4, RightHandAtMargin(30), kCols, kRows, settings));
+    for (std::size_t i = 0; i < 4; ++i) {
+        std::vector<SegmentInfo> segments = RightHandAtMargin(30);
+        segments[i] = RightHandAtMargin(29)[i];
         EXPECT_FALSE(CaptureConditionHolds(Right4, segments, kCols, kRows, settings)) << "segment " << i;
     }
+    // Every box green, but the first now lies below the fourth.
+    std::vector<SegmentInfo> swapped = RightHandAtMargin(30);
+    std::swap(swapped[0].posY, swapped[3].posY);
+    EXPECT_FALSE(CaptureConditionHolds(Right4, swapped, kCols, kRows, settings));
+    EXPECT_TRUE(CaptureConditionHolds(Left4, swapped, kCols, kRows, settings));
 }
 
-TEST(CaptureCondition, DistanceOnEitherThresholdIsReadyAndJustOutsideIsNot)
+TEST(StatusTexts, GuidanceNamesTheHandAndTheFirstThingToMend)
 {
-    const AppSettings settings;
-    SegmentInfo s = MakeSegment(100, 100, 80, 200);
-    s.distance = settings.thresholdTooLow;
-    EXPECT_TRUE(SegmentReady(s, kCols, kRows, settings));
-    s.distance = settings.thresholdTooHigh;
-    EXPECT_TRUE(SegmentReady(s, kCols, kRows, settings));
-    s.distance = std::nextafter(settings.thresholdTooLow, 0.0f);
-    EXPECT_FALSE(SegmentReady(s, kCols, kRows, settings));
-    s.distance = std::nextafter(settings.thresholdTooHigh, 1000.0f);
-    EXPECT_FALSE(SegmentReady(s, kCols, kRows, settings));
-}
-
-TEST(CaptureCondition, MovementComparesItsMagnitudeInclusively)
-{
-    const AppSettings settings;
-    const SegmentInfo base = MakeSegment(100, 100, 80, 200);
+    const std::vector<SegmentInfo> right = RightHandAtMargin(100);
+    std::vector<SegmentInfo> left = right;
+    std::swap(left[0].posY, left[3].posY);
+    // The right hand with its second finger changed.
+    const auto with = [&right](float distance, float moveZ = 0.0f, int32_t x = 200) {
+        std::vector<SegmentInfo> hand = right;
+        hand[1] = MakeSegment(x, 100, 80, 200, distance, 0.0f, 0.0f, moveZ);
+        return hand;
+    };
+    std::vector<SegmentInfo> tilted = with(150.0f);
+    tilted[2].distance = 250.0f;
     const struct {
-        float SegmentInfo::*move;
-        float threshold;
-    } axes[] = {{&SegmentInfo::moveX, settings.thresholdMoveX},
-                {&SegmentInfo::moveY, settings.thresholdMoveY},
-                {&SegmentInfo::moveZ, settings.thresholdMoveZ}};
-    for (const auto& axis : axes) {
-        SegmentInfo s = base;
-        s.*axis.move = -axis.threshold;
-        EXPECT_TRUE(SegmentReady(s, kCols, kRows, settings)) << axis.threshold;
-        s.*axis.move = std::nextafter(-axis.threshold, -1000.0f);
-        EXPECT_FALSE(SegmentReady(s, kCols, kRows, settings)) << axis.threshold;
-        s.*axis.move = std::nextafter(axis.threshold, 1000.0f);
-        EXPECT_FALSE(SegmentReady(s, kCols, kRows, settings)) << axis.threshold;
+        int32_t mode;
+        std::vector<SegmentInfo> segments;
+        const char* expected;
+    } cases[] = {
+        { Right4, {}, "Right hand: place the hand over the scanner" },
+        { Thumbs2, {}, "Thumbs: place both thumbs over the scanner" },
+        { Right4, { right.begin(), right.begin() + 3 }, "Right hand: show all four fingers" },
+        { Thumbs2, right, "Thumbs: show both thumbs and nothing else" },
+        { Right4, left, "Right hand: use the right hand" },
+        { Left4, right, "Left hand: use the left hand" },
+        // 29 px from the border: a green box, but too close to the edge for the capture.
+        { Right4, with(195.0f, 0.0f, kCols - 29 - 80), "Right hand: move to the centre" },
+        { Right4, with(150.0f, 25.0f), "Right hand: move away" },
+        { Right4, with(250.0f), "Right hand: move closer" },
+        { Right4, tilted, "Right hand: hold the hand level" },
+        { Right4, with(195.0f, 25.0f), "Right hand: hold still" },
+        { Right4, with(std::numeric_limits<float>::quiet_NaN()), "Right hand: hold still" },
+        { Right4, right, "Right hand: ready" },
+        { Left4, left, "Left hand: ready" },
+        { Thumbs2, { MakeSegment(100, 100, 80, 200), MakeSegment(300, 100, 80, 200) }, "Thumbs: ready" },
+    };
+    const AppSettings settings = DefaultAppSettings();
+    for (const auto& c : cases) {
+        const QString text = CaptureGuidance(c.mode, c.segments, kCols, kRows, settings);
+        EXPECT_EQ(text.toStdString(), c.expected);
+        EXPECT_EQ(text.endsWith(QStringLiteral(": ready")), CaptureConditionHolds(c.mode, c.segments, kCols, kRows, settings))
+            << c.expected;
     }
 }
 
-TEST(CaptureCondition, NaNMeasurementsAreNeverReady)
+// The window tests see the other link texts and summaries.
+TEST(StatusTexts, AnIPv6LinkIsBracketedAndTheSummaryGroupsTheModesByWhyTheyWereNotStored)
 {
-    const AppSettings settings;
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    EXPECT_FALSE(SegmentReady(MakeSegment(100, 100, 80, 200, nan), kCols, kRows, settings));
-    EXPECT_FALSE(SegmentReady(MakeSegment(100, 100, 80, 200, 195.0f, 0.0f, nan), kCols, kRows, settings));
-}
-
-TEST(CaptureCondition, HugeBoxesDoNotWrapAroundIntoTheImage)
-{
-    const AppSettings settings;
-    const int32_t big = std::numeric_limits<int32_t>::max();
-    // posX + width overflows 32 bits; wrapped it would look like a box well inside.
-    const SegmentInfo wide = MakeSegment(100, 100, big, 200);
-    const SegmentInfo tall = MakeSegment(100, 100, 80, big);
-    EXPECT_FALSE(SegmentReady(wide, kCols, kRows, settings));
-    EXPECT_FALSE(SegmentReady(tall, kCols, kRows, settings));
-    const BoxColours colours;
-    EXPECT_TRUE(SameColour(BoxColour(wide, kCols, kRows, settings, colours), colours.outOfRange));
-    EXPECT_TRUE(SameColour(BoxColour(tall, kCols, kRows, settings, colours), colours.outOfRange));
-}
-
-// --- hand arrangement ----------------------------------------------------------------------
-
-TEST(HandArrangement, RightHandNeedsFirstSegmentAboveTheFourth)
-{
-    std::vector<SegmentInfo> s = {MakeSegment(0, 100, 1, 1), MakeSegment(0, 50, 1, 1), MakeSegment(0, 60, 1, 1),
-                                  MakeSegment(0, 101, 1, 1)};
-    EXPECT_TRUE(HandArrangementOk(Right4, s));
-    EXPECT_FALSE(HandArrangementOk(Left4, s));
-    s[3].posY = 100;
-    EXPECT_FALSE(HandArrangementOk(Right4, s));
-    EXPECT_FALSE(HandArrangementOk(Left4, s));
-    s[3].posY = 99;
-    EXPECT_FALSE(HandArrangementOk(Right4, s));
-    EXPECT_TRUE(HandArrangementOk(Left4, s));
-}
-
-TEST(HandArrangement, FourFingerModesNeedExactlyFourSegments)
-{
-    const std::vector<SegmentInfo> three = {MakeSegment(0, 10, 1, 1), MakeSegment(0, 20, 1, 1), MakeSegment(0, 30, 1, 1)};
-    std::vector<SegmentInfo> five = three;
-    five.push_back(MakeSegment(0, 40, 1, 1));
-    five.push_back(MakeSegment(0, 50, 1, 1));
-    for (int32_t mode : {Right4, Left4}) {
-        EXPECT_FALSE(HandArrangementOk(mode, three));
-        EXPECT_FALSE(HandArrangementOk(mode, five));
-        EXPECT_FALSE(HandArrangementOk(mode, {MakeSegment(0, 10, 1, 1), MakeSegment(0, 20, 1, 1)}));
-    }
-}
-
-TEST(HandArrangement, ThumbsNeedExactlyTwoSegmentsInAnyOrder)
-{
-    EXPECT_TRUE(HandArrangementOk(Thumbs2, {MakeSegment(0, 90, 1, 1), MakeSegment(0, 10, 1, 1)}));
-    EXPECT_TRUE(HandArrangementOk(Thumbs2, {MakeSegment(0, 10, 1, 1), MakeSegment(0, 90, 1, 1)}));
-    EXPECT_FALSE(HandArrangementOk(Thumbs2, {MakeSegment(0, 10, 1, 1)}));
-    EXPECT_FALSE(HandArrangementOk(Thumbs2, {MakeSegment(0, 10, 1, 1), MakeSegment(0, 20, 1, 1), MakeSegment(0, 30, 1, 1)}));
-    EXPECT_FALSE(HandArrangementOk(Thumbs2, {MakeSegment(0, 10, 1, 1), MakeSegment(0, 20, 1, 1), MakeSegment(0, 30, 1, 1),
-                                             MakeSegment(0, 40, 1, 1)}));
-}
-
-TEST(HandArrangement, WrongOrderBlocksCaptureThoughEveryBoxIsGreen)
-{
-    const AppSettings settings;
-    const BoxColours colours;
-    auto segments = RightHandAtMargin(30, 195.0f);
-    std::swap(segments[0].posY, segments[3].posY); // now the first lies below the fourth
-    for (const SegmentInfo& s : segments) {
-        EXPECT_TRUE(SegmentReady(s, kCols, kRows, settings));
-        EXPECT_TRUE(SameColour(BoxColour(s, kCols, kRows, settings, colours), colours.ready));
-    }
-    EXPECT_FALSE(CaptureConditionHolds(Right4, segments, kCols, kRows, settings));
-    EXPECT_TRUE(CaptureConditionHolds(Left4, segments, kCols, kRows, settings));
-}
-
-// --- box colour ----------------------------------------------------------------------------
-
-TEST(BoxColour, FirstMatchingRuleWins)
-{
-    const AppSettings settings;
-    const BoxColours colours;
-    const float tooHigh = settings.thresholdTooHigh + 1.0f;
-    const float tooLow = settings.thresholdTooLow - 1.0f;
-    const float moving = settings.thresholdMoveX + 1.0f;
-
-    EXPECT_TRUE(SameColour(BoxColour(MakeSegment(100, 100, 50, 50, tooHigh, moving), kCols, kRows, settings, colours),
-                           colours.tooHigh));
-    EXPECT_TRUE(SameColour(BoxColour(MakeSegment(100, 100, 50, 50, tooLow, moving), kCols, kRows, settings, colours),
-                           colours.outOfRange));
-    EXPECT_TRUE(SameColour(BoxColour(MakeSegment(100, 100, 50, 50, 195.0f, 0.0f, 0.0f, -21.0f), kCols, kRows,
-                                     settings, colours),
-                           colours.moving));
-    EXPECT_TRUE(SameColour(BoxColour(MakeSegment(100, 100, 50, 50), kCols, kRows, settings, colours), colours.ready));
-    // A distance on the lower threshold is in range, not red.
-    EXPECT_TRUE(SameColour(BoxColour(MakeSegment(100, 100, 50, 50, settings.thresholdTooLow), kCols, kRows, settings,
-                                     colours),
-                           colours.ready));
-    // Near the border and too low at once: still the one red.
-    EXPECT_TRUE(SameColour(BoxColour(MakeSegment(2, 100, 50, 50, tooLow), kCols, kRows, settings, colours),
-                           colours.outOfRange));
-}
-
-TEST(BoxColour, UsesFivePixelMarginWhileCaptureNeedsThirty)
-{
-    const AppSettings settings;
-    const BoxColours colours;
-    // Ten pixels from the left border: coloured by distance or movement, but no capture.
-    const SegmentInfo nearLeft = MakeSegment(10, 100, 50, 50);
-    EXPECT_TRUE(SameColour(BoxColour(nearLeft, kCols, kRows, settings, colours), colours.ready));
-    EXPECT_FALSE(SegmentReady(nearLeft, kCols, kRows, settings));
-    SegmentInfo nearLeftHigh = nearLeft;
-    nearLeftHigh.distance = settings.thresholdTooHigh + 5.0f;
-    EXPECT_TRUE(SameColour(BoxColour(nearLeftHigh, kCols, kRows, settings, colours), colours.tooHigh));
-    SegmentInfo nearLeftMoving = nearLeft;
-    nearLeftMoving.moveY = 10.0f;
-    EXPECT_TRUE(SameColour(BoxColour(nearLeftMoving, kCols, kRows, settings, colours), colours.moving));
-
-    // Exactly five pixels on every side is inside the box margin, four is not.
-    const std::vector<SegmentInfo> atFive = {MakeSegment(5, 100, 50, 50), MakeSegment(100, 5, 50, 50),
-                                             MakeSegment(kCols - 5 - 50, 100, 50, 50),
-                                             MakeSegment(100, kRows - 5 - 50, 50, 50)};
-    const std::vector<SegmentInfo> atFour = {MakeSegment(4, 100, 50, 50), MakeSegment(100, 4, 50, 50),
-                                             MakeSegment(kCols - 4 - 50, 100, 50, 50),
-                                             MakeSegment(100, kRows - 4 - 50, 50, 50)};
-    for (std::size_t i = 0; i < atFive.size(); ++i) {
-        EXPECT_TRUE(SameColour(BoxColour(atFive[i], kCols, kRows, settings, colours), colours.ready)) << i;
-        EXPECT_TRUE(SameColour(BoxColour(atFour[i], kCols, kRows, settings, colours), colours.outOfRange)) << i;
-    }
+    EXPECT_EQ(LinkText(LinkState::Connected, QStringLiteral("::1"), 5, {}), QStringLiteral("Connected to [::1]:5"));
+    using O = ModeOutcome;
+    EXPECT_EQ(RunSummary({ { Right4, O::NotCaptured }, { Left4, O::Stored }, { Thumbs2, O::StorageIncomplete } }, QStringLiteral("/d")),
+              QStringLiteral("Stored 1 of 3 modes in /d; not stored: 4R (not captured), 2T (storage incomplete)"));
+    EXPECT_EQ(RunSummary({ { Right4, O::NothingToSave }, { Left4, O::NothingToSave }, { Thumbs2, O::NotCaptured } }, QStringLiteral("/d")),
+              QStringLiteral("Stored 0 of 3 modes in /d; not stored: 4R, 4L (no save option on), 2T (not captured)"));
 }

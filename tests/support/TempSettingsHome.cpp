@@ -2,27 +2,24 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 
 namespace {
 const char kXdgConfigHome[] = "XDG_CONFIG_HOME";
 const char kXdgDataHome[] = "XDG_DATA_HOME";
-
-void Restore(const char* name, bool wasSet, const QByteArray& value)
-{
-    if (wasSet) {
-        qputenv(name, value);
-    } else {
-        qunsetenv(name);
-    }
-}
+// Where QSettings(IniFormat, UserScope, "Quorvel GmbH", "OndrelApp") keeps the file.
+const char kAppFile[] = "Quorvel GmbH/OndrelApp.ini";
 
 void PointSettingsAt(const QString& path)
 {
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, path);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, path);
+}
+
+void Restore(const char* name, bool wasSet, const QByteArray& value)
+{
+    wasSet ? qputenv(name, value) : qunsetenv(name);
 }
 } // namespace
 
@@ -32,12 +29,11 @@ TempSettingsHome::TempSettingsHome()
     , hadXdgDataHome(qEnvironmentVariableIsSet(kXdgDataHome))
     , previousXdgDataHome(qgetenv(kXdgDataHome))
 {
-    if (!dir.isValid()) {
-        return;
+    if (dir.isValid()) {
+        qputenv(kXdgConfigHome, QFile::encodeName(dir.path()));
+        qputenv(kXdgDataHome, QFile::encodeName(dataPath()));
+        PointSettingsAt(dir.path());
     }
-    qputenv(kXdgConfigHome, QFile::encodeName(dir.path()));
-    qputenv(kXdgDataHome, QFile::encodeName(dataPath()));
-    PointSettingsAt(dir.path());
 }
 
 TempSettingsHome::~TempSettingsHome()
@@ -47,35 +43,15 @@ TempSettingsHome::~TempSettingsHome()
     PointSettingsAt(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
 }
 
-QString TempSettingsHome::iniFilePath(const QString& organisation, const QString& application) const
+QByteArray TempSettingsHome::read() const
 {
-    return dir.filePath(organisation + QLatin1Char('/') + application + QStringLiteral(".ini"));
+    QFile file(dir.filePath(kAppFile));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool TempSettingsHome::iniFileExists(const QString& organisation, const QString& application) const
+bool TempSettingsHome::write(const QByteArray& content) const
 {
-    return QFileInfo::exists(iniFilePath(organisation, application));
-}
-
-QByteArray TempSettingsHome::readIniFile(const QString& organisation, const QString& application) const
-{
-    QFile file(iniFilePath(organisation, application));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    return file.readAll();
-}
-
-bool TempSettingsHome::writeIniFile(const QString& organisation, const QString& application,
-    const QByteArray& content) const
-{
-    const QString filePath = iniFilePath(organisation, application);
-    if (!QDir().mkpath(QFileInfo(filePath).path())) {
-        return false;
-    }
-    QFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        return false;
-    }
-    return file.write(content) == content.size();
+    QFile file(dir.filePath(kAppFile));
+    return QDir(dir.path()).mkpath(QStringLiteral("Quorvel GmbH")) && file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        && file.write(content) == content.size();
 }

@@ -4,13 +4,10 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// A private configuration home for one test: XDG_CONFIG_HOME and the user-scope QSettings
-// paths point into a fresh temporary directory for the object's lifetime, so a test never
-// reads or writes the real user's settings; XDG_DATA_HOME points to its "data" directory, so
-// programs started from the test keep their log there too. All are restored on destruction.
-//
-// QSettings caches its default paths on first use, which is why the QSettings paths are
-// set explicitly as well as the environment variable.
+// A private configuration home for one test: XDG_CONFIG_HOME and QSettings' user-scope
+// paths point into a fresh temporary directory while the object lives, and XDG_DATA_HOME
+// to its "data" directory (where programs started from the test keep their log); all are
+// restored afterwards. QSettings caches its paths on first use, hence both.
 class TempSettingsHome {
 public:
     TempSettingsHome();
@@ -22,13 +19,10 @@ public:
     QString path() const { return dir.path(); }
     QString dataPath() const { return dir.filePath(QStringLiteral("data")); }
 
-    // Where QSettings(IniFormat, UserScope, organisation, application) keeps its file here.
-    QString iniFilePath(const QString& organisation, const QString& application) const;
-    bool iniFileExists(const QString& organisation, const QString& application) const;
-    // The file's raw bytes; empty when it does not exist.
-    QByteArray readIniFile(const QString& organisation, const QString& application) const;
-    // Replaces the file with exactly these bytes, creating the directory as needed.
-    bool writeIniFile(const QString& organisation, const QString& application, const QByteArray& content) const;
+    // The application's settings file in this home: its bytes (empty when absent), and
+    // replacing them.
+    QByteArray read() const;
+    bool write(const QByteArray& content) const;
 
 private:
     QTemporaryDir dir;

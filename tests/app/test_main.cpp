@@ -1,4 +1,5 @@
-// Runs the main window tests inside one QApplication; offscreen unless told otherwise.
+// Runs the app's tests inside one QApplication; offscreen unless told otherwise (also when
+// ctest lists the tests, which runs without the tests' environment).
 #include <QApplication>
 
 #include <gtest/gtest.h>

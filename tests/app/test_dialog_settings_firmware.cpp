@@ -1,0 +1,113 @@
+// The firmware update from the settings dialog, against the simulator: the status texts,
+// the progress, the buttons held during the upload while the dialog stays usable, and the
+// label hidden later.
+#include "DialogSettings.h"
+#include "SimProcess.h"
+#include "test_app_fixture.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+using namespace apptest;
+
+namespace {
+
+const QString kSuccess = QStringLiteral("Firmware successfully uploaded!\n\nPlease wait for the device to restart. This may take several minutes");
+
+// Runs `seen` whenever `watched` receives an event of `type`.
+struct EventWatch : QObject {
+    EventWatch(QObject* watched, QEvent::Type type, std::function<void()> seen) : type(type), seen(std::move(seen)) { watched->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override { return event->type() == type ? (seen(), false) : false; }
+    QEvent::Type type;
+    std::function<void()> seen;
+};
+
+class DialogSettingsFirmware : public AppTest {
+protected:
+    // The dialog, with a firmware image file of these bytes named in it.
+    void Open(const QByteArray& image, uint16_t port = 0)
+    {
+        ASSERT_TRUE(home.write(DeviceSection(port != 0 ? port : sim.port())));
+        dialog = std::make_unique<DialogSettings>(nullptr, nullptr);
+        QFile file(files.filePath(QStringLiteral("scanner.zpxfw")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(image) == image.size());
+        Child<QLineEdit>(*dialog, "edit_fwPath")->setText(file.fileName());
+    }
+    QStringList Received() const { return QDir(received.path()).entryList(QDir::Files); }
+    QPushButton* Button(const char* name) const { return Child<QPushButton>(*dialog, name); }
+    QLabel* Status() const { return Child<QLabel>(*dialog, "lbl_fwUpdate"); }
+    // Waits for the result shown and the dialog's buttons usable again.
+    void ExpectSettled(const QString& text) const
+    {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Status()->text() == text && Button("btn_ok")->isEnabled(); }, 40000))
+            << Status()->text().toStdString();
+        EXPECT_TRUE(!Status()->isHidden() && Button("btn_ok")->isEnabled() && Button("btn_cancel")->isEnabled());
+    }
+
+    QTemporaryDir received, files;
+    ondrel::testsupport::SimProcess sim { { "--firmware-dir", received.path().toStdString() } };
+    std::unique_ptr<DialogSettings> dialog;
+};
+
+} // namespace
+
+// Failures first, as a successful upload restarts the device: the device refuses an empty
+// image with an error answer; without a file the button is off.
+TEST_F(DialogSettingsFirmware, FailuresAreShownAndAnUploadShowsItsProgressWhileTheDialogStaysUsable)
+{
+    Open("firmware", DeadPort());
+    Button("btn_uploadFW")->click();
+    ExpectSettled(QStringLiteral("Firmware upload failed!"));
+    Open({});
+    Button("btn_uploadFW")->click();
+    ExpectSettled(QStringLiteral("open Firmware failed!"));
+    Child<QLineEdit>(*dialog, "edit_fwPath")->clear();
+    EXPECT_FALSE(Button("btn_uploadFW")->isEnabled());
+    dialog->UpdateFirmware();
+    ExpectSettled(QStringLiteral("open Firmware failed!"));
+    EXPECT_TRUE(Received().isEmpty());
+
+    QByteArray image(6 * 1024 * 1024, 0);
+    for (int i = 0; i < image.size(); ++i) {
+        image[i] = static_cast<char>(i * 7 + i / 4096);
+    }
+    Open(image);
+    dialog->show();
+    // The result is shown as OK is enabled again; the status must stay a full 5000 ms.
+    QElapsedTimer sinceResult;
+    qint64 shownMs = -1;
+    EventWatch resultShown(Button("btn_ok"), QEvent::EnabledChange, [&] { sinceResult.start(); });
+    EventWatch statusHidden(Status(), QEvent::HideToParent, [&] { shownMs = sinceResult.elapsed(); });
+    auto* progress = Child<QProgressBar>(*dialog, "progress_fwUpload");
+    QSignalSpy steps(progress, &QProgressBar::valueChanged);
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(0);
+    Button("btn_uploadFW")->click();
+    // The click returns with the upload under way; a second request must not start another.
+    EXPECT_EQ(Status()->text(), QStringLiteral("Firmware upload is in progress.\n\nPlease do not close the application or "
+                                               "disconnect the device from the power source."));
+    EXPECT_FALSE(Status()->isHidden() || Button("btn_uploadFW")->isEnabled() || Button("btn_ok")->isEnabled()
+                 || Button("btn_cancel")->isEnabled());
+    dialog->UpdateFirmware();
+
+    ExpectSettled(kSuccess);
+    EXPECT_GT(ticks, 0);
+    EXPECT_EQ(progress->value(), 100);
+    ASSERT_GT(steps.size(), 1);
+    for (int i = 1; i < steps.size(); ++i) {
+        EXPECT_GE(steps[i].at(0).toInt(), steps[i - 1].at(0).toInt());
+    }
+    EXPECT_TRUE(Button("btn_uploadFW")->isEnabled());
+    ASSERT_EQ(Received().size(), 1);
+    QFile stored(QDir(received.path()).filePath(Received().first()));
+    EXPECT_TRUE(stored.open(QIODevice::ReadOnly) && stored.readAll() == image);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Status()->isHidden(); }, 15000));
+    EXPECT_GE(shownMs, 5000);
+}

@@ -1,0 +1,230 @@
+// The OndrelApp program as a user or a script starts it: version, help and usage errors
+// without a display, and unattended runs (which need none) against ondrel-sim with what
+// they store, log and print, and their exit codes.
+#include "SimProcess.h"
+#include "TempSettingsHome.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSettings>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1; // also when the program crashed or did not end
+    QString out, err;
+};
+
+// Runs the program in its own directory, as the run command does.
+Outcome RunProgram(const QStringList& arguments, const QProcessEnvironment& environment)
+{
+    QProcess process;
+    process.setWorkingDirectory(QFileInfo(QStringLiteral(ONDREL_APP_PATH)).absolutePath());
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(ONDREL_APP_PATH), arguments);
+    Outcome outcome;
+    if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit) {
+        outcome.exitCode = process.exitCode();
+    } else {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+    outcome.out = QString::fromUtf8(process.readAllStandardOutput());
+    outcome.err = QString::fromUtf8(process.readAllStandardError());
+    return outcome;
+}
+
+// Every file below `directory` with its bytes, by its relative path.
+std::map<QString, QByteArray> Snapshot(const QString& directory)
+{
+    std::map<QString, QByteArray> files;
+    for (QDirIterator it(directory, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+        QFile file(it.next());
+        files[QDir(directory).relativeFilePath(file.fileName())] = file.open(QIODevice::ReadOnly) ? file.readAll() : "?";
+    }
+    return files;
+}
+
+const QStringList kUnattended = { QStringLiteral("--person"), QStringLiteral("P 17"), QStringLiteral("--autostart"),
+    QStringLiteral("--quit-after-workflow") };
+
+class Program : public ::testing::Test {
+protected:
+    // The simulator with `simArgs`, and settings that point the program at it.
+    void StartSim(const std::vector<std::string>& simArgs, const QByteArray& extraSettings = {})
+    {
+        std::vector<std::string> args = { "--width", "640", "--height", "512" };
+        args.insert(args.end(), simArgs.begin(), simArgs.end());
+        sim = std::make_unique<ondrel::testsupport::SimProcess>(args);
+        ASSERT_TRUE(home.write("[DeviceSettings]\nDeviceIp=127.0.0.1\nDevicePort=" + QByteArray::number(sim->port())
+            + "\n[WorkflowSettings]\nMinWorkflowDelayMs=0\n[SaveSettings]\nBasePath=" + results.path().toUtf8() + "\n"
+            + extraSettings));
+    }
+    Outcome RunUnattended() const { return RunProgram(kUnattended, environment); }
+
+    QTemporaryDir results;
+    TempSettingsHome home;
+    std::unique_ptr<ondrel::testsupport::SimProcess> sim;
+    // The home's settings and log, and no display or platform chosen.
+    QProcessEnvironment environment = [] {
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        for (const char* name : { "QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY" }) {
+            e.remove(QLatin1String(name));
+        }
+        return e;
+    }();
+};
+
+} // namespace
+
+TEST_F(Program, VersionHelpAndUsageErrorsNeedNoDisplayAndUsageErrorsExitWithTwo)
+{
+    const Outcome version = RunProgram({ QStringLiteral("--version") }, environment);
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, QStringLiteral("OndrelApp 0.2.1\n"));
+    const Outcome help = RunProgram({ QStringLiteral("--help") }, environment);
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* option : { "--person <id>", "--autostart", "--quit-after-workflow", "--version" }) {
+        EXPECT_TRUE(help.out.contains(QLatin1String(option))) << option;
+    }
+    const struct {
+        const char* arguments; // split at spaces
+        const char* display;   // DISPLAY, or nullptr for none
+        const char* message;
+    } cases[] = {
+        { "--bogus", nullptr, "OndrelApp: Unknown option 'bogus'.\nTry 'OndrelApp --help'.\n" },
+        { "--person", nullptr, "OndrelApp: Missing value after '--person'." },
+        { "--device scanner", nullptr, "'scanner' is not a device address" },
+        { "--device host:70000", nullptr, "is not a device address" },
+        { "stray", nullptr, "Unexpected argument 'stray'." },
+        { "", nullptr, "OndrelApp: no display found (DISPLAY is not set). To run without a display: OndrelApp --person ID --quit-after-workflow\n" },
+        { "--person P1", ":4711", "OndrelApp: cannot open the display ':4711'. To run without a display:" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        QProcessEnvironment withDisplay = environment;
+        if (c.display != nullptr) {
+            withDisplay.insert(QStringLiteral("DISPLAY"), QLatin1String(c.display));
+        }
+        const Outcome run = RunProgram(QString::fromLatin1(c.arguments).split(QLatin1Char(' '), Qt::SkipEmptyParts), withDisplay);
+        EXPECT_EQ(run.exitCode, 2) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QLatin1String(c.message))) << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+    }
+}
+
+// Every save option (which needs the extended mode): each file in its place, exit code 0.
+TEST_F(Program, AWholeRunStoresEveryFileLogsItselfAndNoLaterFailedRunTouchesIt)
+{
+    StartSim({ "--settle-ms", "150" }, "[UserSettings]\nUser=5307\n[SaveSettings]\nRawData=true\nCaptureTimes=true\n"
+                                       "PreviewImage=true\nFinalImage=true\nCalibrationFile=true\nSegmentInformations=true\nSegments=true\n");
+    const Outcome run = RunUnattended();
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList runs = QDir(results.path() + QStringLiteral("/P 17")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    ASSERT_EQ(runs.size(), 1);
+    const QString runDirectory = results.path() + QStringLiteral("/P 17/") + runs.front();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Run directory: ") + runDirectory + QLatin1Char('\n'))) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Stored 3 of 3 modes: 4R, 4L, 2T\n")));
+
+    std::set<QString> expected = { QStringLiteral("cfg.txt") };
+    for (const QString mode : { "4R", "4L", "2T" }) {
+        EXPECT_TRUE(run.out.contains(QStringLiteral("Captured %1 -> %2/%1 (").arg(mode, runDirectory))) << run.out.toStdString();
+        const int segments = QSettings(runDirectory + "/" + mode + "/SegmentInfos.ini", QSettings::IniFormat).value("Segments").toInt();
+        EXPECT_EQ(segments, mode == "2T" ? 2 : 4);
+        for (const char* name : { "preview.png", "final.png", "SegmentInfos.ini", "calibration.calib", "times.txt",
+                 "raw/frame1.png", "raw/frame2.png", "raw/frame3.png" }) {
+            expected.insert(mode + "/" + name);
+        }
+        for (int i = 0; i < segments; ++i) {
+            expected.insert(QStringLiteral("%1/segments/%2.png").arg(mode).arg(i));
+        }
+    }
+    std::set<QString> files;
+    for (const auto& [path, bytes] : Snapshot(runDirectory)) {
+        files.insert(path);
+        EXPECT_FALSE(bytes.isEmpty()) << path.toStdString();
+        EXPECT_TRUE(!path.endsWith(".png") || !QImage(runDirectory + "/" + path).isNull()) << path.toStdString();
+    }
+    EXPECT_EQ(files, expected);
+    // The log: every line timestamped, and start, connection, run and exit in this order.
+    QFile logFile(home.dataPath() + QStringLiteral("/Quorvel GmbH/OndrelApp/OndrelApp.log"));
+    ASSERT_TRUE(logFile.open(QIODevice::ReadOnly));
+    const QString log = QString::fromUtf8(logFile.readAll());
+    const QRegularExpression unformatted(QStringLiteral("^(?!\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}(Z|[+-]\\d\\d:\\d\\d) "
+                                                        "(info|warning|critical) [a-z.]+: \\S).+$"), QRegularExpression::MultilineOption);
+    EXPECT_FALSE(unformatted.match(log).hasMatch()) << unformatted.match(log).captured().toStdString();
+    const QString address = QStringLiteral("127.0.0.1:%1").arg(sim->port());
+    QString inOrder;
+    for (const QString& text : { QStringLiteral("info ondrel.app: OndrelApp 0.2.1 started: "), QStringLiteral("info ondrel.device: Connected to ") + address,
+             QStringLiteral("info ondrel.run: Run started: person \"P 17\", directory %1/P 17/").arg(results.path()),
+             QStringLiteral("info ondrel.run: Run ended: Stored 3 of 3 modes in %1/P 17/").arg(results.path()),
+             QStringLiteral("info ondrel.device: Disconnected from ") + address, QStringLiteral("info ondrel.app: OndrelApp 0.2.1 exits with code 0") }) {
+        inOrder += QRegularExpression::escape(text) + QStringLiteral(".*");
+    }
+    EXPECT_TRUE(QRegularExpression(inOrder, QRegularExpression::DotMatchesEverythingOption).match(log).hasMatch()) << log.toStdString();
+    // A broken or hostile device fails the run with errors (exit code 1: incomplete); the
+    // program ends normally and every file of the run above stays byte for byte as it was.
+    const auto stored = Snapshot(results.path());
+    const std::vector<std::string> broken[] = { { "--error-type", "129" } /* every final image request fails */,
+        { "--hostile", "bad-image-type" }, { "--hostile", "bad-byte-count" }, { "--hostile", "bad-count" }, { "--hostile", "huge-size" } };
+    for (const std::vector<std::string>& args : broken) {
+        SCOPED_TRACE(args.back());
+        sim.reset();
+        StartSim({ "--settle-ms", "100", args[0], args[1] });
+        const Outcome failed = RunUnattended();
+        EXPECT_EQ(failed.exitCode, 1) << failed.err.toStdString();
+        EXPECT_TRUE(failed.err.contains(QStringLiteral("Error: "))) << failed.err.toStdString();
+        if (args[0] == "--error-type") {
+            EXPECT_EQ(failed.err.count(QStringLiteral("Error: ")), 3) << failed.err.toStdString();
+            EXPECT_TRUE(failed.out.contains(QStringLiteral("Stored 0 of 3 modes\n"))) << failed.out.toStdString();
+        }
+        auto now = Snapshot(results.path());
+        for (const auto& [path, bytes] : stored) {
+            EXPECT_TRUE(path.endsWith(QLatin1String("cfg.txt")) || now[path] == bytes) << path.toStdString();
+        }
+    }
+}
+
+// A device that answers PING where CONNECTED belongs, and an address given on the command
+// line (winning over the settings') where nothing listens.
+TEST_F(Program, NoDeviceServerEndsAtOnceWithExitCodeTwo)
+{
+    StartSim({ "--first-type", "6" });
+    ondrel::testsupport::SimProcess gone;
+    const uint16_t dead = gone.port();
+    gone.Stop();
+    for (const auto& [extra, port] : { std::pair(QStringList(), sim->port()),
+             std::pair(QStringList { QStringLiteral("--device"), QStringLiteral("127.0.0.1:%1").arg(dead) }, dead) }) {
+        const Outcome run = RunProgram(kUnattended + extra, environment);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_TRUE(run.err.contains(QStringLiteral("Error: Unable to connect to device server.\nIP: 127.0.0.1\nPort: %1\n").arg(port)))
+            << run.err.toStdString();
+    }
+    EXPECT_TRUE(QDir(results.path()).isEmpty());
+}
+
+// An unusable person identifier ends the program before anything is written.
+TEST_F(Program, AnUnusableIdentifierEndsAtOnceAndAnUnattendedRunGivesUpOnAModeAtItsTimeLimit)
+{
+    StartSim({ "--settle-ms", "600000" }); // the hand never comes into range
+    const Outcome refused = RunProgram({ QStringLiteral("--person"), QStringLiteral(".."), QStringLiteral("--quit-after-workflow") }, environment);
+    EXPECT_NE(refused.exitCode, 0);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("Error: The person identifier \"..\" cannot be used"))) << refused.err.toStdString();
+    EXPECT_TRUE(QDir(results.path()).isEmpty());
+    const Outcome run = RunProgram(kUnattended + QStringList { QStringLiteral("--mode-time-limit"), QStringLiteral("1") }, environment);
+    EXPECT_EQ(run.exitCode, 1);
+    for (const char* mode : { "4R", "4L", "2T" }) {
+        EXPECT_TRUE(run.out.contains(QStringLiteral("Not captured: %1 (time limit of 1 s reached)\n").arg(QLatin1String(mode))))
+            << run.out.toStdString();
+    }
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Stored 0 of 3 modes\n")));
+}
