@@ -49,12 +49,12 @@ int main(int argc, char** argv)
 
     // The hand takes a while to settle, so the live view shows it approaching with its
     // coloured boxes and every overlay switched on.
-    ondrel::testsupport::SimProcess sim({ "--settle-ms", "6000" });
+    ondrel::testsupport::SimProcess sim({ "--settle-ms", "6000", "--fps", "30" });
     TempSettingsHome home;
     const auto writeSettings = [&home](uint16_t port) {
         home.write(QStringLiteral("[DeviceSettings]\nDeviceIp=127.0.0.1\nDevicePort=%1\n"
                            "[LiveViewSettings]\nDrawFPS=true\nDrawBoundingBox=true\nDrawPosition=true\n"
-                           "DrawDistance=true\nDrawMovement=false\n"
+                           "DrawDistance=true\nDrawMovement=true\n"
                            "[SaveSettings]\nBasePath=%2\n")
                 .arg(port)
                 .arg(home.path() + QStringLiteral("/Captured"))
