@@ -52,7 +52,7 @@ DeviceError Device::UploadFirmware(std::string firmwarePath)
     }
 
     tcp::Message response;
-    return Request(request, { "quorvel::Device::UploadFirmware", 30000 }, response);
+    return Request(request, Exchange("quorvel::Device::UploadFirmware").TimeLimitMs(30000), response);
 }
 
 } // namespace quorvel

@@ -30,7 +30,7 @@ DeviceError Device::GetRawImages(std::vector<cv::Mat>& rawImages, uint32_t frame
 {
     tcp::Message response;
     DeviceError result
-        = Request(FrameKeyRequest("raw_images", frameId), { "quorvel::Device::GetRawImages", 30000 }, response);
+        = Request(FrameKeyRequest("raw_images", frameId), Exchange("quorvel::Device::GetRawImages").TimeLimitMs(30000), response);
     if (result.failed()) {
         return result;
     }
@@ -43,7 +43,7 @@ DeviceError Device::GetFinalImage(cv::Mat& image, uint32_t frameId)
     tcp::Message request(tcp::MessageType::GET_FINAL_FRAME);
     request.Append(frameId);
     tcp::Message response;
-    DeviceError result = Request(request, { "quorvel::Device::GetFinalImage", 30000 }, response);
+    DeviceError result = Request(request, Exchange("quorvel::Device::GetFinalImage").TimeLimitMs(30000), response);
     if (result.failed()) {
         return result;
     }
@@ -55,7 +55,7 @@ DeviceError Device::GetFinalSegmentInfos(std::vector<SegmentInfo>& segmentInfos,
 {
     tcp::Message response;
     DeviceError result = Request(
-        FrameKeyRequest("final_segments", frameId), { "quorvel::Device::GetFinalSegmentInfos", 10000 }, response);
+        FrameKeyRequest("final_segments", frameId), Exchange("quorvel::Device::GetFinalSegmentInfos").TimeLimitMs(10000), response);
     if (result.failed()) {
         return result;
     }
@@ -67,7 +67,7 @@ DeviceError Device::GetCalibrationFile(std::vector<uint8_t>& calibrationData)
 {
     tcp::Message response;
     DeviceError result = Request(
-        tcp::Message(tcp::MessageType::GET, "calib_file"), { "quorvel::Device::GetCalibrationFile", 3000 }, response);
+        tcp::Message(tcp::MessageType::GET, "calib_file"), Exchange("quorvel::Device::GetCalibrationFile").TimeLimitMs(3000), response);
     if (result.failed()) {
         return result;
     }
