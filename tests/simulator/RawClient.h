@@ -1,7 +1,7 @@
 #pragma once
 
-// A blocking client for tests that need to see the simulator's bytes as they are, without
-// the device client's interpretation.
+// A blocking client for tests that need the simulator's bytes as they are, without the
+// device client's interpretation. Throws asio's system_error when the link ends first.
 
 #include "Message.h"
 
@@ -11,7 +11,6 @@
 #include <asio/read.hpp>
 #include <asio/write.hpp>
 
-#include <cstdint>
 #include <string>
 
 namespace ondrel::simtest {
@@ -26,20 +25,21 @@ public:
 
     void Send(const quorvel::tcp::Message& message)
     {
-        const auto header = quorvel::tcp::EncodeHeader(message.header);
-        asio::write(socket, asio::buffer(header));
-        if (!message.body.empty()) {
-            asio::write(socket, asio::buffer(message.body));
-        }
+        asio::write(socket, asio::buffer(quorvel::tcp::EncodeHeader(message.header)));
+        asio::write(socket, asio::buffer(message.body));
     }
 
-    // Throws asio's system_error when the connection ends first.
-    quorvel::tcp::Message Receive()
+    quorvel::tcp::MessageHeader ReceiveHeader()
     {
         quorvel::tcp::HeaderBytes header {};
         asio::read(socket, asio::buffer(header));
+        return quorvel::tcp::DecodeHeader(header.data());
+    }
+
+    quorvel::tcp::Message Receive()
+    {
         quorvel::tcp::Message message;
-        message.header = quorvel::tcp::DecodeHeader(header.data());
+        message.header = ReceiveHeader();
         message.body.resize(message.header.size);
         asio::read(socket, asio::buffer(message.body));
         return message;
@@ -56,8 +56,6 @@ public:
         }
         return total;
     }
-
-    asio::ip::tcp::socket& Socket() { return socket; }
 
 private:
     asio::io_context context;

@@ -1,0 +1,327 @@
+// ondrel-sim running: serving links, capture mode and its results, access levels and
+// firmware, through the device client and raw sockets.
+#include "CaptureCheck.h"
+#include "Device.h"
+#include "DeviceBytes.h"
+#include "RawClient.h"
+#include "SimProcess.h"
+#include "SslUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <opencv2/core.hpp>
+
+#include <fstream>
+
+namespace {
+using namespace ondrel::testsupport;
+using ondrel::simtest::Presented;
+using ondrel::simtest::RawClient;
+using ondrel::simtest::WhyNotCapturable;
+using quorvel::Device;
+using quorvel::DeviceError;
+using quorvel::SegmentInfo;
+using quorvel::tcp::Message;
+using quorvel::tcp::MessageType;
+
+class Simulator : public ::testing::Test {
+protected:
+    void Launch(std::vector<std::string> args = {})
+    {
+        args.insert(args.end(), { "--width", "640", "--height", "512" });
+        sim = std::make_unique<SimProcess>(args);
+        ASSERT_EQ(device.Connect(sim->host(), sim->port()).code, DeviceError::OK);
+    }
+    DeviceError Frame() { return device.GetFrame(image, segments, frameId); }
+    std::string Level(Device& on)
+    {
+        std::string level;
+        const DeviceError result = on.GetCurrentAuthGroup(level);
+        return result.failed() ? result.message : level;
+    }
+
+    std::unique_ptr<SimProcess> sim;
+    Device device;
+    cv::Mat image;
+    std::vector<SegmentInfo> segments;
+    uint32_t frameId = 0;
+};
+
+// ---------------------------------------------------------------------------------------
+// Links
+
+TEST_F(Simulator, ServesTwoClientsAtOnceEachOnItsOwnLink)
+{
+    Launch();
+    Device second;
+    ASSERT_EQ(second.Connect(sim->host(), sim->port()).code, DeviceError::OK);
+    EXPECT_EQ(Level(second), "GUEST");
+    ASSERT_EQ(device.Start().code, DeviceError::OK);
+    EXPECT_EQ(Level(device), "GUEST");
+    std::vector<uint8_t> calibration;
+    ASSERT_EQ(second.GetCalibrationFile(calibration).code, DeviceError::OK);
+    EXPECT_NE(TextOf(calibration).find("sensor_width=640\n"), std::string::npos);
+}
+
+TEST_F(Simulator, AnswersBackToBackRequestsInOrderAndNamesWhatItDoesNotServe)
+{
+    Launch();
+    RawClient client(sim->host(), sim->port());
+    client.Receive(); // CONNECTED
+    const std::pair<Message, Message> exchanges[] = {
+        { Message(MessageType::GET, "auth_group"), MakeMessage(MessageType::GET, ZeroTerminated("GUEST")) },
+        { Message(MessageType::GET_NAME), MakeMessage(MessageType::GET_NAME, ZeroTerminated("ondrel-sim")) },
+        { Message(MessageType::PING), Message(MessageType::PING) },
+        { Message(MessageType::RESTART_DEVICE),
+            MakeMessage(MessageType::RESTART_DEVICE, ZeroTerminated("message type RESTART_DEVICE (65) is not served"), true) },
+        { Message(static_cast<MessageType>(7)),
+            MakeMessage(static_cast<MessageType>(7), ZeroTerminated("message type UNKNOWN (7) is not served"), true) },
+        { Message(MessageType::GET, "serial_of_the_moon"),
+            MakeMessage(MessageType::GET, ZeroTerminated("unknown key 'serial_of_the_moon'"), true) },
+        { Message(MessageType::GET, "auth_group"), MakeMessage(MessageType::GET, ZeroTerminated("GUEST")) },
+    };
+    for (const auto& exchange : exchanges) {
+        client.Send(exchange.first);
+    }
+    for (const auto& exchange : exchanges) {
+        EXPECT_EQ(WireBytes(client.Receive()), WireBytes(exchange.second));
+    }
+}
+
+TEST_F(Simulator, EndsWithExitCodeZeroOnSigtermWhileClientsAreConnected)
+{
+    Launch();
+    RawClient raw(sim->host(), sim->port());
+    EXPECT_EQ(sim->Stop(), 0);
+    raw.Receive();
+    EXPECT_EQ(raw.ReadUntilClosed(), 0u);
+}
+
+// ---------------------------------------------------------------------------------------
+// Capture
+
+TEST_F(Simulator, CaptureIsRefusedOutsideCaptureMode)
+{
+    Launch();
+    EXPECT_EQ(Frame().message, "not in capture mode");
+    ASSERT_EQ(device.Start().code, DeviceError::OK);
+    EXPECT_EQ(Frame().code, DeviceError::OK);
+    ASSERT_EQ(device.Stop().code, DeviceError::OK);
+    EXPECT_EQ(Frame().message, "not in capture mode");
+}
+
+TEST_F(Simulator, FramesAreGreyWithTexturedBrightFingertipsWhereTheSegmentsAre)
+{
+    Launch({ "--settle-ms", "0" });
+    ASSERT_EQ(device.Start().code, DeviceError::OK);
+    ASSERT_EQ(Frame().code, DeviceError::OK);
+    const uint32_t firstId = frameId;
+    EXPECT_EQ(image.type(), CV_8UC1);
+    EXPECT_EQ(image.size(), cv::Size(640, 512));
+    ASSERT_EQ(segments.size(), 4u);
+    cv::Mat outside(image.size(), CV_8UC1, cv::Scalar(255));
+    for (const auto& s : segments) {
+        outside(cv::Rect(s.posX, s.posY, s.width, s.height)).setTo(0);
+    }
+    const double background = cv::mean(image, outside)[0];
+    EXPECT_LT(background, 60.0);
+    for (const auto& s : segments) {
+        EXPECT_GT(cv::mean(image(cv::Rect(s.posX, s.posY, s.width, s.height)))[0], 2.0 * background);
+        cv::Scalar mean, deviation;
+        cv::meanStdDev(image(cv::Rect(s.posX, s.posY + s.height / 4, s.width, s.height / 2)), mean, deviation);
+        EXPECT_GT(deviation[0], 15.0); // ridges, not a flat blob
+    }
+    ASSERT_EQ(Frame().code, DeviceError::OK);
+    EXPECT_GT(frameId, firstId);
+}
+
+TEST_F(Simulator, ResultsBelongToTheFrameThatWasIssuedAndUnknownIdsAreNamed)
+{
+    Launch({ "--settle-ms", "0" });
+    ASSERT_EQ(device.Start().code, DeviceError::OK);
+    ASSERT_EQ(Frame().code, DeviceError::OK);
+    const cv::Mat frame = image.clone();
+    const auto frameSegments = segments;
+    const uint32_t captured = frameId;
+    ASSERT_EQ(Frame().code, DeviceError::OK); // a later frame does not replace the captured one
+
+    cv::Mat finalImage;
+    ASSERT_EQ(device.GetFinalImage(finalImage, captured).code, DeviceError::OK);
+    EXPECT_EQ(finalImage.type(), CV_8UC1);
+    EXPECT_TRUE(finalImage.cols >= frame.cols && finalImage.rows >= frame.rows);
+    ASSERT_EQ(device.GetFinalSegmentInfos(segments, captured).code, DeviceError::OK);
+    ASSERT_EQ(segments.size(), frameSegments.size());
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        const cv::Rect box(segments[i].posX, segments[i].posY, segments[i].width, segments[i].height);
+        EXPECT_EQ(box, cv::Rect(frameSegments[i].posX, frameSegments[i].posY, frameSegments[i].width,
+                           frameSegments[i].height));
+        ASSERT_EQ(box & cv::Rect(0, 0, finalImage.cols, finalImage.rows), box);
+        EXPECT_GT(cv::mean(finalImage(box))[0], 80.0); // the cut-out holds the fingertip
+    }
+    std::vector<cv::Mat> raw;
+    ASSERT_EQ(device.GetRawImages(raw, captured).code, DeviceError::OK);
+    ASSERT_EQ(raw.size(), 3u);
+    EXPECT_EQ(raw[0].size(), frame.size());
+    EXPECT_GT(cv::norm(raw[0], raw[1], cv::NORM_L1), 0.0); // separate takes, not copies
+
+    const uint32_t unknown = frameId + 1000;
+    const std::string tail = "unknown frame id " + std::to_string(unknown);
+    EXPECT_EQ(device.GetFinalImage(finalImage, unknown).message, "quorvel::Device::GetFinalImage" + tail);
+    EXPECT_EQ(device.GetFinalSegmentInfos(segments, unknown).message, "quorvel::Device::GetFinalSegmentInfos" + tail);
+    EXPECT_EQ(device.GetRawImages(raw, unknown).message, "quorvel::Device::GetRawImages" + tail);
+}
+
+// The person presents right, left and thumbs; each becomes capturable with the default
+// thresholds once it has settled, and the sound moves on to the next hand.
+TEST_F(Simulator, WalksThroughRightLeftAndThumbsEachBecomingCapturable)
+{
+    Launch({ "--settle-ms", "150" });
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_EQ(device.Start().code, DeviceError::OK); // always begins with the right hand
+        for (Presented hand : { Presented::Right4, Presented::Left4, Presented::Thumbs2 }) {
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            std::string why = "no frame";
+            while (!why.empty() && std::chrono::steady_clock::now() < deadline) {
+                ASSERT_EQ(Frame().code, DeviceError::OK);
+                why = WhyNotCapturable(segments, hand, image.cols, image.rows);
+            }
+            EXPECT_EQ(why, "") << "hand " << static_cast<int>(hand) << " in run " << run;
+            ASSERT_EQ(device.PlaySound(2).code, DeviceError::OK);
+        }
+        ASSERT_EQ(device.Stop().code, DeviceError::OK);
+    }
+}
+
+TEST_F(Simulator, PreparedFrameServesTheSameSettledFrameUnderFreshIds)
+{
+    Launch({ "--prepared-frame", "--raw-images", "4" });
+    ASSERT_EQ(device.Start().code, DeviceError::OK);
+    ASSERT_EQ(Frame().code, DeviceError::OK);
+    const cv::Mat first = image.clone();
+    const uint32_t firstId = frameId;
+    EXPECT_EQ(WhyNotCapturable(segments, Presented::Right4, image.cols, image.rows), "");
+    ASSERT_EQ(device.PlaySound(2).code, DeviceError::OK); // no scene to move on
+    ASSERT_EQ(Frame().code, DeviceError::OK);
+    EXPECT_GT(frameId, firstId);
+    EXPECT_EQ(cv::norm(first, image, cv::NORM_INF), 0.0);
+    std::vector<cv::Mat> raw;
+    ASSERT_EQ(device.GetRawImages(raw, firstId).code, DeviceError::OK);
+    EXPECT_EQ(raw.size(), 4u);
+    cv::Mat finalImage;
+    ASSERT_EQ(device.GetFinalImage(finalImage, frameId).code, DeviceError::OK);
+    EXPECT_EQ(cv::norm(first, finalImage, cv::NORM_INF), 0.0);
+}
+
+// ---------------------------------------------------------------------------------------
+// Access levels, with one RSA and one EC key pair made for the suite
+
+class SimulatorAuth : public Simulator {
+protected:
+    static void SetUpTestSuite()
+    {
+        keys = new TempDir();
+        ASSERT_TRUE(WritePemKey(Key("USER"), "RSA", nullptr, keys->File("USER.pub.pem")));
+        ASSERT_TRUE(WritePemKey(Key("ADMIN"), "EC", nullptr, keys->File("ADMIN.pub.pem")));
+    }
+    static void TearDownTestSuite()
+    {
+        delete keys;
+        keys = nullptr;
+    }
+    static std::string Key(const std::string& level) { return keys->File(level + ".priv.pem"); }
+    void Launch() { Simulator::Launch({ "--keys", keys->Path().string() }); }
+
+    static TempDir* keys;
+};
+TempDir* SimulatorAuth::keys = nullptr;
+
+TEST_F(SimulatorAuth, KeysGrantTheirLevelsPerConnectionAndOtherKeysAreRefused)
+{
+    Launch();
+    ASSERT_EQ(device.Authenticate("USER", Key("USER")).code, DeviceError::OK);
+    EXPECT_EQ(Level(device), "USER");
+    // Another level's key, a level without a public key, and the shortcut's name in lower case.
+    for (const char* level : { "ADMIN", "DEV", "guest" }) {
+        EXPECT_EQ(device.Authenticate(level, Key("USER")).message, "Authentification as " + std::string(level) + " failed.");
+    }
+    EXPECT_EQ(Level(device), "USER"); // a refusal takes nothing away
+    ASSERT_EQ(device.Authenticate("ADMIN", Key("ADMIN")).code, DeviceError::OK);
+    EXPECT_EQ(Level(device), "ADMIN");
+    Device other;
+    ASSERT_EQ(other.Connect(sim->host(), sim->port()).code, DeviceError::OK);
+    EXPECT_EQ(Level(other), "GUEST");
+    ASSERT_EQ(device.Authenticate("GUEST", "").code, DeviceError::OK); // needs no key
+    EXPECT_EQ(Level(device), "GUEST");
+}
+
+TEST_F(SimulatorAuth, OnlyASignatureOverTheLatestChallengeCountsAndOnlyOnce)
+{
+    Launch();
+    std::string older;
+    std::string latest;
+    ASSERT_EQ(device.RequestValidation(older).code, DeviceError::OK);
+    ASSERT_EQ(device.RequestValidation(latest).code, DeviceError::OK);
+    EXPECT_EQ(latest.size(), 64u);
+    EXPECT_NE(older, latest); // fresh every time
+    EXPECT_EQ(device.SendAuthResponse("USER", quorvel::SignChallenge(older, Key("USER"))).code,
+        DeviceError::RESPONSE_ERROR);
+    std::string challenge;
+    ASSERT_EQ(device.RequestValidation(challenge).code, DeviceError::OK);
+    const auto signature = quorvel::SignChallenge(challenge, Key("USER"));
+    EXPECT_EQ(device.SendAuthResponse("USER", signature).code, DeviceError::OK);
+    EXPECT_EQ(device.SendAuthResponse("USER", signature).code, DeviceError::RESPONSE_ERROR); // a replay
+    EXPECT_EQ(Level(device), "USER");
+}
+
+TEST_F(SimulatorAuth, RefusalCarriesAZeroTerminatedTextAndChallengesAreText)
+{
+    Launch();
+    RawClient client(sim->host(), sim->port());
+    client.Receive();
+    client.Send(Message(MessageType::AUTH_REQUEST));
+    const Message challenge = client.Receive();
+    ASSERT_EQ(challenge.body.size(), 65u);
+    EXPECT_EQ(challenge.body.back(), 0);
+    client.Send(Message(MessageType::AUTH_RESPONSE, "../USER").Append(uint32_t { 0xDEADBEEF }));
+    const Message refusal = client.Receive();
+    EXPECT_TRUE(refusal.header.error);
+    EXPECT_EQ(refusal.body, ZeroTerminated("access level ../USER refused: not a level name"));
+}
+
+// ---------------------------------------------------------------------------------------
+// Firmware
+
+TEST_F(Simulator, StoresEachFirmwareUploadByteForByteAndRefusesAnEmptyOne)
+{
+    TempDir sources;
+    TempDir stored;
+    Launch({ "--firmware-dir", stored.Path().string() });
+    Bytes large(700 * 1024);
+    for (std::size_t i = 0; i < large.size(); ++i) {
+        large[i] = static_cast<uint8_t>(i * 31 + 7);
+    }
+    const Bytes small { 0x00, 0x5A, 0xFF, 0x0A, 0x0D };
+    ASSERT_EQ(device.UploadFirmware(sources.Write("small.zpxfw", small)).code, DeviceError::OK);
+    ASSERT_EQ(device.UploadFirmware(sources.Write("large.zpxfw", large)).code, DeviceError::OK);
+    EXPECT_EQ(device.UploadFirmware(sources.Write("empty.zpxfw", {})).message,
+        "quorvel::Device::UploadFirmwarefirmware image is empty");
+    const auto content = [&](const char* name) {
+        std::ifstream file(stored.File(name), std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    };
+    EXPECT_EQ(content("firmware-1.zpxfw"), small);
+    EXPECT_EQ(content("firmware-2.zpxfw"), large);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(stored.Path()), {}), 2);
+}
+
+TEST_F(Simulator, UnwritableFirmwareDirectoryIsReportedToTheClient)
+{
+    TempDir dir;
+    Launch({ "--firmware-dir", dir.Write("blocked", { 1 }) }); // a file where the directory should be
+    const DeviceError result = device.UploadFirmware(dir.Write("fw.zpxfw", { 1, 2, 3 }));
+    EXPECT_EQ(result.code, DeviceError::RESPONSE_ERROR);
+    EXPECT_EQ(result.message.rfind("quorvel::Device::UploadFirmwaredevice failure: ", 0), 0u) << result.message;
+    EXPECT_EQ(Level(device), "GUEST"); // the simulator goes on serving
+}
+
+} // namespace
