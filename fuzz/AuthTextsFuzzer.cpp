@@ -3,7 +3,7 @@
 // signature) separates again into exactly what was put in.
 #include "AuthGroup.h"
 #include "BodyReader.h"
-#include "FuzzCheck.h"
+#include "FuzzSupport.h"
 #include "Message.h"
 
 #include <cstring>

@@ -4,8 +4,7 @@
 // are what the decoders make of the body, and that the link stays paired and up.
 #include "BodyReader.h"
 #include "Device.h"
-#include "FuzzCheck.h"
-#include "Message.h"
+#include "FuzzSupport.h"
 #include "ResponseDecoders.h"
 
 #include <arpa/inet.h>
@@ -13,8 +12,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,121 +20,74 @@
 namespace {
 
 using namespace quorvel;
+using Bytes = std::vector<uint8_t>;
 
-// The device side: accepts one connection, discards what the client sends and writes the
-// responses it is given.
-class LoopbackPeer {
-public:
-    LoopbackPeer()
+// The device side: one accepted connection; what the client sends is read and dropped.
+struct Rig {
+    int peer = -1;
+    std::thread drain;
+    Device device;
+    std::string firmwarePath = "/tmp/ondrel-fuzz-firmware-XXXXXX";
+
+    Rig()
     {
-        listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address {};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof(address);
-        FUZZ_CHECK(listener >= 0);
         FUZZ_CHECK(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0);
         FUZZ_CHECK(::listen(listener, 1) == 0);
         FUZZ_CHECK(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) == 0);
-        port = ntohs(address.sin_port);
-    }
-
-    ~LoopbackPeer()
-    {
-        if (peer >= 0) {
-            ::shutdown(peer, SHUT_RDWR);
-        }
-        if (drain.joinable()) {
-            drain.join();
-        }
-        if (peer >= 0) {
-            ::close(peer);
-        }
+        std::thread greeter([&] {
+            peer = ::accept(listener, nullptr, nullptr);
+            FUZZ_CHECK(peer >= 0);
+            Write(false, {}, tcp::MessageType::CONNECTED);
+        });
+        FUZZ_CHECK(device.Connect("127.0.0.1", ntohs(address.sin_port)).code == DeviceError::OK);
+        greeter.join();
         ::close(listener);
-    }
-
-    // Accepts the client and greets it; the requests it sends are read and dropped.
-    void AcceptAndGreet()
-    {
-        peer = ::accept(listener, nullptr, nullptr);
-        FUZZ_CHECK(peer >= 0);
-        Write(tcp::MessageType::CONNECTED, false, {});
         drain = std::thread([fd = peer] {
             char sink[4096];
             while (::recv(fd, sink, sizeof(sink), 0) > 0) {
             }
         });
+        const int fd = ::mkstemp(firmwarePath.data());
+        FUZZ_CHECK(fd >= 0 && ::write(fd, "FWIMG", 5) == 5);
+        ::close(fd);
     }
 
-    void Write(tcp::MessageType type, bool error, const std::vector<uint8_t>& body)
+    ~Rig()
+    {
+        ::shutdown(peer, SHUT_RDWR);
+        drain.join();
+        ::close(peer);
+        ::unlink(firmwarePath.c_str());
+    }
+
+    void Write(bool error, const Bytes& body, tcp::MessageType type = tcp::MessageType::NOT_SET)
     {
         tcp::MessageHeader header;
         header.id = type;
         header.size = static_cast<uint32_t>(body.size());
         header.error = error;
-        const tcp::HeaderBytes bytes = EncodeHeader(header);
-        WriteAll(bytes.data(), bytes.size());
-        WriteAll(body.data(), body.size());
-    }
-
-    uint16_t port = 0;
-
-private:
-    void WriteAll(const uint8_t* data, std::size_t size)
-    {
-        while (size > 0) {
-            const ssize_t sent = ::send(peer, data, size, MSG_NOSIGNAL);
-            FUZZ_CHECK(sent > 0);
-            data += sent;
-            size -= static_cast<std::size_t>(sent);
+        const tcp::HeaderBytes head = EncodeHeader(header);
+        Bytes bytes(head.begin(), head.end());
+        bytes.insert(bytes.end(), body.begin(), body.end());
+        for (std::size_t sent = 0; sent < bytes.size();) {
+            const ssize_t n = ::send(peer, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+            FUZZ_CHECK(n > 0);
+            sent += static_cast<std::size_t>(n);
         }
     }
-
-    int listener = -1;
-    int peer = -1;
-    std::thread drain;
 };
 
-struct Rig {
-    LoopbackPeer peer;
-    Device device;
-    std::string firmwarePath;
-
-    Rig()
-    {
-        std::thread greeter([this] { peer.AcceptAndGreet(); });
-        const DeviceError connected = device.Connect("127.0.0.1", peer.port);
-        greeter.join();
-        FUZZ_CHECK(connected.code == DeviceError::OK);
-
-        char path[] = "/tmp/ondrel-fuzz-firmware-XXXXXX";
-        const int fd = ::mkstemp(path);
-        FUZZ_CHECK(fd >= 0);
-        FUZZ_CHECK(::write(fd, "FWIMG", 5) == 5);
-        ::close(fd);
-        firmwarePath = path;
-    }
-
-    ~Rig() { std::remove(firmwarePath.c_str()); }
-};
-
-Rig& TheRig()
-{
-    static Rig rig;
-    return rig;
-}
-
-std::string FirstText(const std::vector<uint8_t>& body)
+std::string FirstText(const Bytes& body)
 {
     return tcp::BodyReader(body).ReadString().text;
 }
 
-std::string AllBytes(const std::vector<uint8_t>& body)
-{
-    return std::string(body.begin(), body.end());
-}
-
-void ExpectResult(const DeviceError& result, uint32_t code, const std::string& message)
+void Expect(const DeviceError& result, uint32_t code, const std::string& message)
 {
     if (result.code != code || result.message != message) {
         std::fprintf(stderr, "fuzz: got code %u \"%s\", expected code %u \"%s\"\n", result.code,
@@ -145,6 +96,107 @@ void ExpectResult(const DeviceError& result, uint32_t code, const std::string& m
     }
 }
 
+// One operation: how it words a refusal, and what it must give for a body without the
+// error flag (checked inside; empty outputs are those the operation leaves as they were).
+struct Operation {
+    const char* name;
+    bool allBytes;   // a refusal shows every body byte, not just the first text
+    bool nameless;   // a refusal shows the device's text alone
+    std::function<void(Rig&, bool error, const Bytes& body, std::string& refusal)> run;
+};
+
+const std::string kExtraction = "(): quorvel error - Extraction of ";
+
+// Decoded by the Device when `decoded` is, with the given message text otherwise.
+void ExpectDecoded(const DeviceError& r, bool error, bool decoded, const std::string& failure)
+{
+    if (!error) {
+        decoded ? Expect(r, DeviceError::OK, "-") : Expect(r, DeviceError::RESPONSE_ERROR, failure);
+    }
+}
+
+const Operation kOperations[] = {
+    { "Start", true, false, [](Rig& rig, bool error, const Bytes&, std::string& refusal) {
+         const DeviceError r = rig.device.Start();
+         error ? Expect(r, DeviceError::RESPONSE_ERROR, refusal) : Expect(r, DeviceError::OK, "-");
+     } },
+    { "GetFrame", false, true, [](Rig& rig, bool error, const Bytes& body, std::string& refusal) {
+         cv::Mat image, expected;
+         std::vector<SegmentInfo> segments, expectedSegments;
+         uint32_t frameId = 0, expectedId = 0;
+         const DeviceError r = rig.device.GetFrame(image, segments, frameId);
+         const bool decoded = DecodeFrame(body, expected, expectedSegments, expectedId);
+         ExpectDecoded(r, error, decoded, "quorvel::Device::GetFrame" + kExtraction + "image failed");
+         if (error) {
+             Expect(r, DeviceError::RESPONSE_ERROR, refusal);
+         } else if (decoded) {
+             FUZZ_CHECK(frameId == expectedId && segments.size() == expectedSegments.size());
+             FUZZ_CHECK(image.size() == expected.size() && image.type() == expected.type());
+         }
+     } },
+    { "GetFinalImage", false, false, [](Rig& rig, bool error, const Bytes& body, std::string& refusal) {
+         cv::Mat image, expected;
+         const DeviceError r = rig.device.GetFinalImage(image, 7);
+         const bool decoded = DecodeFinalImage(body, expected);
+         ExpectDecoded(r, error, decoded, "quorvel::Device::GetFinalImage" + kExtraction + "final image failed");
+         if (error) {
+             Expect(r, DeviceError::RESPONSE_ERROR, refusal);
+         } else if (decoded) {
+             FUZZ_CHECK(image.size() == expected.size() && image.type() == expected.type());
+         }
+     } },
+    { "GetRawImages", false, false, [](Rig& rig, bool error, const Bytes& body, std::string& refusal) {
+         std::vector<cv::Mat> images, expected;
+         const DeviceError r = rig.device.GetRawImages(images, 7);
+         const bool decoded = DecodeRawImages(body, expected);
+         ExpectDecoded(r, error, decoded, "quorvel::Device::GetRawImages" + kExtraction + "raw images failed");
+         if (error) {
+             Expect(r, DeviceError::RESPONSE_ERROR, refusal);
+         } else if (decoded) {
+             FUZZ_CHECK(images.size() == expected.size());
+         }
+     } },
+    { "GetFinalSegmentInfos", false, false, [](Rig& rig, bool error, const Bytes& body, std::string& refusal) {
+         std::vector<SegmentInfo> segments, expected;
+         const DeviceError r = rig.device.GetFinalSegmentInfos(segments, 7);
+         const bool decoded = DecodeFinalSegments(body, expected);
+         ExpectDecoded(r, error, decoded,
+             "quorvel::Device::GetFinalSegmentInfos" + kExtraction + "segment informations failed");
+         if (error) {
+             Expect(r, DeviceError::RESPONSE_ERROR, refusal);
+         } else if (decoded) {
+             FUZZ_CHECK(segments.size() == expected.size());
+         }
+     } },
+    { "GetCalibrationFile", false, false, [](Rig& rig, bool error, const Bytes& body, std::string& refusal) {
+         Bytes calibration { 1, 2, 3 };
+         const DeviceError r = rig.device.GetCalibrationFile(calibration);
+         error ? Expect(r, DeviceError::RESPONSE_ERROR, refusal) : Expect(r, DeviceError::OK, "-");
+         FUZZ_CHECK(calibration == (error ? Bytes { 1, 2, 3 } : body));
+     } },
+    { "RequestValidation", true, false, [](Rig& rig, bool error, const Bytes& body, std::string& refusal) {
+         std::string challenge = "unchanged";
+         const DeviceError r = rig.device.RequestValidation(challenge);
+         error ? Expect(r, DeviceError::RESPONSE_ERROR, refusal) : Expect(r, DeviceError::OK, "-");
+         FUZZ_CHECK(challenge == (error ? "unchanged" : FirstText(body)));
+     } },
+    { "SendAuthResponse", false, false, [](Rig& rig, bool error, const Bytes&, std::string&) {
+         const DeviceError r = rig.device.SendAuthResponse("ADMIN", { 0xAB });
+         error ? Expect(r, DeviceError::RESPONSE_ERROR, "Authentification as ADMIN failed.")
+               : Expect(r, DeviceError::OK, "-");
+     } },
+    { "GetCurrentAuthGroup", true, false, [](Rig& rig, bool error, const Bytes& body, std::string& refusal) {
+         std::string group = "unchanged";
+         const DeviceError r = rig.device.GetCurrentAuthGroup(group);
+         error ? Expect(r, DeviceError::RESPONSE_ERROR, refusal) : Expect(r, DeviceError::OK, "-");
+         FUZZ_CHECK(group == (error ? "unchanged" : FirstText(body)));
+     } },
+    { "UploadFirmware", false, false, [](Rig& rig, bool error, const Bytes&, std::string& refusal) {
+         const DeviceError r = rig.device.UploadFirmware(rig.firmwarePath);
+         error ? Expect(r, DeviceError::RESPONSE_ERROR, refusal) : Expect(r, DeviceError::OK, "-");
+     } },
+};
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
@@ -152,134 +204,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     if (size < 2 || size - 2 > ondrel::fuzz::kSmallBody) {
         return 0;
     }
-    Rig& rig = TheRig();
-    const uint8_t op = data[0] % 10;
+    static Rig rig;
+    const Operation& op = kOperations[data[0] % 10];
     const bool error = (data[1] & 1) != 0;
-    const std::vector<uint8_t> body(data + 2, data + size);
-
+    const Bytes body(data + 2, data + size);
     // Sent ahead of the request: pairing is by order alone, so it is taken as the answer.
-    rig.peer.Write(tcp::MessageType::NOT_SET, error, body);
-
+    rig.Write(error, body);
+    std::string refusal = op.allBytes ? std::string(body.begin(), body.end()) : FirstText(body);
+    if (!op.nameless) {
+        refusal = std::string("quorvel::Device::") + op.name + refusal;
+    }
     ondrel::fuzz::RunGuarded(size, [&] {
-        Device& device = rig.device;
-        switch (op) {
-        case 0: {
-            const DeviceError r = device.Start();
-            error ? ExpectResult(r, 5, "quorvel::Device::Start" + AllBytes(body)) : ExpectResult(r, 0, "-");
-            break;
-        }
-        case 1: {
-            cv::Mat image;
-            std::vector<SegmentInfo> segments;
-            uint32_t frameId = 0;
-            const DeviceError r = device.GetFrame(image, segments, frameId);
-            if (error) {
-                ExpectResult(r, 5, FirstText(body));
-                break;
-            }
-            cv::Mat expectedImage;
-            std::vector<SegmentInfo> expectedSegments;
-            uint32_t expectedId = 0;
-            if (DecodeFrame(body, expectedImage, expectedSegments, expectedId)) {
-                ExpectResult(r, 0, "-");
-                FUZZ_CHECK(frameId == expectedId && segments.size() == expectedSegments.size());
-                FUZZ_CHECK(image.size() == expectedImage.size() && image.type() == expectedImage.type());
-            } else {
-                ExpectResult(r, 5, "quorvel::Device::GetFrame(): quorvel error - Extraction of image failed");
-            }
-            break;
-        }
-        case 2: {
-            cv::Mat image;
-            const DeviceError r = device.GetFinalImage(image, 7);
-            cv::Mat expected;
-            if (error) {
-                ExpectResult(r, 5, "quorvel::Device::GetFinalImage" + FirstText(body));
-            } else if (DecodeFinalImage(body, expected)) {
-                ExpectResult(r, 0, "-");
-                FUZZ_CHECK(image.size() == expected.size() && image.type() == expected.type());
-            } else {
-                ExpectResult(r, 5, "quorvel::Device::GetFinalImage(): quorvel error - Extraction of final image failed");
-            }
-            break;
-        }
-        case 3: {
-            std::vector<cv::Mat> images;
-            const DeviceError r = device.GetRawImages(images, 7);
-            std::vector<cv::Mat> expected;
-            if (error) {
-                ExpectResult(r, 5, "quorvel::Device::GetRawImages" + FirstText(body));
-            } else if (DecodeRawImages(body, expected)) {
-                ExpectResult(r, 0, "-");
-                FUZZ_CHECK(images.size() == expected.size());
-            } else {
-                ExpectResult(r, 5, "quorvel::Device::GetRawImages(): quorvel error - Extraction of raw images failed");
-            }
-            break;
-        }
-        case 4: {
-            std::vector<SegmentInfo> segments;
-            const DeviceError r = device.GetFinalSegmentInfos(segments, 7);
-            std::vector<SegmentInfo> expected;
-            if (error) {
-                ExpectResult(r, 5, "quorvel::Device::GetFinalSegmentInfos" + FirstText(body));
-            } else if (DecodeFinalSegments(body, expected)) {
-                ExpectResult(r, 0, "-");
-                FUZZ_CHECK(segments.size() == expected.size());
-            } else {
-                ExpectResult(r, 5,
-                    "quorvel::Device::GetFinalSegmentInfos(): quorvel error - Extraction of segment informations failed");
-            }
-            break;
-        }
-        case 5: {
-            std::vector<uint8_t> calibration { 1, 2, 3 };
-            const DeviceError r = device.GetCalibrationFile(calibration);
-            if (error) {
-                ExpectResult(r, 5, "quorvel::Device::GetCalibrationFile" + FirstText(body));
-                FUZZ_CHECK((calibration == std::vector<uint8_t> { 1, 2, 3 }));
-            } else {
-                ExpectResult(r, 0, "-");
-                FUZZ_CHECK(calibration == body);
-            }
-            break;
-        }
-        case 6: {
-            std::string challenge = "unchanged";
-            const DeviceError r = device.RequestValidation(challenge);
-            if (error) {
-                ExpectResult(r, 5, "quorvel::Device::RequestValidation" + AllBytes(body));
-                FUZZ_CHECK(challenge == "unchanged");
-            } else {
-                ExpectResult(r, 0, "-");
-                FUZZ_CHECK(challenge == FirstText(body));
-            }
-            break;
-        }
-        case 7: {
-            const DeviceError r = device.SendAuthResponse("ADMIN", { 0xAB });
-            error ? ExpectResult(r, 5, "Authentification as ADMIN failed.") : ExpectResult(r, 0, "-");
-            break;
-        }
-        case 8: {
-            std::string group = "unchanged";
-            const DeviceError r = device.GetCurrentAuthGroup(group);
-            if (error) {
-                ExpectResult(r, 5, "quorvel::Device::GetCurrentAuthGroup" + AllBytes(body));
-                FUZZ_CHECK(group == "unchanged");
-            } else {
-                ExpectResult(r, 0, "-");
-                FUZZ_CHECK(group == FirstText(body));
-            }
-            break;
-        }
-        case 9: {
-            const DeviceError r = device.UploadFirmware(rig.firmwarePath);
-            error ? ExpectResult(r, 5, "quorvel::Device::UploadFirmware" + FirstText(body)) : ExpectResult(r, 0, "-");
-            break;
-        }
-        }
-        FUZZ_CHECK(device.IsConnected());
+        op.run(rig, error, body, refusal);
+        FUZZ_CHECK(rig.device.IsConnected());
     });
     return 0;
 }

@@ -2,7 +2,7 @@
 // normalises the error byte to 0 or 1 and zeroes the padding. The rest of the input is
 // laid into a message with the append primitives and read back.
 #include "BodyReader.h"
-#include "FuzzCheck.h"
+#include "FuzzSupport.h"
 #include "Message.h"
 #include "MessageType.h"
 

@@ -22,11 +22,7 @@
 #include <future>
 
 using namespace ondrel::testsupport;
-using quorvel::Device;
-using quorvel::DeviceError;
 using quorvel::SignChallenge;
-using quorvel::tcp::Message;
-using quorvel::tcp::MessageType;
 
 namespace {
 
@@ -72,7 +68,6 @@ protected:
 };
 TempDir* Keys::dir = nullptr;
 
-// ---------------------------------------------------------------------------------------
 // Signing
 
 TEST_F(Keys, FilesThatHoldNoUsablePrivateKeyGiveNoSignatureWithoutBlocking)
@@ -138,7 +133,6 @@ TEST_F(Keys, EncryptedKeyIsRefusedWithoutAskingTheTerminal)
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "no signature expected, status " << status;
 }
 
-// ---------------------------------------------------------------------------------------
 // Exchanges with the device
 
 // Runs Authenticate against a device that answers with `answers`; returns every message the

@@ -1,17 +1,17 @@
 // The link: handshake and its time limit, messages on the wire in both directions, waiting
-// for responses, and what a closing, stalling or lying peer does to a Device.
+// for responses, what a closing, stalling or lying peer does to a Device, and frames whose
+// bodies are read into again showing nothing of an earlier frame.
+#include "Connection.h"
 #include "Device.h"
 #include "DeviceBytes.h"
 
 #include <gtest/gtest.h>
 
+#include <opencv2/core.hpp>
+
 #include <future>
 
 using namespace ondrel::testsupport;
-using quorvel::Device;
-using quorvel::DeviceError;
-using quorvel::tcp::Message;
-using quorvel::tcp::MessageType;
 
 namespace {
 
@@ -27,7 +27,6 @@ void ExpectLocalError(const Message& message, const std::string& text, uint32_t 
     EXPECT_EQ(message.body, Concat({ BytesOf(text), U32(code) }));
 }
 
-// ---------------------------------------------------------------------------------------
 // Handshake
 
 TEST(DeviceHandshake, OnlyConnectedAsFirstMessageConnects)
@@ -56,16 +55,7 @@ TEST(DeviceHandshake, OnlyConnectedAsFirstMessageConnects)
     }
 }
 
-TEST(DeviceHandshake, HostNameTriesEveryResolvedAddress)
-{
-    // "localhost" may resolve to ::1 first, where the IPv4-only server does not listen.
-    ScriptedServer server;
-    server.Serve(Script().SendConnected());
-    Device device;
-    EXPECT_EQ(device.Connect("localhost", server.Port()).code, DeviceError::OK);
-}
-
-TEST(DeviceHandshake, UnresolvableHostAndSecondConnectAreExceptions)
+TEST(DeviceHandshake, HostNamesResolveToEveryAddressAndOneDeviceConnectsOnce)
 {
     Device unresolved;
     // A name the resolver rejects by its form, so no name server is asked.
@@ -74,10 +64,11 @@ TEST(DeviceHandshake, UnresolvableHostAndSecondConnectAreExceptions)
     EXPECT_EQ(bad.message.rfind(kConnectFailed, 0), 0u) << bad.message;
     EXPECT_GT(bad.message.size(), std::string(kConnectFailed).size());
 
+    // "localhost" may resolve to ::1 first, where the IPv4-only server does not listen.
     ScriptedServer server;
     server.Serve(Script().SendConnected());
     Device device;
-    ASSERT_CONNECTED(device, server);
+    ASSERT_EQ(device.Connect("localhost", server.Port()).code, DeviceError::OK);
     const DeviceError again = device.Connect(server.Host(), server.Port());
     EXPECT_EQ(again.code, DeviceError::EXCEPTION);
     EXPECT_EQ(again.message.rfind(kConnectFailed, 0), 0u) << again.message;
@@ -120,7 +111,6 @@ TEST(DeviceHandshake, SendBeforeConnectOrAfterDisconnectFails)
     EXPECT_TRUE(server.Received().empty());
 }
 
-// ---------------------------------------------------------------------------------------
 // Bytes on the wire
 
 TEST(DeviceWire, BackToBackSendsGoOutExactlyAsEncodedAndInOrder)
@@ -158,7 +148,6 @@ TEST(DeviceWire, MessagesGluedTogetherArriveWholeAndInOrder)
     }
 }
 
-// ---------------------------------------------------------------------------------------
 // Waiting for responses
 
 TEST(DeviceAwaitResponse, ZeroLimitTimesOutWithoutTakingAQueuedMessage)
@@ -191,24 +180,7 @@ TEST(DeviceAwaitResponse, LateResponseIsTakenByTheNextCall)
     EXPECT_EQ(device.AwaitResponse(5000).body, ZeroTerminated("current"));
 }
 
-// ---------------------------------------------------------------------------------------
 // Peer closing
-
-TEST(DeviceLinkClose, CloseMidBodyPrintsReadBodyFailOnceAndLosesTheLinkForGood)
-{
-    ScriptedServer server;
-    server.Serve(Script().SendConnected().CloseMidBody(MessageType::CAPTURE, 100, Bytes(10, 0x11)));
-    testing::internal::CaptureStdout();
-    {
-        Device device;
-        ASSERT_CONNECTED(device, server);
-        ExpectLocalError(device.AwaitResponse(5000), kNotEstablished, DeviceError::CONNECTION_ERROR);
-        EXPECT_FALSE(device.IsConnected());
-        ExpectLocalError(device.AwaitResponse(5000), kNotEstablished, DeviceError::CONNECTION_ERROR);
-        EXPECT_EQ(device.Send(Message(MessageType::PING)).message, kSocketNotOpen);
-    }
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "[0] Read Body Fail.\n");
-}
 
 TEST(DeviceLinkClose, CloseBetweenMessagesPrintsNothing)
 {
@@ -265,6 +237,103 @@ TEST(DeviceHugeAnnouncement, FourGibibyteBodyCostsOnlyWhatArrives)
     EXPECT_LT(during.virtualBytes - before.virtualBytes, 1024 * 1024 * 1024LL);
     ExpectLocalError(device.AwaitResponse(10000), kNotEstablished, DeviceError::CONNECTION_ERROR);
     EXPECT_FALSE(device.IsConnected());
+}
+
+// Frames keep the body they arrived in, and bodies let go of are read into again.
+
+// Large enough that the connection reads the body into a reused buffer.
+constexpr uint32_t kLarge = 300;
+static_assert(kLarge * kLarge > quorvel::tcp::Connection::kFirstBodyChunk);
+
+Bytes Pixels(std::size_t count, uint8_t seed)
+{
+    Bytes pixels(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        pixels[i] = static_cast<uint8_t>(seed + i);
+    }
+    return pixels;
+}
+
+// A square 8-bit frame whose pixel i is seed + i, with one segment whose posX is the id.
+Bytes Frame(uint32_t frameId, uint32_t side, uint8_t seed)
+{
+    return FrameBody(frameId, ImageBlock(side * side, CV_8UC1, side, side, Pixels(side * side, seed)),
+        { Segment(static_cast<int32_t>(frameId), 2, 3, 4) });
+}
+
+void ExpectFrame(const cv::Mat& image, uint32_t side, uint8_t seed)
+{
+    ASSERT_EQ(image.size(), cv::Size(side, side));
+    ASSERT_TRUE(image.isContinuous());
+    EXPECT_TRUE(Bytes(image.data, image.data + image.total()) == Pixels(image.total(), seed))
+        << "pixels that are not the frame's own";
+}
+
+class FrameBufferReuse : public ::testing::Test {
+protected:
+    void Serve(const std::vector<Bytes>& bodies)
+    {
+        Script script;
+        script.SendConnected();
+        for (const Bytes& body : bodies) {
+            script.Answer(OkResponse(body));
+        }
+        server.Serve(script);
+        ASSERT_CONNECTED(*device, server);
+    }
+    DeviceError Next(cv::Mat& image) { return device->GetFrame(image, segments, frameId); }
+
+    ScriptedServer server;
+    std::unique_ptr<Device> device = std::make_unique<Device>();
+    std::vector<SegmentInfo> segments;
+    uint32_t frameId = 0;
+};
+
+TEST_F(FrameBufferReuse, FramesOfChangingSizeArriveWholeAndABodyAfterThemHasOnlyItsOwnBytes)
+{
+    const uint32_t sides[] = { kLarge, kLarge - 40, kLarge + 100, 5 };
+    // The calibration file is the whole body, so a byte left over from a frame would show.
+    const Bytes calibration = Pixels(quorvel::tcp::Connection::kFirstBodyChunk + 7, 3);
+    Serve({ Frame(1, sides[0], 10), Frame(2, sides[1], 20), Frame(3, sides[2], 30), Frame(4, sides[3], 40),
+        Frame(5, kLarge + 100, 50), calibration });
+    cv::Mat image;
+    for (uint32_t i = 0; i < 4; ++i) {
+        ASSERT_EQ(Next(image).code, DeviceError::OK) << "frame " << i + 1;
+        EXPECT_EQ(frameId, i + 1);
+        ExpectFrame(image, sides[i], static_cast<uint8_t>(10 * (i + 1)));
+        ASSERT_EQ(segments.size(), 1u);
+        EXPECT_EQ(segments[0].posX, static_cast<int32_t>(i + 1));
+    }
+    ASSERT_EQ(Next(image).code, DeviceError::OK);
+    std::vector<uint8_t> received;
+    ASSERT_EQ(device->GetCalibrationFile(received).code, DeviceError::OK);
+    EXPECT_TRUE(received == calibration);
+}
+
+TEST_F(FrameBufferReuse, FramesHeldAcrossLaterFramesAndTheDeviceKeepTheirPixels)
+{
+    std::vector<Bytes> bodies;
+    for (uint32_t i = 1; i <= 8; ++i) {
+        bodies.push_back(Frame(i, kLarge, static_cast<uint8_t>(10 * i)));
+    }
+    Serve(bodies);
+    // The live view's pattern: the new frame is fetched into the matrix of the one before
+    // the last, while the last is still drawn.
+    cv::Mat frame;
+    cv::Mat lastFrame;
+    cv::Mat kept;
+    for (uint32_t i = 1; i <= 8; ++i) {
+        std::swap(frame, lastFrame);
+        ASSERT_EQ(Next(frame).code, DeviceError::OK) << "frame " << i;
+        ExpectFrame(frame, kLarge, static_cast<uint8_t>(10 * i));
+        if (i == 2) {
+            kept = frame; // shares the frame's pixels
+        }
+    }
+    ExpectFrame(lastFrame, kLarge, 70);
+    device.reset();
+    ExpectFrame(kept, kLarge, 20);
+    ExpectFrame(frame, kLarge, 80);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // Every request-response operation of a Device as one table: the exact request on the wire,
-// the text of a refusal, what a link lost mid-body leaves, and the decoded results.
+// the text of a refusal, what a link lost mid-body leaves; the decoded results; firmware.
 #include "Device.h"
 #include "DeviceBytes.h"
 
@@ -7,14 +7,16 @@
 
 #include <opencv2/core.hpp>
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
 #include <functional>
+#include <future>
 
 using namespace ondrel::testsupport;
-using quorvel::Device;
-using quorvel::DeviceError;
-using quorvel::SegmentInfo;
-using quorvel::tcp::Message;
-using quorvel::tcp::MessageType;
 
 namespace {
 
@@ -169,8 +171,9 @@ TEST_F(DeviceOperations, RefusalGivesEachItsTextKeepsTheOutputsAndTheLink)
     }
 }
 
-TEST_F(DeviceOperations, CloseInTheMiddleOfABodyLosesTheLinkForGood)
+TEST_F(DeviceOperations, CloseInTheMiddleOfABodyIsReportedOnceAndLosesTheLinkForGood)
 {
+    testing::internal::CaptureStdout();
     for (const Operation& op : operations) {
         SCOPED_TRACE(op.name);
         ScriptedServer server;
@@ -188,6 +191,12 @@ TEST_F(DeviceOperations, CloseInTheMiddleOfABodyLosesTheLinkForGood)
         EXPECT_EQ(next.code, DeviceError::CONNECTION_ERROR);
         EXPECT_EQ(next.message, "quorvel::Device::Send(): quorvel error - socket not open");
     }
+    // Once for every cut body, and nothing else.
+    std::string printed;
+    for (std::size_t i = 0; i < operations.size(); ++i) {
+        printed += "[0] Read Body Fail.\n";
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), printed);
 }
 
 TEST(DeviceResults, AnswersAreDecodedIntoTheOutputs)
@@ -238,6 +247,72 @@ TEST(DeviceResults, AnswersAreDecodedIntoTheOutputs)
     std::string level;
     ASSERT_EQ(device.GetCurrentAuthGroup(level).code, DeviceError::OK);
     EXPECT_EQ(level, "DEV");
+}
+
+// Firmware: the file travels byte for byte in one message; a path that is no file that can
+// be opened is reported on standard error and sends nothing.
+
+TEST_F(DeviceOperations, FirmwareIsSentByteForByteEvenWhenEmptyAndNoFileIsReportedWithoutBlocking)
+{
+    const std::string fifo = dir.File("stream.zpxfw");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_TRUE(std::filesystem::create_directory(dir.File("update.zpxfw")));
+    const Bytes content { 0x00, 0x0D, 0x0A, 0x1A, 0xFF };
+    ScriptedServer server;
+    server.Serve(Script().SendConnected().Answer(OkResponse()).Answer(OkResponse()));
+    Device device;
+    ASSERT_CONNECTED(device, server);
+    EXPECT_EQ(device.UploadFirmware(dir.Write("empty.zpxfw", {})).code, DeviceError::OK);
+    EXPECT_EQ(device.UploadFirmware(dir.Write("five.zpxfw", content)).code, DeviceError::OK);
+    for (const std::string& path : { dir.File("missing.zpxfw"), dir.File("update.zpxfw"), fifo }) {
+        testing::internal::CaptureStderr();
+        auto upload = std::async(std::launch::async, [&] { return device.UploadFirmware(path); });
+        const bool returned = upload.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+        if (!returned) {
+            ::close(::open(fifo.c_str(), O_WRONLY)); // a writer lets a blocked reader go on
+        }
+        const DeviceError result = upload.get();
+        // The line is in Windows-1252 (0xD6 is the O with diaeresis).
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "Fehler beim \xD6" "ffnen der Datei!\n") << path;
+        EXPECT_TRUE(returned) << path << ": waited for a writer of the pipe";
+        EXPECT_EQ(result.code, DeviceError::RESPONSE_ERROR) << path;
+        EXPECT_EQ(result.message, "Open Firmware File failed") << path;
+    }
+    EXPECT_TRUE(device.IsConnected());
+    device.Disconnect();
+    ASSERT_TRUE(server.WaitPeerClosed());
+    EXPECT_EQ(server.Received(),
+        Concat({ { 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0 }, { 16, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0 }, content }));
+}
+
+// Uploads `path` with the address space limited to what is in use plus the file once (and a
+// margin), then exits 0 when the upload failed with EXCEPTION and 1 otherwise.
+[[noreturn]] void UploadWithRoomForOneCopy(const std::string& path, long long fileSize)
+{
+    ScriptedServer server;
+    server.Serve(Script().SendConnected());
+    Device device;
+    if (device.Connect(server.Host(), server.Port()).failed()) {
+        std::_Exit(2);
+    }
+    const long long limit = CurrentMemoryUse().virtualBytes + fileSize + 64 * 1024 * 1024;
+    const rlimit addressSpace { static_cast<rlim_t>(limit), static_cast<rlim_t>(limit) };
+    ::setrlimit(RLIMIT_AS, &addressSpace);
+    const DeviceError result = device.UploadFirmware(path);
+    std::fprintf(stderr, "code=%u message=%s\n", result.code, result.message.c_str());
+    std::_Exit(result.code == DeviceError::EXCEPTION ? 0 : 1);
+}
+
+// Runs in a child process, as it limits the address space.
+TEST(FirmwareUploadMemory, FileTooLargeToHoldTwiceFailsWithoutEndingTheProgram)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    constexpr long long kFileSize = 128 * 1024 * 1024;
+    TempDir dir;
+    const std::string path = dir.Write("huge.zpxfw", {});
+    std::filesystem::resize_file(path, kFileSize); // sparse: costs no disk
+    EXPECT_EXIT(UploadWithRoomForOneCopy(path, kFileSize), ::testing::ExitedWithCode(0),
+        "code=1 message=quorvel::Device::Send\\(\\): quorvel error - ");
 }
 
 } // namespace

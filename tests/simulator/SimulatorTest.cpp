@@ -1,9 +1,8 @@
 // ondrel-sim running: serving links, capture mode and its results, access levels and
-// firmware, through the device client and raw sockets.
+// firmware, through the device client (its Send and AwaitResponse show messages as they are).
 #include "CaptureCheck.h"
 #include "Device.h"
 #include "DeviceBytes.h"
-#include "RawClient.h"
 #include "SimProcess.h"
 #include "SslUtil.h"
 
@@ -16,13 +15,7 @@
 namespace {
 using namespace ondrel::testsupport;
 using ondrel::simtest::Presented;
-using ondrel::simtest::RawClient;
 using ondrel::simtest::WhyNotCapturable;
-using quorvel::Device;
-using quorvel::DeviceError;
-using quorvel::SegmentInfo;
-using quorvel::tcp::Message;
-using quorvel::tcp::MessageType;
 
 class Simulator : public ::testing::Test {
 protected:
@@ -47,7 +40,6 @@ protected:
     uint32_t frameId = 0;
 };
 
-// ---------------------------------------------------------------------------------------
 // Links
 
 TEST_F(Simulator, ServesTwoClientsAtOnceEachOnItsOwnLink)
@@ -66,8 +58,6 @@ TEST_F(Simulator, ServesTwoClientsAtOnceEachOnItsOwnLink)
 TEST_F(Simulator, AnswersBackToBackRequestsInOrderAndNamesWhatItDoesNotServe)
 {
     Launch();
-    RawClient client(sim->host(), sim->port());
-    client.Receive(); // CONNECTED
     const std::pair<Message, Message> exchanges[] = {
         { Message(MessageType::GET, "auth_group"), MakeMessage(MessageType::GET, ZeroTerminated("GUEST")) },
         { Message(MessageType::GET_NAME), MakeMessage(MessageType::GET_NAME, ZeroTerminated("ondrel-sim")) },
@@ -81,38 +71,22 @@ TEST_F(Simulator, AnswersBackToBackRequestsInOrderAndNamesWhatItDoesNotServe)
         { Message(MessageType::GET, "auth_group"), MakeMessage(MessageType::GET, ZeroTerminated("GUEST")) },
     };
     for (const auto& exchange : exchanges) {
-        client.Send(exchange.first);
+        ASSERT_EQ(device.Send(exchange.first).code, DeviceError::OK);
     }
     for (const auto& exchange : exchanges) {
-        EXPECT_EQ(WireBytes(client.Receive()), WireBytes(exchange.second));
+        EXPECT_EQ(WireBytes(device.AwaitResponse(5000)), WireBytes(exchange.second));
     }
-}
-
-TEST_F(Simulator, EndsWithExitCodeZeroOnSigtermWhileClientsAreConnected)
-{
-    Launch();
-    RawClient raw(sim->host(), sim->port());
+    // SIGTERM ends it with exit code 0 while clients are connected, closing their links.
     EXPECT_EQ(sim->Stop(), 0);
-    raw.Receive();
-    EXPECT_EQ(raw.ReadUntilClosed(), 0u);
+    EXPECT_EQ(LocalErrorText(device.AwaitResponse(5000)), "(): quorvel error - connection not established");
 }
 
-// ---------------------------------------------------------------------------------------
 // Capture
 
-TEST_F(Simulator, CaptureIsRefusedOutsideCaptureMode)
-{
-    Launch();
-    EXPECT_EQ(Frame().message, "not in capture mode");
-    ASSERT_EQ(device.Start().code, DeviceError::OK);
-    EXPECT_EQ(Frame().code, DeviceError::OK);
-    ASSERT_EQ(device.Stop().code, DeviceError::OK);
-    EXPECT_EQ(Frame().message, "not in capture mode");
-}
-
-TEST_F(Simulator, FramesAreGreyWithTexturedBrightFingertipsWhereTheSegmentsAre)
+TEST_F(Simulator, CaptureModeGivesGreyFramesWithTexturedBrightFingertipsWhereTheSegmentsAre)
 {
     Launch({ "--settle-ms", "0" });
+    EXPECT_EQ(Frame().message, "not in capture mode");
     ASSERT_EQ(device.Start().code, DeviceError::OK);
     ASSERT_EQ(Frame().code, DeviceError::OK);
     const uint32_t firstId = frameId;
@@ -133,6 +107,8 @@ TEST_F(Simulator, FramesAreGreyWithTexturedBrightFingertipsWhereTheSegmentsAre)
     }
     ASSERT_EQ(Frame().code, DeviceError::OK);
     EXPECT_GT(frameId, firstId);
+    ASSERT_EQ(device.Stop().code, DeviceError::OK);
+    EXPECT_EQ(Frame().message, "not in capture mode");
 }
 
 TEST_F(Simulator, ResultsBelongToTheFrameThatWasIssuedAndUnknownIdsAreNamed)
@@ -212,7 +188,6 @@ TEST_F(Simulator, PreparedFrameServesTheSameSettledFrameUnderFreshIds)
     EXPECT_EQ(cv::norm(first, finalImage, cv::NORM_INF), 0.0);
 }
 
-// ---------------------------------------------------------------------------------------
 // Access levels, with one RSA and one EC key pair made for the suite
 
 class SimulatorAuth : public Simulator {
@@ -276,19 +251,17 @@ TEST_F(SimulatorAuth, OnlyASignatureOverTheLatestChallengeCountsAndOnlyOnce)
 TEST_F(SimulatorAuth, RefusalCarriesAZeroTerminatedTextAndChallengesAreText)
 {
     Launch();
-    RawClient client(sim->host(), sim->port());
-    client.Receive();
-    client.Send(Message(MessageType::AUTH_REQUEST));
-    const Message challenge = client.Receive();
+    ASSERT_EQ(device.Send(Message(MessageType::AUTH_REQUEST)).code, DeviceError::OK);
+    const Message challenge = device.AwaitResponse(5000);
     ASSERT_EQ(challenge.body.size(), 65u);
     EXPECT_EQ(challenge.body.back(), 0);
-    client.Send(Message(MessageType::AUTH_RESPONSE, "../USER").Append(uint32_t { 0xDEADBEEF }));
-    const Message refusal = client.Receive();
+    ASSERT_EQ(device.Send(Message(MessageType::AUTH_RESPONSE, "../USER").Append(uint32_t { 0xDEADBEEF })).code,
+        DeviceError::OK);
+    const Message refusal = device.AwaitResponse(5000);
     EXPECT_TRUE(refusal.header.error);
     EXPECT_EQ(refusal.body, ZeroTerminated("access level ../USER refused: not a level name"));
 }
 
-// ---------------------------------------------------------------------------------------
 // Firmware
 
 TEST_F(Simulator, StoresEachFirmwareUploadByteForByteAndRefusesAnEmptyOne)

@@ -14,7 +14,19 @@
 #include <initializer_list>
 #include <string>
 
+namespace quorvel {
+class Device;
+struct DeviceError;
+} // namespace quorvel
+
 namespace ondrel::testsupport {
+
+// The names device tests use everywhere, brought in with `using namespace ondrel::testsupport`.
+using quorvel::Device;
+using quorvel::DeviceError;
+using quorvel::SegmentInfo;
+using quorvel::tcp::Message;
+using quorvel::tcp::MessageType;
 
 inline Bytes BytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
 inline std::string TextOf(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
