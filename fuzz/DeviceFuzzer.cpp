@@ -12,6 +12,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
@@ -27,7 +28,7 @@ struct Rig {
     int peer = -1;
     std::thread drain;
     Device device;
-    std::string firmwarePath = "/tmp/ondrel-fuzz-firmware-XXXXXX";
+    std::string firmwarePath = "/tmp/ondrel-fuzz-firmware-" + std::to_string(::getpid());
 
     Rig()
     {
@@ -36,12 +37,10 @@ struct Rig {
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof(address);
-        FUZZ_CHECK(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0);
-        FUZZ_CHECK(::listen(listener, 1) == 0);
-        FUZZ_CHECK(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) == 0);
+        FUZZ_CHECK(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0
+            && ::listen(listener, 1) == 0 && ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) == 0);
         std::thread greeter([&] {
-            peer = ::accept(listener, nullptr, nullptr);
-            FUZZ_CHECK(peer >= 0);
+            FUZZ_CHECK((peer = ::accept(listener, nullptr, nullptr)) >= 0);
             Write(false, {}, tcp::MessageType::CONNECTED);
         });
         FUZZ_CHECK(device.Connect("127.0.0.1", ntohs(address.sin_port)).code == DeviceError::OK);
@@ -52,9 +51,7 @@ struct Rig {
             while (::recv(fd, sink, sizeof(sink), 0) > 0) {
             }
         });
-        const int fd = ::mkstemp(firmwarePath.data());
-        FUZZ_CHECK(fd >= 0 && ::write(fd, "FWIMG", 5) == 5);
-        ::close(fd);
+        FUZZ_CHECK(std::ofstream(firmwarePath) << "FWIMG");
     }
 
     ~Rig()
@@ -87,114 +84,104 @@ std::string FirstText(const Bytes& body)
     return tcp::BodyReader(body).ReadString().text;
 }
 
-void Expect(const DeviceError& result, uint32_t code, const std::string& message)
+// The result for a refusal, for a body the decoder takes (with `same` telling whether the
+// outputs are what it made of it), and for one it refuses.
+void Check(const DeviceError& r, bool error, const std::string& refusal, bool decoded, bool same,
+    const std::string& failure = "")
 {
-    if (result.code != code || result.message != message) {
-        std::fprintf(stderr, "fuzz: got code %u \"%s\", expected code %u \"%s\"\n", result.code,
-            result.message.c_str(), code, message.c_str());
+    const uint32_t code = error || !decoded ? DeviceError::RESPONSE_ERROR : DeviceError::OK;
+    const std::string message = error ? refusal : decoded ? "-" : failure + " failed";
+    if (r.code != code || r.message != message) {
+        std::fprintf(stderr, "fuzz: got code %u \"%s\", expected code %u \"%s\"\n", r.code, r.message.c_str(), code,
+            message.c_str());
         std::abort();
     }
+    FUZZ_CHECK(error || !decoded || same);
 }
 
-// One operation: how it words a refusal, and what it must give for a body without the
-// error flag (checked inside; empty outputs are those the operation leaves as they were).
+// One operation: how it words a refusal (every body byte or just the first text, behind its
+// name or alone) and how it is run and checked.
 struct Operation {
     const char* name;
-    bool allBytes;   // a refusal shows every body byte, not just the first text
-    bool nameless;   // a refusal shows the device's text alone
-    std::function<void(Rig&, bool error, const Bytes& body, std::string& refusal)> run;
+    bool allBytes;
+    bool nameless;
+    std::function<void(Rig&, bool error, const Bytes& body, const std::string& refusal)> run;
 };
 
-const std::string kExtraction = "(): quorvel error - Extraction of ";
-
-// Decoded by the Device when `decoded` is, with the given message text otherwise.
-void ExpectDecoded(const DeviceError& r, bool error, bool decoded, const std::string& failure)
-{
-    if (!error) {
-        decoded ? Expect(r, DeviceError::OK, "-") : Expect(r, DeviceError::RESPONSE_ERROR, failure);
-    }
-}
+#define EXTRACTION(op, what) "quorvel::Device::" op "(): quorvel error - Extraction of " what
 
 const Operation kOperations[] = {
-    { "Start", true, false, [](Rig& rig, bool error, const Bytes&, std::string& refusal) {
-         const DeviceError r = rig.device.Start();
-         error ? Expect(r, DeviceError::RESPONSE_ERROR, refusal) : Expect(r, DeviceError::OK, "-");
-     } },
-    { "GetFrame", false, true, [](Rig& rig, bool error, const Bytes& body, std::string& refusal) {
-         cv::Mat image, expected;
-         std::vector<SegmentInfo> segments, expectedSegments;
-         uint32_t frameId = 0, expectedId = 0;
-         const DeviceError r = rig.device.GetFrame(image, segments, frameId);
-         const bool decoded = DecodeFrame(body, expected, expectedSegments, expectedId);
-         ExpectDecoded(r, error, decoded, "quorvel::Device::GetFrame" + kExtraction + "image failed");
-         if (error) {
-             Expect(r, DeviceError::RESPONSE_ERROR, refusal);
-         } else if (decoded) {
-             FUZZ_CHECK(frameId == expectedId && segments.size() == expectedSegments.size());
-             FUZZ_CHECK(image.size() == expected.size() && image.type() == expected.type());
-         }
-     } },
-    { "GetFinalImage", false, false, [](Rig& rig, bool error, const Bytes& body, std::string& refusal) {
-         cv::Mat image, expected;
-         const DeviceError r = rig.device.GetFinalImage(image, 7);
-         const bool decoded = DecodeFinalImage(body, expected);
-         ExpectDecoded(r, error, decoded, "quorvel::Device::GetFinalImage" + kExtraction + "final image failed");
-         if (error) {
-             Expect(r, DeviceError::RESPONSE_ERROR, refusal);
-         } else if (decoded) {
-             FUZZ_CHECK(image.size() == expected.size() && image.type() == expected.type());
-         }
-     } },
-    { "GetRawImages", false, false, [](Rig& rig, bool error, const Bytes& body, std::string& refusal) {
-         std::vector<cv::Mat> images, expected;
-         const DeviceError r = rig.device.GetRawImages(images, 7);
-         const bool decoded = DecodeRawImages(body, expected);
-         ExpectDecoded(r, error, decoded, "quorvel::Device::GetRawImages" + kExtraction + "raw images failed");
-         if (error) {
-             Expect(r, DeviceError::RESPONSE_ERROR, refusal);
-         } else if (decoded) {
-             FUZZ_CHECK(images.size() == expected.size());
-         }
-     } },
-    { "GetFinalSegmentInfos", false, false, [](Rig& rig, bool error, const Bytes& body, std::string& refusal) {
-         std::vector<SegmentInfo> segments, expected;
-         const DeviceError r = rig.device.GetFinalSegmentInfos(segments, 7);
-         const bool decoded = DecodeFinalSegments(body, expected);
-         ExpectDecoded(r, error, decoded,
-             "quorvel::Device::GetFinalSegmentInfos" + kExtraction + "segment informations failed");
-         if (error) {
-             Expect(r, DeviceError::RESPONSE_ERROR, refusal);
-         } else if (decoded) {
-             FUZZ_CHECK(segments.size() == expected.size());
-         }
-     } },
-    { "GetCalibrationFile", false, false, [](Rig& rig, bool error, const Bytes& body, std::string& refusal) {
-         Bytes calibration { 1, 2, 3 };
-         const DeviceError r = rig.device.GetCalibrationFile(calibration);
-         error ? Expect(r, DeviceError::RESPONSE_ERROR, refusal) : Expect(r, DeviceError::OK, "-");
-         FUZZ_CHECK(calibration == (error ? Bytes { 1, 2, 3 } : body));
-     } },
-    { "RequestValidation", true, false, [](Rig& rig, bool error, const Bytes& body, std::string& refusal) {
-         std::string challenge = "unchanged";
-         const DeviceError r = rig.device.RequestValidation(challenge);
-         error ? Expect(r, DeviceError::RESPONSE_ERROR, refusal) : Expect(r, DeviceError::OK, "-");
-         FUZZ_CHECK(challenge == (error ? "unchanged" : FirstText(body)));
-     } },
-    { "SendAuthResponse", false, false, [](Rig& rig, bool error, const Bytes&, std::string&) {
-         const DeviceError r = rig.device.SendAuthResponse("ADMIN", { 0xAB });
-         error ? Expect(r, DeviceError::RESPONSE_ERROR, "Authentification as ADMIN failed.")
-               : Expect(r, DeviceError::OK, "-");
-     } },
-    { "GetCurrentAuthGroup", true, false, [](Rig& rig, bool error, const Bytes& body, std::string& refusal) {
-         std::string group = "unchanged";
-         const DeviceError r = rig.device.GetCurrentAuthGroup(group);
-         error ? Expect(r, DeviceError::RESPONSE_ERROR, refusal) : Expect(r, DeviceError::OK, "-");
-         FUZZ_CHECK(group == (error ? "unchanged" : FirstText(body)));
-     } },
-    { "UploadFirmware", false, false, [](Rig& rig, bool error, const Bytes&, std::string& refusal) {
-         const DeviceError r = rig.device.UploadFirmware(rig.firmwarePath);
-         error ? Expect(r, DeviceError::RESPONSE_ERROR, refusal) : Expect(r, DeviceError::OK, "-");
-     } },
+    { "Start", true, false,
+        [](Rig& rig, bool error, const Bytes&, const std::string& refusal) {
+            Check(rig.device.Start(), error, refusal, true, true);
+        } },
+    { "GetFrame", false, true,
+        [](Rig& rig, bool error, const Bytes& body, const std::string& refusal) {
+            cv::Mat image, expected;
+            std::vector<SegmentInfo> segments, expectedSegments;
+            uint32_t frameId = 0, expectedId = 0;
+            const DeviceError r = rig.device.GetFrame(image, segments, frameId);
+            const bool decoded = DecodeFrame(body, expected, expectedSegments, expectedId); // before comparing
+            Check(r, error, refusal, decoded,
+                frameId == expectedId && segments.size() == expectedSegments.size() && image.size() == expected.size()
+                    && image.type() == expected.type(),
+                EXTRACTION("GetFrame", "image"));
+        } },
+    { "GetFinalImage", false, false,
+        [](Rig& rig, bool error, const Bytes& body, const std::string& refusal) {
+            cv::Mat image, expected;
+            const DeviceError r = rig.device.GetFinalImage(image, 7);
+            const bool decoded = DecodeFinalImage(body, expected);
+            Check(r, error, refusal, decoded,
+                image.size() == expected.size() && image.type() == expected.type(),
+                EXTRACTION("GetFinalImage", "final image"));
+        } },
+    { "GetRawImages", false, false,
+        [](Rig& rig, bool error, const Bytes& body, const std::string& refusal) {
+            std::vector<cv::Mat> images, expected;
+            const DeviceError r = rig.device.GetRawImages(images, 7);
+            const bool decoded = DecodeRawImages(body, expected);
+            Check(r, error, refusal, decoded, images.size() == expected.size(),
+                EXTRACTION("GetRawImages", "raw images"));
+        } },
+    { "GetFinalSegmentInfos", false, false,
+        [](Rig& rig, bool error, const Bytes& body, const std::string& refusal) {
+            std::vector<SegmentInfo> segments, expected;
+            const DeviceError r = rig.device.GetFinalSegmentInfos(segments, 7);
+            const bool decoded = DecodeFinalSegments(body, expected);
+            Check(r, error, refusal, decoded, segments.size() == expected.size(),
+                EXTRACTION("GetFinalSegmentInfos", "segment informations"));
+        } },
+    // The three below leave their output as it was on a refusal.
+    { "GetCalibrationFile", false, false,
+        [](Rig& rig, bool error, const Bytes& body, const std::string& refusal) {
+            Bytes calibration { 1, 2, 3 };
+            const DeviceError r = rig.device.GetCalibrationFile(calibration); // before comparing
+            Check(r, error, refusal, true, calibration == body);
+            FUZZ_CHECK(!error || calibration == (Bytes { 1, 2, 3 }));
+        } },
+    { "RequestValidation", true, false,
+        [](Rig& rig, bool error, const Bytes& body, const std::string& refusal) {
+            std::string challenge = "unchanged";
+            const DeviceError r = rig.device.RequestValidation(challenge);
+            Check(r, error, refusal, true, challenge == FirstText(body));
+            FUZZ_CHECK(!error || challenge == "unchanged");
+        } },
+    { "SendAuthResponse", false, false,
+        [](Rig& rig, bool error, const Bytes&, const std::string&) {
+            Check(rig.device.SendAuthResponse("ADMIN", { 0xAB }), error, "Authentification as ADMIN failed.", true, true);
+        } },
+    { "GetCurrentAuthGroup", true, false,
+        [](Rig& rig, bool error, const Bytes& body, const std::string& refusal) {
+            std::string group = "unchanged";
+            const DeviceError r = rig.device.GetCurrentAuthGroup(group);
+            Check(r, error, refusal, true, group == FirstText(body));
+            FUZZ_CHECK(!error || group == "unchanged");
+        } },
+    { "UploadFirmware", false, false,
+        [](Rig& rig, bool error, const Bytes&, const std::string& refusal) {
+            Check(rig.device.UploadFirmware(rig.firmwarePath), error, refusal, true, true);
+        } },
 };
 
 } // namespace
