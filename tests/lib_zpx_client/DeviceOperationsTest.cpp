@@ -199,6 +199,8 @@ TEST_F(DeviceOperations, CloseInTheMiddleOfABodyIsReportedOnceAndLosesTheLinkFor
     EXPECT_EQ(testing::internal::GetCapturedStdout(), printed);
 }
 
+// The fuzz target over whole Devices compares every output with what the decoders make of
+// the body; this checks the values once.
 TEST(DeviceResults, AnswersAreDecodedIntoTheOutputs)
 {
     const Bytes calibration = Concat({ BytesOf("calib v1"), { 0, 0xFF, 0x0D, 0x0A } });
@@ -207,16 +209,10 @@ TEST(DeviceResults, AnswersAreDecodedIntoTheOutputs)
                      .SendConnected()
                      .Answer(OkResponse(FrameBody(42, ImageBlock(6, CV_8UC1, 3, 2, { 1, 2, 3, 4, 5, 6 }),
                          { Segment(10, 20, 30, 40, 95.5f, 1.0f, -2.0f, 0.25f) })))
-                     .Answer(OkResponse(ImageBlock(4, CV_8UC1, 2, 2, { 1, 2, 3, 4 })))
-                     .Answer(OkResponse(Concat({ U32(2), SegmentRecord(Segment(1, 2, 3, 4, 5.0f, 6.0f, 7.0f, 8.0f)),
-                         SegmentRecord(Segment(-1, -2, 30, 40, 50.5f)) })))
                      .Answer(OkResponse(calibration))
-                     .Answer(OkResponse())
-                     .Answer(OkResponse(U32(0)))
-                     .Answer(OkResponse(Concat({ ZeroTerminated("DEV"), BytesOf("x") }))));
+                     .Answer(OkResponse()));
     Device device;
     ASSERT_CONNECTED(device, server);
-
     cv::Mat image;
     std::vector<SegmentInfo> segments;
     uint32_t frameId = 0;
@@ -227,26 +223,11 @@ TEST(DeviceResults, AnswersAreDecodedIntoTheOutputs)
     ASSERT_EQ(segments.size(), 1u);
     EXPECT_EQ(segments[0].height, 40);
     EXPECT_EQ(segments[0].moveZ, 0.25f);
-
-    ASSERT_EQ(device.GetFinalImage(image, 1).code, DeviceError::OK);
-    EXPECT_EQ(image.at<uint8_t>(1, 0), 3);
-    ASSERT_EQ(device.GetFinalSegmentInfos(segments, 1).code, DeviceError::OK);
-    ASSERT_EQ(segments.size(), 2u);
-    EXPECT_EQ(segments[0].moveZ, 8.0f);
-    EXPECT_EQ(segments[1].posY, -2);
-    EXPECT_EQ(segments[1].distance, 50.5f);
-
     std::vector<uint8_t> data { 9 };
     ASSERT_EQ(device.GetCalibrationFile(data).code, DeviceError::OK);
     EXPECT_EQ(data, calibration); // the whole body, zero bytes and all
     ASSERT_EQ(device.GetCalibrationFile(data).code, DeviceError::OK);
     EXPECT_TRUE(data.empty());
-    std::vector<cv::Mat> raw(3, image);
-    ASSERT_EQ(device.GetRawImages(raw, 1).code, DeviceError::OK);
-    EXPECT_TRUE(raw.empty());
-    std::string level;
-    ASSERT_EQ(device.GetCurrentAuthGroup(level).code, DeviceError::OK);
-    EXPECT_EQ(level, "DEV");
 }
 
 // Firmware: the file travels byte for byte in one message; a path that is no file that can

@@ -1,7 +1,6 @@
 // Bytes without a socket: the 12-byte header, the body primitives, the queue, and the
-// decoders of response bodies. The device is not trusted: every count, byte count and
+// decoders of response bodies (the body reader itself is checked by its fuzz target's corpus). The device is not trusted: every count, byte count and
 // element type must be checked against the bytes that really arrived.
-#include "BodyReader.h"
 #include "DeviceBytes.h"
 #include "ResponseDecoders.h"
 #include "TreadSafeQueue.h"
@@ -10,11 +9,9 @@
 
 #include <opencv2/core.hpp>
 
-#include <limits>
 
 using namespace ondrel::testsupport;
 using namespace quorvel;
-using quorvel::tcp::BodyReader;
 
 namespace {
 
@@ -42,38 +39,6 @@ TEST(MessageBody, AppendsAreLittleEndianAndKeepSizeInStep)
     message.Append(uint8_t { 0xAB }).Append(uint64_t { 0x0807060504030201ull }).Append(int32_t { -2 });
     EXPECT_EQ(message.body, (Bytes { 3, 0, 0, 0, 0, 0xAB, 1, 2, 3, 4, 5, 6, 7, 8, 0xFE, 0xFF, 0xFF, 0xFF }));
     EXPECT_EQ(message.header.size, message.body.size());
-}
-
-TEST(BodyReaderTest, StringsRunToZeroOrEndThenReportExhausted)
-{
-    const Bytes body { 'a', 'b', 'c', 0, 'd', 'e', 'f' };
-    BodyReader reader(body);
-    const struct {
-        std::string text;
-        bool exhausted;
-        std::size_t position;
-    } reads[] = { { "abc", false, 4 }, { "def", false, 7 }, { "", true, 7 } };
-    for (const auto& expected : reads) {
-        const auto read = reader.ReadString();
-        EXPECT_EQ(read.text, expected.text);
-        EXPECT_EQ(read.exhausted, expected.exhausted);
-        EXPECT_EQ(reader.Position(), expected.position);
-    }
-}
-
-TEST(BodyReaderTest, ShortReadsTakeNothingAndLeaveBytesForLaterReads)
-{
-    const Bytes body { 1, 2, 3, 4 };
-    BodyReader reader(body);
-    EXPECT_EQ(reader.Read<uint64_t>(), 0u);
-    EXPECT_TRUE(reader.ReadBytes(5).exhausted);
-    // A count near the top of size_t must not wrap around the bounds check.
-    EXPECT_TRUE(reader.ReadBytes(std::numeric_limits<std::size_t>::max()).exhausted);
-    EXPECT_EQ(reader.Position(), 0u);
-    EXPECT_FALSE(reader.ReadBytes(0).exhausted);
-    EXPECT_EQ(reader.ReadBytes(2).bytes, (Bytes { 1, 2 }));
-    EXPECT_EQ(reader.ReadBytes(2).bytes, (Bytes { 3, 4 }));
-    EXPECT_TRUE(reader.ReadBytes(1).exhausted);
 }
 
 TEST(TreadSafeQueueTest, FrontStaysValidWhileOthersArePushed)
