@@ -138,8 +138,9 @@ TEST(DeviceWire, MessagesGluedTogetherArriveWholeAndInOrderAndAZeroLimitTakesNon
     const Message small = MakeMessage(MessageType::GET, { 1, 2, 3, 0, 5 });
     const Message big = MakeMessage(MessageType::GET_FINAL_FRAME, Bytes(200000, 0x5A));
     ScriptedServer server;
-    // All three in one write, an empty one amid them.
-    server.Serve(Script().SendConnected().SendBytes(Concat({ WireBytes(small), WireBytes(empty), WireBytes(big) })));
+    // All in one write; nothing follows the last, empty one, so it must not wait for more bytes.
+    server.Serve(Script().SendConnected().SendBytes(
+        Concat({ WireBytes(small), WireBytes(empty), WireBytes(big), WireBytes(Message(MessageType::PING)) })));
     Device device;
     ASSERT_CONNECTED(device, server);
     EXPECT_EQ(WireBytes(device.AwaitResponse(5000)), WireBytes(small));
@@ -147,6 +148,7 @@ TEST(DeviceWire, MessagesGluedTogetherArriveWholeAndInOrderAndAZeroLimitTakesNon
     EXPECT_TRUE(device.IsConnected());
     EXPECT_EQ(WireBytes(device.AwaitResponse(5000)), WireBytes(empty));
     EXPECT_EQ(WireBytes(device.AwaitResponse(5000)), WireBytes(big));
+    EXPECT_EQ(WireBytes(device.AwaitResponse(5000)), WireBytes(Message(MessageType::PING)));
 }
 
 // Waiting for responses
