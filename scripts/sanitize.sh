@@ -22,11 +22,8 @@ export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
 # - FileTooLargeToHoldTwice... limits the address space so that operator new throws
 #   std::bad_alloc; the sanitizers' allocators end the process with an out-of-memory report
 #   instead of throwing, so the code path under test cannot be reached.
-# - BodyGrowsOnlyWithBytesThatArrive bounds resident memory by a fixed number that does not
-#   allow for ThreadSanitizer's shadow memory (about four times what the program touches);
-#   the AddressSanitizer stage runs it.
 ASAN_EXCLUDE='^FirmwareUploadMemory\.FileTooLargeToHoldTwiceFailsWithoutEndingTheProgram$'
-TSAN_EXCLUDE='^(FirmwareUploadMemory\.FileTooLargeToHoldTwiceFailsWithoutEndingTheProgram|DeviceHugeAnnouncement\.BodyGrowsOnlyWithBytesThatArrive)$'
+TSAN_EXCLUDE="$ASAN_EXCLUDE"
 
 run_stage() {
   local name="$1" dir="$2" sanitizers="$3" exclude="$4"
