@@ -350,12 +350,6 @@ bool ScriptedServer::WaitFinished(std::chrono::milliseconds timeout)
     return WaitFor(timeout, [&] { return state->finishedScripts == state->scripts.size(); });
 }
 
-bool ScriptedServer::WaitReceived(std::size_t index, std::size_t count, std::chrono::milliseconds timeout)
-{
-    return WaitFor(timeout,
-        [&] { return index < state->connections.size() && state->connections[index].received.size() >= count; });
-}
-
 bool ScriptedServer::WaitPeerClosed(std::size_t index, std::chrono::milliseconds timeout)
 {
     return WaitFor(timeout, [&] { return index < state->connections.size() && state->connections[index].peerClosed; });

@@ -116,8 +116,6 @@ public:
 
     // True once every script given so far has run all its steps (or failed).
     bool WaitFinished(std::chrono::milliseconds timeout = std::chrono::seconds(10));
-    // True once connection `index` has received at least `count` bytes.
-    bool WaitReceived(std::size_t index, std::size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(10));
     // True once the client has closed connection `index` (seen as end of stream or reset).
     bool WaitPeerClosed(std::size_t index = 0, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
