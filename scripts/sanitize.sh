@@ -16,7 +16,7 @@ STAGES="${SANITIZE_STAGES:-asan tsan}"
 # Reports stop the process at once, with a stack, so that CTest sees the failure.
 export ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$ROOT/scripts/tsan-opencv.supp"
 
 # Tests that cannot run under a sanitizer, and why; nothing else is left out.
 # - FileTooLargeToHoldTwice... limits the address space so that operator new throws
