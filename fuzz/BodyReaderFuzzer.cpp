@@ -2,8 +2,7 @@
 // the body follows, and every byte after it picks the next read. Each result is compared
 // with the reference reader walking the same body.
 #include "BodyReader.h"
-#include "FuzzCheck.h"
-#include "ReferenceReader.h"
+#include "FuzzSupport.h"
 
 #include <algorithm>
 #include <cstring>

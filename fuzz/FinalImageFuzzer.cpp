@@ -1,6 +1,6 @@
 // GET_FINAL_FRAME response bodies: one image block, taken only when it is exactly what
 // its header says.
-#include "ImageCheck.h"
+#include "FuzzSupport.h"
 #include "ResponseDecoders.h"
 
 #include <opencv2/core.hpp>

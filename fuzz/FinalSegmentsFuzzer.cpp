@@ -1,7 +1,6 @@
 // "final_segments" response bodies: a count, then 32-byte records; a count beyond what
 // the body carries is refused.
-#include "FuzzCheck.h"
-#include "ReferenceReader.h"
+#include "FuzzSupport.h"
 #include "ResponseDecoders.h"
 
 #include <cstring>
@@ -18,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         const bool ok = quorvel::DecodeFinalSegments(body, segments);
 
         ReferenceReader reference(body.data(), body.size());
-        const int32_t count = static_cast<int32_t>(static_cast<uint32_t>(reference.Take(4)));
+        const int32_t count = reference.TakeCount();
         const bool fits = count <= 0 || static_cast<uint64_t>(count) <= reference.Remaining() / 32;
         FUZZ_CHECK(ok == fits);
         FUZZ_CHECK(segments.size() <= body.size() / 32);

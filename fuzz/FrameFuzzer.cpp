@@ -1,6 +1,6 @@
 // CAPTURE response bodies: frame id, image block, one skipped byte, a segment count and
 // 38-byte segment records.
-#include "ImageCheck.h"
+#include "FuzzSupport.h"
 #include "ResponseDecoders.h"
 
 #include <opencv2/core.hpp>
@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
             return;
         }
         reference.Skip(1);
-        const int32_t count = static_cast<int32_t>(static_cast<uint32_t>(reference.Take(4)));
+        const int32_t count = reference.TakeCount();
         const std::size_t recordsStart = reference.Position();
         const bool fits = count <= 0 || static_cast<uint64_t>(count) <= reference.Remaining() / 38;
         FUZZ_CHECK(ok == fits);

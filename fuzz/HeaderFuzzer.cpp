@@ -2,7 +2,7 @@
 // normalises the error byte to 0 or 1 and zeroes the padding. The rest of the input is
 // laid into a message with the append primitives and read back.
 #include "BodyReader.h"
-#include "FuzzCheck.h"
+#include "FuzzSupport.h"
 #include "Message.h"
 #include "MessageType.h"
 
@@ -21,8 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         FUZZ_CHECK(header.error == (data[8] != 0));
         const HeaderBytes again = EncodeHeader(header);
         FUZZ_CHECK(std::memcmp(again.data(), data, 8) == 0);
-        FUZZ_CHECK(again[8] == (data[8] != 0 ? 1 : 0));
-        FUZZ_CHECK(again[9] == 0 && again[10] == 0 && again[11] == 0);
+        FUZZ_CHECK(again[8] == (data[8] != 0 ? 1 : 0) && again[9] == 0 && again[10] == 0 && again[11] == 0);
         const MessageHeader back = DecodeHeader(again.data());
         FUZZ_CHECK(back.id == header.id && back.size == header.size && back.error == header.error);
 

@@ -1,6 +1,6 @@
 // "raw_images" response bodies: an image count, then image blocks. Every image must own
 // its pixels, and the images together never hold more bytes than the body.
-#include "ImageCheck.h"
+#include "FuzzSupport.h"
 #include "ResponseDecoders.h"
 
 #include <opencv2/core.hpp>
@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         const bool ok = quorvel::DecodeRawImages(body, images);
 
         ReferenceReader reference(body.data(), body.size());
-        const int32_t count = static_cast<int32_t>(static_cast<uint32_t>(reference.Take(4)));
+        const int32_t count = reference.TakeCount();
         if (count <= 0) {
             FUZZ_CHECK(ok);
             FUZZ_CHECK(images.empty());

@@ -10,37 +10,28 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size);
 
-namespace fs = std::filesystem;
-
 int main(int argc, char** argv)
 {
-    std::vector<fs::path> inputs;
+    std::vector<std::filesystem::path> inputs;
     for (int i = 1; i < argc; ++i) {
-        const fs::path arg(argv[i]);
-        if (fs::is_directory(arg)) {
-            for (const auto& entry : fs::directory_iterator(arg)) {
-                if (entry.is_regular_file()) {
-                    inputs.push_back(entry.path());
-                }
+        if (std::filesystem::is_directory(argv[i])) {
+            for (const auto& entry : std::filesystem::directory_iterator(argv[i])) {
+                inputs.push_back(entry.path());
             }
         } else {
-            inputs.push_back(arg);
+            inputs.push_back(argv[i]);
         }
     }
     std::sort(inputs.begin(), inputs.end());
-    if (inputs.empty()) {
-        std::fprintf(stderr, "no inputs given\n");
-        return 1;
-    }
-    for (const fs::path& path : inputs) {
+    for (const auto& path : inputs) {
         std::ifstream in(path, std::ios::binary);
-        if (!in) {
+        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (!in.good() && !in.eof()) {
             std::fprintf(stderr, "cannot read %s\n", path.c_str());
             return 1;
         }
-        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
     }
     std::printf("replayed %zu inputs\n", inputs.size());
-    return 0;
+    return inputs.empty() ? 1 : 0;
 }

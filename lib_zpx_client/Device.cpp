@@ -1,6 +1,8 @@
 #include "Device.h"
 
+#include "BodyReader.h"
 #include "DeviceText.h"
+#include "InboundWait.h"
 #include "OperationGuard.h"
 
 #include <asio/ip/tcp.hpp>
@@ -18,14 +20,6 @@ constexpr auto kConnectTimeout = std::chrono::milliseconds(5000);
 constexpr auto kDisconnectPause = std::chrono::milliseconds(100);
 // Upper bound of one wait slice; pushes and a closing link wake the waiter earlier.
 constexpr auto kWaitSlice = std::chrono::milliseconds(20);
-
-// Benchmarks build a variant that polls the inbound queue back to back instead of waiting
-// on its signal, to show what the waiting saves.
-#ifdef QUORVEL_BUSY_POLL
-constexpr bool kBusyPoll = true;
-#else
-constexpr bool kBusyPoll = false;
-#endif
 
 // Local error messages end in their 4-byte code; the text is what precedes it.
 std::string LocalErrorText(const tcp::Message& message)
@@ -85,9 +79,7 @@ DeviceError Device::Connect(const std::string& host, uint16_t port)
                 StopLink();
                 return { DeviceError::CONNECTION_ERROR, "quorvel::Device::Connect(): quorvel error - " + ConnectFailureText(failure) };
             }
-            if (!kBusyPoll) {
-                seen = inbound.WaitUntil(seen, std::min(start + kConnectTimeout, Clock::now() + kWaitSlice));
-            }
+            seen = tcp::WaitForInbound(inbound, seen, std::min(start + kConnectTimeout, Clock::now() + kWaitSlice));
         }
 
         const tcp::OwnedMessage first = inbound.pop_front();
@@ -160,18 +152,18 @@ tcp::Message Device::AwaitMessage(int32_t timeoutMs, bool& local)
             local = true;
             return MakeErrorResponse(DeviceError::TIMEOUT, "(): quorvel error - server timeout");
         }
+        // An answer that came in before the peer closed still counts (a device may restart
+        // right behind its answer).
+        if (!inbound.empty()) {
+            local = false;
+            return inbound.pop_front().msg;
+        }
         if (!connection || !connection->IsOpen()) {
             Disconnect();
             local = true;
             return MakeErrorResponse(DeviceError::CONNECTION_ERROR, "(): quorvel error - connection not established");
         }
-        if (!inbound.empty()) {
-            local = false;
-            return inbound.pop_front().msg;
-        }
-        if (!kBusyPoll) {
-            seen = inbound.WaitUntil(seen, std::min(deadline, Clock::now() + kWaitSlice));
-        }
+        seen = tcp::WaitForInbound(inbound, seen, std::min(deadline, Clock::now() + kWaitSlice));
     }
 }
 
@@ -213,7 +205,7 @@ DeviceError Device::Request(const tcp::Message& request, const Exchange& exchang
         std::this_thread::sleep_for(std::chrono::milliseconds(exchange.pauseMs));
     }
     bool local = false;
-    response = AwaitMessage(exchange.timeoutMs, local);
+    response = AwaitMessage(exchange.timeLimitMs, local);
     return ResultOf(response, local, exchange);
 }
 

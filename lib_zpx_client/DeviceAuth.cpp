@@ -31,7 +31,7 @@ DeviceError Device::RequestValidation(std::string& challenge)
     return Guarded("quorvel::Device::RequestValidation", [&]() -> DeviceError {
         tcp::Message response;
         DeviceError result = Request(tcp::Message(tcp::MessageType::AUTH_REQUEST),
-            { "quorvel::Device::RequestValidation", 10000, 0, ErrorText::NameAndBody }, response);
+            Exchange("quorvel::Device::RequestValidation").TimeLimitMs(10000).Text(ErrorText::NameAndBody), response);
         if (result.failed()) {
             return result;
         }
@@ -47,8 +47,7 @@ DeviceError Device::SendAuthResponse(const std::string& authGroup, const std::ve
         request.AppendBytes(signature.data(), signature.size());
         tcp::Message response;
         return Request(request,
-            { "quorvel::Device::SendAuthResponse", 10000, 0, ErrorText::Fixed,
-                "Authentification as " + authGroup + " failed." },
+            Exchange("quorvel::Device::SendAuthResponse").TimeLimitMs(10000).Text(ErrorText::Fixed, "Authentification as " + authGroup + " failed."),
             response);
     });
 }
@@ -58,7 +57,7 @@ DeviceError Device::GetCurrentAuthGroup(std::string& authGroup)
     return Guarded("quorvel::Device::GetCurrentAuthGroup", [&]() -> DeviceError {
         tcp::Message response;
         DeviceError result = Request(tcp::Message(tcp::MessageType::GET, "auth_group"),
-            { "quorvel::Device::GetCurrentAuthGroup", 10000, 0, ErrorText::NameAndBody }, response);
+            Exchange("quorvel::Device::GetCurrentAuthGroup").TimeLimitMs(10000).Text(ErrorText::NameAndBody), response);
         if (result.failed()) {
             return result;
         }

@@ -21,7 +21,7 @@ DeviceError Device::Start()
     return Guarded("quorvel::Device::Start", [&]() -> DeviceError {
         tcp::Message response;
         return Request(tcp::Message(tcp::MessageType::START_CAPTURE_MODE),
-            { "quorvel::Device::Start", 3000, 0, ErrorText::NameAndBody }, response);
+            Exchange("quorvel::Device::Start").TimeLimitMs(3000).Text(ErrorText::NameAndBody), response);
     });
 }
 
@@ -30,7 +30,7 @@ DeviceError Device::Stop()
     return Guarded("quorvel::Device::Stop", [&]() -> DeviceError {
         tcp::Message response;
         return Request(tcp::Message(tcp::MessageType::STOP_CAPTURE_MODE),
-            { "quorvel::Device::Stop", 3000, 100, ErrorText::NameAndBody }, response);
+            Exchange("quorvel::Device::Stop").TimeLimitMs(3000).PauseMs(100).Text(ErrorText::NameAndBody), response);
     });
 }
 
@@ -40,7 +40,7 @@ DeviceError Device::PlaySound(uint32_t soundId)
         tcp::Message request(tcp::MessageType::PLAY_SOUND);
         request.Append(soundId);
         tcp::Message response;
-        return Request(request, { "quorvel::Device::PlaySound", 3000, 100, ErrorText::NameAndBody }, response);
+        return Request(request, Exchange("quorvel::Device::PlaySound").TimeLimitMs(3000).PauseMs(100).Text(ErrorText::NameAndBody), response);
     });
 }
 
@@ -49,7 +49,7 @@ DeviceError Device::GetFrame(cv::Mat& image, std::vector<SegmentInfo>& segmentIn
     return Guarded("quorvel::Device::GetFrame", [&]() -> DeviceError {
         tcp::Message response;
         DeviceError result = Request(tcp::Message(tcp::MessageType::CAPTURE),
-            { "quorvel::Device::GetFrame", 5000, 0, ErrorText::StringOnly }, response);
+            Exchange("quorvel::Device::GetFrame").TimeLimitMs(5000).Text(ErrorText::StringOnly), response);
         if (result.failed()) {
             return result;
         }

@@ -62,14 +62,8 @@ DeviceError Device::Upload(const std::string& firmwarePath, SendProgress progres
         return sent;
     }
     bool local = false;
-    tcp::Message response = AwaitMessage(30000, local);
-    // The device restarts once it has the firmware and may drop the link right behind its
-    // answer; an answer that made it in before the close still counts.
-    if (local && !inbound.empty()) {
-        response = inbound.pop_front().msg;
-        local = false;
-    }
-    return ResultOf(response, local, { "quorvel::Device::UploadFirmware", 30000 });
+    const tcp::Message response = AwaitMessage(30000, local);
+    return ResultOf(response, local, Exchange("quorvel::Device::UploadFirmware").TimeLimitMs(30000));
 }
 
 } // namespace quorvel

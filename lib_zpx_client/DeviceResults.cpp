@@ -32,7 +32,7 @@ DeviceError Device::GetRawImages(std::vector<cv::Mat>& rawImages, uint32_t frame
     return Guarded("quorvel::Device::GetRawImages", [&]() -> DeviceError {
         tcp::Message response;
         DeviceError result
-            = Request(FrameKeyRequest("raw_images", frameId), { "quorvel::Device::GetRawImages", 30000 }, response);
+            = Request(FrameKeyRequest("raw_images", frameId), Exchange("quorvel::Device::GetRawImages").TimeLimitMs(30000), response);
         if (result.failed()) {
             return result;
         }
@@ -47,7 +47,7 @@ DeviceError Device::GetFinalImage(cv::Mat& image, uint32_t frameId)
         tcp::Message request(tcp::MessageType::GET_FINAL_FRAME);
         request.Append(frameId);
         tcp::Message response;
-        DeviceError result = Request(request, { "quorvel::Device::GetFinalImage", 30000 }, response);
+        DeviceError result = Request(request, Exchange("quorvel::Device::GetFinalImage").TimeLimitMs(30000), response);
         if (result.failed()) {
             return result;
         }
@@ -61,7 +61,7 @@ DeviceError Device::GetFinalSegmentInfos(std::vector<SegmentInfo>& segmentInfos,
     return Guarded("quorvel::Device::GetFinalSegmentInfos", [&]() -> DeviceError {
         tcp::Message response;
         DeviceError result = Request(
-            FrameKeyRequest("final_segments", frameId), { "quorvel::Device::GetFinalSegmentInfos", 10000 }, response);
+            FrameKeyRequest("final_segments", frameId), Exchange("quorvel::Device::GetFinalSegmentInfos").TimeLimitMs(10000), response);
         if (result.failed()) {
             return result;
         }
@@ -75,7 +75,7 @@ DeviceError Device::GetCalibrationFile(std::vector<uint8_t>& calibrationData)
     return Guarded("quorvel::Device::GetCalibrationFile", [&]() -> DeviceError {
         tcp::Message response;
         DeviceError result = Request(
-            tcp::Message(tcp::MessageType::GET, "calib_file"), { "quorvel::Device::GetCalibrationFile", 3000 }, response);
+            tcp::Message(tcp::MessageType::GET, "calib_file"), Exchange("quorvel::Device::GetCalibrationFile").TimeLimitMs(3000), response);
         if (result.failed()) {
             return result;
         }

@@ -23,6 +23,11 @@ struct MessageHeader {
 constexpr std::size_t kHeaderSize = 12;
 using HeaderBytes = std::array<uint8_t, kHeaderSize>;
 
+// Wire sizes of the records inside response bodies.
+constexpr std::size_t kImageBlockHeaderSize = 20;  // uint64 byte count, uint32 type, cols, rows
+constexpr std::size_t kLiveSegmentRecordSize = 38;  // SegmentInfo + 6 uninterpreted bytes
+constexpr std::size_t kFinalSegmentRecordSize = 32; // SegmentInfo alone
+
 // id and size little-endian at offsets 0 and 4, error flag at 8, three zero pad bytes.
 HeaderBytes EncodeHeader(const MessageHeader& header);
 // Any non-zero byte 8 means error; bytes 9 to 11 are ignored.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BodyReader.h"
+#include "Message.h"
 #include "SegmentInfo.h"
 
 #include <opencv2/core/mat.hpp>
@@ -15,10 +16,9 @@ namespace quorvel {
 // Each returns false when the body is malformed (outputs may then be partly written);
 // none throws except for an allocation failure.
 
-// Wire sizes of the records inside response bodies.
-constexpr std::size_t kImageBlockHeaderSize = 20; // uint64 byte count, uint32 type, cols, rows
-constexpr std::size_t kLiveSegmentRecordSize = 38; // SegmentInfo + 6 uninterpreted bytes
-constexpr std::size_t kFinalSegmentRecordSize = 32;
+using tcp::kFinalSegmentRecordSize;
+using tcp::kImageBlockHeaderSize;
+using tcp::kLiveSegmentRecordSize;
 
 // Reads one ImageBlock at the reader's cursor into `view`, a matrix header over the body's
 // bytes (no copy). Accepted only when the type is one OpenCV can build and the byte count

@@ -34,7 +34,7 @@ else
   targets=()
   for exe in "$BUILD_DIR"/fuzz/fuzz_*; do
     name="${exe##*/fuzz_}"
-    [[ -x "$exe" && "$name" != seed_corpus ]] && targets+=("$name")
+    [[ -x "$exe" ]] && targets+=("$name")
   done
 fi
 

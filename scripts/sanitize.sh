@@ -16,17 +16,14 @@ STAGES="${SANITIZE_STAGES:-asan tsan}"
 # Reports stop the process at once, with a stack, so that CTest sees the failure.
 export ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$ROOT/scripts/tsan-opencv.supp"
 
 # Tests that cannot run under a sanitizer, and why; nothing else is left out.
 # - FileTooLargeToHoldTwice... limits the address space so that operator new throws
 #   std::bad_alloc; the sanitizers' allocators end the process with an out-of-memory report
 #   instead of throwing, so the code path under test cannot be reached.
-# - BodyGrowsOnlyWithBytesThatArrive bounds resident memory by a fixed number that does not
-#   allow for ThreadSanitizer's shadow memory (about four times what the program touches);
-#   the AddressSanitizer stage runs it.
 ASAN_EXCLUDE='^FirmwareUploadMemory\.FileTooLargeToHoldTwiceFailsWithoutEndingTheProgram$'
-TSAN_EXCLUDE='^(FirmwareUploadMemory\.FileTooLargeToHoldTwiceFailsWithoutEndingTheProgram|DeviceHugeAnnouncement\.BodyGrowsOnlyWithBytesThatArrive)$'
+TSAN_EXCLUDE="$ASAN_EXCLUDE"
 
 run_stage() {
   local name="$1" dir="$2" sanitizers="$3" exclude="$4"

@@ -1,7 +1,5 @@
 #include "ResponsePayloads.h"
 
-#include "ResponseDecoders.h"
-
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -27,10 +25,8 @@ void AppendImageBlock(Message& message, const FrameSynthesizer& synthesizer, con
 {
     const std::size_t pixels = synthesizer.PixelBytes();
     const uint64_t byteCount = hostile == HostileKind::BadByteCount ? pixels - 1 : pixels;
-    message.Append(byteCount);
-    message.Append(hostile == HostileKind::BadImageType ? kUnbuildableType : kGrey8);
-    message.Append(static_cast<uint32_t>(synthesizer.Width()));
-    message.Append(static_cast<uint32_t>(synthesizer.Height()));
+    AppendImageBlockHeader(message, byteCount, hostile == HostileKind::BadImageType ? kUnbuildableType : kGrey8,
+        static_cast<uint32_t>(synthesizer.Width()), static_cast<uint32_t>(synthesizer.Height()));
     const std::size_t offset = message.body.size();
     message.body.resize(offset + pixels);
     synthesizer.Render(view, message.body.data() + offset, shiftX, shiftY);
@@ -52,7 +48,31 @@ quorvel::SegmentInfo OutOfImage(quorvel::SegmentInfo info, std::size_t index)
     return info;
 }
 
-void AppendSegment(Message& message, const quorvel::SegmentInfo& info, std::size_t index, bool live)
+void AppendSegments(Message& message, const std::vector<quorvel::SegmentInfo>& segments, HostileKind hostile,
+    bool live, int32_t phantom)
+{
+    int32_t count = static_cast<int32_t>(segments.size());
+    if (hostile == HostileKind::BadCount) {
+        count += phantom;
+    }
+    message.Append(count);
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        AppendSegmentRecord(message, hostile == HostileKind::BadRect ? OutOfImage(segments[i], i) : segments[i], i, live);
+    }
+}
+
+std::size_t ImageBlockSize(const FrameSynthesizer& synthesizer)
+{
+    return quorvel::tcp::kImageBlockHeaderSize + synthesizer.PixelBytes();
+}
+} // namespace
+
+void AppendImageBlockHeader(Message& message, uint64_t byteCount, uint32_t type, uint32_t cols, uint32_t rows)
+{
+    message.Append(byteCount).Append(type).Append(cols).Append(rows);
+}
+
+void AppendSegmentRecord(Message& message, const quorvel::SegmentInfo& info, std::size_t index, bool live)
 {
     message.Append(info.posX).Append(info.posY).Append(info.width).Append(info.height);
     message.Append(info.distance).Append(info.moveX).Append(info.moveY).Append(info.moveZ);
@@ -64,30 +84,11 @@ void AppendSegment(Message& message, const quorvel::SegmentInfo& info, std::size
     }
 }
 
-void AppendSegments(Message& message, const std::vector<quorvel::SegmentInfo>& segments, HostileKind hostile,
-    bool live, int32_t phantom)
-{
-    int32_t count = static_cast<int32_t>(segments.size());
-    if (hostile == HostileKind::BadCount) {
-        count += phantom;
-    }
-    message.Append(count);
-    for (std::size_t i = 0; i < segments.size(); ++i) {
-        AppendSegment(message, hostile == HostileKind::BadRect ? OutOfImage(segments[i], i) : segments[i], i, live);
-    }
-}
-
-std::size_t ImageBlockSize(const FrameSynthesizer& synthesizer)
-{
-    return quorvel::kImageBlockHeaderSize + synthesizer.PixelBytes();
-}
-} // namespace
-
 Message FrameResponse(uint32_t frameId, const FrameSynthesizer& synthesizer, const HandView& view, HostileKind hostile)
 {
     const auto& segments = view.segments;
     Message message(MessageType::CAPTURE);
-    message.body.reserve(4 + ImageBlockSize(synthesizer) + 1 + 4 + segments.size() * quorvel::kLiveSegmentRecordSize);
+    message.body.reserve(4 + ImageBlockSize(synthesizer) + 1 + 4 + segments.size() * quorvel::tcp::kLiveSegmentRecordSize);
     message.Append(frameId);
     AppendImageBlock(message, synthesizer, view, hostile);
     message.Append(static_cast<uint8_t>(1)); // frame is valid

@@ -28,6 +28,14 @@ quorvel::tcp::Message RawImagesResponse(
 // GET "final_segments": int32 count, then 32-byte records.
 quorvel::tcp::Message FinalSegmentsResponse(const std::vector<quorvel::SegmentInfo>& segments, HostileKind hostile);
 
+// The pieces the bodies above are laid out with.
+// An image block's 20-byte header: uint64 byte count, uint32 type, cols, rows; the pixels follow.
+void AppendImageBlockHeader(quorvel::tcp::Message& message, uint64_t byteCount, uint32_t type, uint32_t cols,
+    uint32_t rows);
+// One 32-byte segment record; in a live frame followed by the finger index, a quality score
+// and four reserved bytes.
+void AppendSegmentRecord(quorvel::tcp::Message& message, const quorvel::SegmentInfo& info, std::size_t index, bool live);
+
 // An error response: the flag set and a zero-terminated text.
 quorvel::tcp::Message ErrorResponse(quorvel::tcp::MessageType type, const std::string& text);
 

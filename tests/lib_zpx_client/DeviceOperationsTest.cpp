@@ -1,218 +1,332 @@
-// Capture control, live frames and capture results through a Device: the exact requests on
-// the wire, the decoded results, and the text of every kind of failure.
-#include "ClientTestSupport.h"
+// Every request-response operation of a Device as one table: the exact request on the wire,
+// the text of a refusal, what a link lost mid-body leaves; the decoded results; firmware.
 #include "Device.h"
+#include "DeviceBytes.h"
 
 #include <gtest/gtest.h>
 
 #include <opencv2/core.hpp>
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <future>
+#include <mutex>
+
 using namespace ondrel::testsupport;
-using quorvel::Device;
-using quorvel::DeviceError;
-using quorvel::SegmentInfo;
-using quorvel::tcp::Message;
-using quorvel::tcp::MessageType;
 
 namespace {
 
-// A server that answers one request with `response`, and a Device connected to it.
-class OneExchange : public ::testing::Test {
-protected:
-    void Answer(const Message& response)
-    {
-        server.Serve(Script().SendConnected().Answer(response));
-        ASSERT_CONNECTED(device, server);
-    }
+// How an operation words a failure: the device's text is every body byte, the body's first
+// text, or that text alone behind no name; or the operation has a fixed text.
+enum class Wording { NameAndBody, NameAndString, StringOnly, Fixed };
 
-    // The only request the Device sent, once it has closed the link (so nothing can follow).
-    Message OnlyRequest()
-    {
-        device.Disconnect();
-        EXPECT_TRUE(server.WaitPeerClosed());
-        EXPECT_TRUE(server.Failures().empty());
-        std::size_t leftover = 0;
-        const auto requests = ParseMessages(server.Received(), &leftover);
-        EXPECT_EQ(requests.size(), 1u);
-        EXPECT_EQ(leftover, 0u);
-        return requests.empty() ? Message() : requests.front();
-    }
+struct Operation {
+    std::string name;
+    Wording wording;
+    Bytes request; // as it goes on the wire
+    // Runs the operation with outputs preset to marks; `kept` tells whether they still hold them.
+    std::function<DeviceError(Device&, bool& kept)> run;
 
-    ScriptedServer server;
-    Device device;
+    std::string Text(const std::string& deviceText, const std::string& firstText) const
+    {
+        switch (wording) {
+        case Wording::NameAndBody: return "quorvel::Device::" + name + deviceText;
+        case Wording::NameAndString: return "quorvel::Device::" + name + firstText;
+        case Wording::StringOnly: return firstText;
+        case Wording::Fixed: return "Authentification as USER failed.";
+        }
+        return {};
+    }
 };
 
-void ExpectRequest(const Message& request, MessageType id, const Bytes& body)
+Bytes Request(MessageType id, const Bytes& body = {})
 {
-    EXPECT_EQ(request.header.id, id);
-    EXPECT_FALSE(request.header.error);
-    EXPECT_EQ(request.header.size, body.size());
-    EXPECT_EQ(request.body, body);
+    return WireBytes(MakeMessage(id, body));
 }
 
-void ExpectOk(const DeviceError& result)
+std::vector<Operation> AllOperations(const std::string& firmware)
 {
-    EXPECT_EQ(result.code, 0u) << result.message;
-    EXPECT_EQ(result.message, "-");
+    const cv::Mat mark(1, 1, CV_8UC1, cv::Scalar(7));
+    return {
+        { "Start", Wording::NameAndBody, Request(MessageType::START_CAPTURE_MODE),
+            [](Device& d, bool&) { return d.Start(); } },
+        { "Stop", Wording::NameAndBody, Request(MessageType::STOP_CAPTURE_MODE),
+            [](Device& d, bool&) { return d.Stop(); } },
+        { "PlaySound", Wording::NameAndBody,
+            { 0x92, 0x01, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0 }, [](Device& d, bool&) { return d.PlaySound(2); } },
+        { "GetFrame", Wording::StringOnly, Request(MessageType::CAPTURE),
+            [](Device& d, bool& kept) {
+                cv::Mat image;
+                std::vector<SegmentInfo> segments(1);
+                uint32_t frameId = 99;
+                const DeviceError r = d.GetFrame(image, segments, frameId);
+                kept = frameId == 99 && segments.size() == 1;
+                return r;
+            } },
+        { "GetFinalImage", Wording::NameAndString, Request(MessageType::GET_FINAL_FRAME, { 4, 3, 2, 1 }),
+            [mark](Device& d, bool& kept) {
+                cv::Mat image = mark.clone();
+                const DeviceError r = d.GetFinalImage(image, 0x01020304);
+                kept = image.total() == 1;
+                return r;
+            } },
+        { "GetRawImages", Wording::NameAndString,
+            Request(MessageType::GET, Concat({ BytesOf("raw_images"), { 0, 7, 0, 0, 0 } })), // 15 bytes
+            [mark](Device& d, bool& kept) {
+                std::vector<cv::Mat> images { mark };
+                const DeviceError r = d.GetRawImages(images, 7);
+                kept = images.size() == 1;
+                return r;
+            } },
+        { "GetFinalSegmentInfos", Wording::NameAndString,
+            Request(MessageType::GET, Concat({ ZeroTerminated("final_segments"), U32(9) })),
+            [](Device& d, bool& kept) {
+                std::vector<SegmentInfo> segments(1);
+                const DeviceError r = d.GetFinalSegmentInfos(segments, 9);
+                kept = segments.size() == 1;
+                return r;
+            } },
+        { "GetCalibrationFile", Wording::NameAndString, Request(MessageType::GET, ZeroTerminated("calib_file")),
+            [](Device& d, bool& kept) {
+                std::vector<uint8_t> data { 7 };
+                const DeviceError r = d.GetCalibrationFile(data);
+                kept = data == Bytes { 7 };
+                return r;
+            } },
+        { "RequestValidation", Wording::NameAndBody, Request(MessageType::AUTH_REQUEST),
+            [](Device& d, bool& kept) {
+                std::string challenge = "mark";
+                const DeviceError r = d.RequestValidation(challenge);
+                kept = challenge == "mark";
+                return r;
+            } },
+        { "SendAuthResponse", Wording::Fixed, Request(MessageType::AUTH_RESPONSE, Concat({ ZeroTerminated("USER"), { 0x30, 0x45 } })),
+            [](Device& d, bool&) { return d.SendAuthResponse("USER", { 0x30, 0x45 }); } },
+        { "GetCurrentAuthGroup", Wording::NameAndBody, Request(MessageType::GET, ZeroTerminated("auth_group")),
+            [](Device& d, bool& kept) {
+                std::string level = "mark";
+                const DeviceError r = d.GetCurrentAuthGroup(level);
+                kept = level == "mark";
+                return r;
+            } },
+        { "UploadFirmware", Wording::NameAndString, Request(MessageType::UPDATE_FIRMWARE, BytesOf("FWIMG")),
+            [firmware](Device& d, bool&) { return d.UploadFirmware(firmware); } },
+    };
 }
 
-// A device text that holds a zero byte in the middle and one at its end.
-const Bytes kDeviceText = Concat({ BytesOf("busy"), { 0 }, BytesOf("more"), { 0 } });
+class DeviceOperations : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::vector<Operation> operations = AllOperations(dir.Write("device.zpxfw", BytesOf("FWIMG")));
+};
 
-// ---------------------------------------------------------------------------------------
-// Capture control
-
-using CaptureControl = OneExchange;
-
-TEST_F(CaptureControl, StartSendsBareRequest)
+TEST_F(DeviceOperations, EachSendsItsExactRequestAndTakesAnEmptyAnswer)
 {
-    Answer(OkResponse(BytesOf("ignored")));
-    ExpectOk(device.Start());
-    ExpectRequest(OnlyRequest(), MessageType::START_CAPTURE_MODE, {});
+    Script script;
+    script.SendConnected();
+    Bytes expected;
+    for (const Operation& op : operations) {
+        script.Answer(OkResponse());
+        expected = Concat({ expected, op.request });
+    }
+    ScriptedServer server;
+    server.Serve(script);
+    Device device;
+    ASSERT_CONNECTED(device, server);
+    for (const Operation& op : operations) {
+        bool kept = true;
+        const DeviceError result = op.run(device, kept);
+        EXPECT_EQ(result.code, DeviceError::OK) << op.name << ": " << result.message;
+        EXPECT_EQ(result.message, "-") << op.name;
+    }
+    device.Disconnect();
+    ASSERT_TRUE(server.WaitPeerClosed());
+    EXPECT_EQ(server.Received(), expected);
 }
 
-TEST_F(CaptureControl, PlaySoundSendsSoundIdAsFourBytes)
+TEST_F(DeviceOperations, RefusalGivesEachItsCleanTextKeepsTheOutputsAndTheLink)
 {
-    Answer(OkResponse());
-    ExpectOk(device.PlaySound(2));
-    const Message request = OnlyRequest();
-    ExpectRequest(request, MessageType::PLAY_SOUND, { 2, 0, 0, 0 });
-    EXPECT_EQ(WireBytes(request), (Bytes { 0x92, 0x01, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0 }));
+    // A device text with a zero byte in the middle and one at its end, then one that is empty
+    // once cleaned, then a megabyte of text that is cut.
+    const Bytes refusal = Concat({ BytesOf("busy"), { 0 }, BytesOf("more"), { 0 } });
+    const std::string none = "(): quorvel error - the device reported an error without a text";
+    Script script;
+    script.SendConnected();
+    for (std::size_t i = 0; i < operations.size(); ++i) {
+        script.Answer(ErrorResponse(refusal)).Answer(ErrorResponse({ 0 }));
+    }
+    script.Answer(ErrorResponse(Bytes(1024 * 1024, 'x')));
+    ScriptedServer server;
+    server.Serve(script);
+    Device device;
+    ASSERT_CONNECTED(device, server);
+    for (const Operation& op : operations) {
+        for (const bool empty : { false, true }) {
+            bool kept = true;
+            const DeviceError result = op.run(device, kept);
+            EXPECT_EQ(result.code, DeviceError::RESPONSE_ERROR) << op.name;
+            EXPECT_EQ(result.message,
+                empty && op.wording != Wording::Fixed ? "quorvel::Device::" + op.name + none : op.Text("busy\\x00more", "busy"))
+                << op.name;
+            EXPECT_TRUE(kept) << op.name << " touched its outputs";
+            EXPECT_TRUE(device.IsConnected()) << op.name;
+        }
+    }
+    EXPECT_EQ(device.PlaySound(2).message,
+        "quorvel::Device::PlaySound" + std::string(4096, 'x') + "\xE2\x80\xA6 (1044480 bytes cut)");
 }
 
-TEST_F(CaptureControl, StartErrorShowsEveryBodyByteWithoutTrailingZero)
+TEST_F(DeviceOperations, CloseInTheMiddleOfABodyIsReportedOnceAndLosesTheLinkForGood)
 {
-    Answer(ErrorResponse(kDeviceText));
-    const DeviceError result = device.Start();
-    EXPECT_EQ(result.code, 5u);
-    EXPECT_EQ(result.message, "quorvel::Device::Startbusy\\x00more");
+    testing::internal::CaptureStdout();
+    for (const Operation& op : operations) {
+        SCOPED_TRACE(op.name);
+        ScriptedServer server;
+        server.Serve(Script().SendConnected().ReadMessage().CloseMidBody(MessageType::GET, 1000, Bytes(400, 0x5A)));
+        Device device;
+        ASSERT_CONNECTED(device, server);
+        bool kept = true;
+        const DeviceError result = op.run(device, kept);
+        EXPECT_EQ(result.code, DeviceError::RESPONSE_ERROR);
+        EXPECT_EQ(result.message, op.Text("(): quorvel error - connection not established",
+                                      "(): quorvel error - connection not established"));
+        EXPECT_FALSE(device.IsConnected());
+        // The next call fails at Send, before any wait.
+        const DeviceError next = op.run(device, kept);
+        EXPECT_EQ(next.code, DeviceError::CONNECTION_ERROR);
+        EXPECT_EQ(next.message, "quorvel::Device::Send(): quorvel error - socket not open");
+    }
+    // Once for every cut body, and nothing else.
+    std::string printed;
+    for (std::size_t i = 0; i < operations.size(); ++i) {
+        printed += "[0] Read Body Fail.\n";
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), printed);
 }
 
-// ---------------------------------------------------------------------------------------
-// Live frames
-
-using LiveFrame = OneExchange;
-
-TEST_F(LiveFrame, FrameResponseFillsAllOutputs)
+// The fuzz target over whole Devices compares every output with what the decoders make of
+// the body; this checks the values once.
+TEST(DeviceResults, AnswersAreDecodedIntoTheOutputs)
 {
-    const Bytes body = Concat({ U32(42), ImageBlock(6, 0, 3, 2, { 1, 2, 3, 4, 5, 6 }), { 0xEE }, U32(1),
-        SegmentRecord(10, 20, 30, 40, 95.5f, 1.0f, -2.0f, 0.25f), Bytes(6, 0xAB) });
-    Answer(OkResponse(body));
+    const Bytes calibration = Concat({ BytesOf("calib v1"), { 0, 0xFF, 0x0D, 0x0A } });
+    ScriptedServer server;
+    server.Serve(Script()
+                     .SendConnected()
+                     .Answer(OkResponse(FrameBody(42, ImageBlock(6, CV_8UC1, 3, 2, { 1, 2, 3, 4, 5, 6 }),
+                         { Segment(10, 20, 30, 40, 95.5f, 1.0f, -2.0f, 0.25f) })))
+                     .Answer(OkResponse(calibration))
+                     .Answer(OkResponse()));
+    Device device;
+    ASSERT_CONNECTED(device, server);
     cv::Mat image;
     std::vector<SegmentInfo> segments;
     uint32_t frameId = 0;
-    ExpectOk(device.GetFrame(image, segments, frameId));
-    ExpectRequest(OnlyRequest(), MessageType::CAPTURE, {});
-
+    ASSERT_EQ(device.GetFrame(image, segments, frameId).code, DeviceError::OK);
     EXPECT_EQ(frameId, 42u);
-    ASSERT_EQ(image.rows, 2);
-    ASSERT_EQ(image.cols, 3);
-    EXPECT_EQ(image.type(), CV_8UC1);
+    ASSERT_EQ(image.size(), cv::Size(3, 2));
     EXPECT_EQ(image.at<uint8_t>(1, 2), 6);
     ASSERT_EQ(segments.size(), 1u);
     EXPECT_EQ(segments[0].height, 40);
     EXPECT_EQ(segments[0].moveZ, 0.25f);
-}
-
-TEST_F(LiveFrame, ErrorIsTheFirstDeviceTextAlone)
-{
-    Answer(ErrorResponse(kDeviceText));
-    cv::Mat image;
-    std::vector<SegmentInfo> segments;
-    uint32_t frameId = 99;
-    const DeviceError result = device.GetFrame(image, segments, frameId);
-    EXPECT_EQ(result.code, 5u);
-    EXPECT_EQ(result.message, "busy");
-    EXPECT_EQ(frameId, 99u);
-}
-
-// ---------------------------------------------------------------------------------------
-// Capture results
-
-using CaptureResults = OneExchange;
-
-TEST_F(CaptureResults, RawImagesRequestForFrameSevenIsFifteenBytes)
-{
-    Answer(OkResponse(U32(0)));
-    std::vector<cv::Mat> images(3, cv::Mat(2, 2, CV_8UC1));
-    ExpectOk(device.GetRawImages(images, 7));
-    EXPECT_TRUE(images.empty());
-    const Message request = OnlyRequest();
-    ExpectRequest(request, MessageType::GET, Concat({ BytesOf("raw_images"), { 0, 7, 0, 0, 0 } }));
-    EXPECT_EQ(request.header.size, 15u);
-}
-
-TEST_F(CaptureResults, FinalImageRequestIsFrameIdAlone)
-{
-    Answer(OkResponse(ImageBlock(4, 0, 2, 2, { 1, 2, 3, 4 })));
-    cv::Mat image;
-    ExpectOk(device.GetFinalImage(image, 0x01020304));
-    ExpectRequest(OnlyRequest(), MessageType::GET_FINAL_FRAME, { 4, 3, 2, 1 });
-    ASSERT_EQ(image.total(), 4u);
-    EXPECT_EQ(image.at<uint8_t>(1, 0), 3);
-}
-
-TEST_F(CaptureResults, FinalSegmentsRequestAndRecords)
-{
-    Answer(OkResponse(Concat({ U32(2), SegmentRecord(1, 2, 3, 4, 5.0f, 6.0f, 7.0f, 8.0f),
-        SegmentRecord(-1, -2, 30, 40, 50.5f, 0.0f, 0.0f, -1.0f) })));
-    std::vector<SegmentInfo> segments(5);
-    ExpectOk(device.GetFinalSegmentInfos(segments, 9));
-    ExpectRequest(OnlyRequest(), MessageType::GET, Concat({ ZeroTerminated("final_segments"), U32(9) }));
-    ASSERT_EQ(segments.size(), 2u);
-    EXPECT_EQ(segments[0].posX, 1);
-    EXPECT_EQ(segments[0].moveZ, 8.0f);
-    EXPECT_EQ(segments[1].posY, -2);
-    EXPECT_EQ(segments[1].distance, 50.5f);
-}
-
-TEST_F(CaptureResults, CalibrationFileIsTheWholeBody)
-{
-    const Bytes content = Concat({ BytesOf("calib v1"), { 0, 0xFF, 0x0D, 0x0A } });
-    Answer(OkResponse(content));
-    std::vector<uint8_t> data { 9, 9 };
-    ExpectOk(device.GetCalibrationFile(data));
-    EXPECT_EQ(data, content);
-    ExpectRequest(OnlyRequest(), MessageType::GET, ZeroTerminated("calib_file"));
-}
-
-TEST_F(CaptureResults, EmptyCalibrationFileEmptiesOutput)
-{
-    Answer(OkResponse());
-    std::vector<uint8_t> data { 1, 2, 3 };
-    ExpectOk(device.GetCalibrationFile(data));
+    std::vector<uint8_t> data { 9 };
+    ASSERT_EQ(device.GetCalibrationFile(data).code, DeviceError::OK);
+    EXPECT_EQ(data, calibration); // the whole body, zero bytes and all
+    ASSERT_EQ(device.GetCalibrationFile(data).code, DeviceError::OK);
     EXPECT_TRUE(data.empty());
 }
 
-TEST(CaptureResultErrors, QualifiedNameIsFollowedByFirstDeviceText)
+// Firmware: the file travels byte for byte in one message; a path that is no file that can
+// be opened is reported on standard error and sends nothing.
+
+TEST_F(DeviceOperations, FirmwareIsSentByteForByteEvenWhenEmptyAndNoFileIsReportedWithoutBlocking)
 {
-    const Message refusal = ErrorResponse(kDeviceText);
+    const std::string fifo = dir.File("stream.zpxfw");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_TRUE(std::filesystem::create_directory(dir.File("update.zpxfw")));
+    const Bytes content { 0x00, 0x0D, 0x0A, 0x1A, 0xFF };
     ScriptedServer server;
-    server.Serve(Script().SendConnected().Answer(refusal).Answer(refusal).Answer(refusal).Answer(refusal));
+    server.Serve(Script().SendConnected().Answer(OkResponse()).Answer(OkResponse()));
     Device device;
     ASSERT_CONNECTED(device, server);
+    EXPECT_EQ(device.UploadFirmware(dir.Write("empty.zpxfw", {})).code, DeviceError::OK);
+    EXPECT_EQ(device.UploadFirmware(dir.Write("five.zpxfw", content)).code, DeviceError::OK);
+    for (const std::string& path : { dir.File("missing.zpxfw"), dir.File("update.zpxfw"), fifo }) {
+        testing::internal::CaptureStderr();
+        auto upload = std::async(std::launch::async, [&] { return device.UploadFirmware(path); });
+        const bool returned = upload.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+        if (!returned) {
+            ::close(::open(fifo.c_str(), O_WRONLY)); // a writer lets a blocked reader go on
+        }
+        const DeviceError result = upload.get();
+        // The line is in Windows-1252 (0xD6 is the O with diaeresis).
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "Fehler beim \xD6" "ffnen der Datei!\n") << path;
+        EXPECT_TRUE(returned) << path << ": waited for a writer of the pipe";
+        EXPECT_EQ(result.code, DeviceError::RESPONSE_ERROR) << path;
+        EXPECT_EQ(result.message, "Open Firmware File failed") << path;
+    }
+    EXPECT_TRUE(device.IsConnected());
+    device.Disconnect();
+    ASSERT_TRUE(server.WaitPeerClosed());
+    EXPECT_EQ(server.Received(),
+        Concat({ { 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0 }, { 16, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0 }, content }));
+}
 
-    std::vector<cv::Mat> images { cv::Mat(1, 1, CV_8UC1) };
-    DeviceError result = device.GetRawImages(images, 1);
-    EXPECT_EQ(result.code, 5u);
-    EXPECT_EQ(result.message, "quorvel::Device::GetRawImagesbusy");
-    EXPECT_EQ(images.size(), 1u); // outputs are not touched
+// The upload reports the bytes sent up to the whole file, in order.
+TEST_F(DeviceOperations, FirmwareProgressReachesTheWholeFile)
+{
+    const Bytes image(3 * 1024 * 1024 + 17, 0x5A);
+    ScriptedServer server;
+    server.Serve(Script().SendConnected().Answer(OkResponse()));
+    Device device;
+    ASSERT_CONNECTED(device, server);
+    std::mutex lock;
+    std::vector<std::pair<uint64_t, uint64_t>> steps;
+    const DeviceError result = device.UploadFirmware(dir.Write("fw.zpxfw", image), [&](uint64_t sent, uint64_t total) {
+        std::scoped_lock guard(lock);
+        steps.emplace_back(sent, total);
+    });
+    EXPECT_EQ(result.code, DeviceError::OK) << result.message;
+    std::scoped_lock guard(lock);
+    ASSERT_GT(steps.size(), 1u);
+    EXPECT_EQ(steps.back(), std::make_pair(uint64_t(image.size()), uint64_t(image.size())));
+    for (std::size_t i = 1; i < steps.size(); ++i) {
+        EXPECT_LT(steps[i - 1].first, steps[i].first);
+    }
+}
 
-    cv::Mat image(1, 1, CV_8UC1);
-    result = device.GetFinalImage(image, 1);
-    EXPECT_EQ(result.message, "quorvel::Device::GetFinalImagebusy");
-    EXPECT_FALSE(image.empty());
+// Uploads `path` with the address space limited to what is in use plus the file once (and a
+// margin), then exits 0 when the upload failed with EXCEPTION and 1 otherwise.
+[[noreturn]] void UploadWithRoomForOneCopy(const std::string& path, long long fileSize)
+{
+    ScriptedServer server;
+    server.Serve(Script().SendConnected());
+    Device device;
+    if (device.Connect(server.Host(), server.Port()).failed()) {
+        std::_Exit(2);
+    }
+    const long long limit = CurrentMemoryUse().virtualBytes + fileSize + 64 * 1024 * 1024;
+    const rlimit addressSpace { static_cast<rlim_t>(limit), static_cast<rlim_t>(limit) };
+    ::setrlimit(RLIMIT_AS, &addressSpace);
+    const DeviceError result = device.UploadFirmware(path);
+    std::fprintf(stderr, "code=%u message=%s\n", result.code, result.message.c_str());
+    std::_Exit(result.code == DeviceError::EXCEPTION ? 0 : 1);
+}
 
-    std::vector<SegmentInfo> segments(1);
-    result = device.GetFinalSegmentInfos(segments, 1);
-    EXPECT_EQ(result.message, "quorvel::Device::GetFinalSegmentInfosbusy");
-    EXPECT_EQ(segments.size(), 1u);
-
-    std::vector<uint8_t> data { 7 };
-    result = device.GetCalibrationFile(data);
-    EXPECT_EQ(result.code, 5u);
-    EXPECT_EQ(result.message, "quorvel::Device::GetCalibrationFilebusy");
-    EXPECT_EQ(data, (std::vector<uint8_t> { 7 }));
+// Runs in a child process, as it limits the address space.
+TEST(FirmwareUploadMemory, FileTooLargeToHoldTwiceFailsWithoutEndingTheProgram)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    constexpr long long kFileSize = 128 * 1024 * 1024;
+    TempDir dir;
+    const std::string path = dir.Write("huge.zpxfw", {});
+    std::filesystem::resize_file(path, kFileSize); // sparse: costs no disk
+    EXPECT_EXIT(UploadWithRoomForOneCopy(path, kFileSize), ::testing::ExitedWithCode(0),
+        "code=1 message=quorvel::Device::Send\\(\\): quorvel error - ");
 }
 
 } // namespace

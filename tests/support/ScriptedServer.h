@@ -14,12 +14,9 @@
 #include "Message.h"
 
 #include <chrono>
-#include <condition_variable>
-#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -31,9 +28,8 @@ using Bytes = std::vector<uint8_t>;
 
 // A message as it travels: the 12 header bytes, then the body.
 Bytes WireBytes(const quorvel::tcp::Message& message);
-// Splits a received byte stream into whole messages; a trailing partial message is left out
-// and its length reported in `leftover` when given.
-std::vector<quorvel::tcp::Message> ParseMessages(const Bytes& stream, std::size_t* leftover = nullptr);
+// Splits a received byte stream into whole messages; a trailing partial message is left out.
+std::vector<quorvel::tcp::Message> ParseMessages(const Bytes& stream);
 // A message with the given type and raw body bytes.
 quorvel::tcp::Message MakeMessage(quorvel::tcp::MessageType id, const Bytes& body = {}, bool error = false);
 
@@ -47,37 +43,27 @@ struct StepFailed : std::runtime_error {
 class Peer {
 public:
     void SendBytes(const Bytes& bytes);
-    void Send(const quorvel::tcp::Message& message);
-    void SendHeader(quorvel::tcp::MessageType id, uint32_t announcedSize, bool error = false);
-
+    void Send(const quorvel::tcp::Message& message) { SendBytes(WireBytes(message)); }
     // Exactly `count` bytes, or StepFailed when the client closes or the step deadline passes.
     Bytes ReadBytes(std::size_t count);
     // One whole message: its header, then as many body bytes as the header announces.
     quorvel::tcp::Message ReadMessage();
-    // Records whatever arrives until the client closes or the server is destroyed; no deadline.
-    void ReadUntilClosed();
-
     // Orderly close (FIN). Later steps fail.
     void Close();
-    // Close with a reset (RST) instead of an orderly shutdown.
-    void Reset();
-
-    std::size_t Index() const { return index; }
-    std::chrono::milliseconds StepTimeout() const { return stepTimeout; }
 
 private:
     friend class ScriptedServer;
-    struct Shared;
-    Peer(Shared& shared, std::size_t index, int fd, std::chrono::milliseconds stepTimeout);
+    struct State;
+    Peer(State& state, std::size_t index, std::chrono::milliseconds stepTimeout)
+        : state(state), index(index), stepTimeout(stepTimeout)
+    {
+    }
+    // Records what arrives until the client closes or the server stops.
+    void ReadUntilClosed();
+    int Fd() const;
 
-    // Waits for `events` on the socket until the deadline; false when it passed.
-    bool WaitReady(short events, std::chrono::steady_clock::time_point deadline);
-    void Record(const uint8_t* data, std::size_t count);
-    void RequireOpen(const char* what) const;
-
-    Shared& shared;
+    State& state;
     std::size_t index;
-    int fd;
     std::chrono::milliseconds stepTimeout;
 };
 
@@ -89,24 +75,18 @@ public:
     using Step = std::function<void(Peer&)>;
 
     Script& SendBytes(Bytes bytes);
-    Script& Send(quorvel::tcp::Message message);
-    Script& SendConnected();
+    Script& Send(quorvel::tcp::Message message) { return SendBytes(WireBytes(message)); }
+    Script& SendConnected() { return Send(quorvel::tcp::Message(quorvel::tcp::MessageType::CONNECTED)); }
     // A header alone: announces `announcedSize` body bytes and sends none of them.
-    Script& SendHeader(quorvel::tcp::MessageType id, uint32_t announcedSize, bool error = false);
+    Script& SendHeader(quorvel::tcp::MessageType id, uint32_t announcedSize);
     // A header announcing `announcedSize` bytes, then only `sentPart`, then an orderly close.
     Script& CloseMidBody(quorvel::tcp::MessageType id, uint32_t announcedSize, Bytes sentPart);
-
     Script& ReadBytes(std::size_t count);
-    Script& ReadMessage();
     Script& ReadMessages(std::size_t count);
+    Script& ReadMessage() { return ReadMessages(1); }
     // Waits for one request, then sends `response`.
     Script& Answer(quorvel::tcp::Message response);
-    // Waits for one request, then sends what `respond` makes of it.
-    Script& AnswerWith(std::function<quorvel::tcp::Message(const quorvel::tcp::Message&)> respond);
-    Script& ReadUntilClosed();
-
     Script& Close();
-    Script& Reset();
     // Any other step.
     Script& Do(Step step);
 
@@ -132,38 +112,34 @@ public:
     // The script for the next connection to be accepted. Connections run at the same time,
     // each on its own thread, with the scripts in the order given.
     ScriptedServer& Serve(Script script);
-    ScriptedServer& Serve(std::function<void(Peer&)> handler);
+    ScriptedServer& Serve(std::function<void(Peer&)> handler) { return Serve(Script().Do(std::move(handler))); }
 
-    // True once `count` connections have been accepted.
-    bool WaitAccepted(std::size_t count = 1, std::chrono::milliseconds timeout = std::chrono::seconds(10));
     // True once every script given so far has run all its steps (or failed).
     bool WaitFinished(std::chrono::milliseconds timeout = std::chrono::seconds(10));
-    // True once connection `index` has received at least `count` bytes / whole messages.
-    bool WaitReceived(std::size_t index, std::size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(10));
-    bool WaitReceivedMessages(
-        std::size_t index, std::size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(10));
     // True once the client has closed connection `index` (seen as end of stream or reset).
     bool WaitPeerClosed(std::size_t index = 0, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
     std::size_t Accepted() const;
     // Everything connection `index` has received so far, in order.
     Bytes Received(std::size_t index = 0) const;
-    std::vector<quorvel::tcp::Message> ReceivedMessages(std::size_t index = 0) const;
+    std::vector<quorvel::tcp::Message> ReceivedMessages(std::size_t index = 0) const
+    {
+        return ParseMessages(Received(index));
+    }
     // One line per step that failed, naming the connection and the reason.
     std::vector<std::string> Failures() const;
 
 private:
     void AcceptLoop();
-    void RunConnection(std::size_t index, int fd, std::vector<Script::Step> steps);
+    void RunConnection(std::size_t index, std::vector<Script::Step> steps);
     template <typename Predicate>
     bool WaitFor(std::chrono::milliseconds timeout, Predicate predicate) const;
 
-    std::unique_ptr<Peer::Shared> shared;
+    std::unique_ptr<Peer::State> state;
     std::chrono::milliseconds stepTimeout;
     int listenFd = -1;
     uint16_t port = 0;
     std::thread acceptThread;
-    std::vector<std::thread> connectionThreads; // guarded by shared->mutex
 };
 
 } // namespace ondrel::testsupport

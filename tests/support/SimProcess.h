@@ -11,9 +11,7 @@
 #include <sys/types.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -27,42 +25,25 @@ public:
     // does not announce its address within `startTimeout` or ends before that.
     explicit SimProcess(const std::vector<std::string>& extraArgs = {},
         std::chrono::milliseconds startTimeout = std::chrono::seconds(10));
-    ~SimProcess();
+    ~SimProcess() { Stop(); }
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;
 
     const std::string& host() const { return hostName; }
     uint16_t port() const { return portNumber; }
-    pid_t pid() const { return childPid; }
 
     // Sends SIGTERM and waits up to `deadline` for the simulator to end, then kills it.
     // Returns its exit code, or 128 + signal number when a signal ended it.
     int Stop(std::chrono::milliseconds deadline = std::chrono::seconds(5));
 
-    // Waits up to `deadline` for the simulator to end by itself; its exit code as for Stop(),
-    // or nullopt when it is still running.
-    std::optional<int> WaitForExit(std::chrono::milliseconds deadline);
-
-    // The simulator's path, as built next to the tests.
-    static std::string BinaryPath();
-
 private:
-    void ReadAddressLine(std::chrono::milliseconds timeout);
-    void DrainOutput();
-    int Reap(bool block);
-
     pid_t childPid = -1;
     int outputFd = -1;
     std::string hostName;
     uint16_t portNumber = 0;
     std::optional<int> exitCode;
-
-    // Reads the simulator's output after the first line, so it never blocks on a full
-    // pipe, and notices its end (the pipe closes when it exits).
+    // Reads the simulator's output after the first line, so that it never blocks on a full pipe.
     std::thread drainer;
-    std::mutex mutex;
-    std::condition_variable outputClosedSignal;
-    bool outputClosed = false;
 };
 
 } // namespace ondrel::testsupport

@@ -1,0 +1,272 @@
+// The simulator's parts on their own: the simulated person, the response bodies read back
+// with the device client's decoders, the renderer behind them, and the command line.
+#include "CaptureCheck.h"
+#include "DeviceBytes.h"
+#include "FrameSynthesizer.h"
+#include "HandScene.h"
+#include "ResponseDecoders.h"
+#include "ResponsePayloads.h"
+#include "SimOptions.h"
+
+#include <gtest/gtest.h>
+
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <iomanip>
+#include <sstream>
+
+#include <cstring>
+#include <stdexcept>
+
+namespace {
+using namespace std::chrono_literals;
+using namespace ondrel::sim;
+using ondrel::simtest::Presented;
+using ondrel::simtest::WhyNotCapturable;
+using ondrel::testsupport::SegmentRecord;
+using quorvel::SegmentInfo;
+
+// ---------------------------------------------------------------------------------------
+// The simulated person
+
+// A scene moved on to `kind`, and the hand as the capture rule names it.
+Presented PresentHand(HandScene& scene, HandKind kind)
+{
+    scene.Restart(HandScene::Clock::now());
+    while (scene.Hand() != kind) {
+        scene.NextHand(HandScene::Clock::now());
+    }
+    return kind == HandKind::Right4 ? Presented::Right4 : kind == HandKind::Left4 ? Presented::Left4 : Presented::Thumbs2;
+}
+
+constexpr HandKind kHands[] = { HandKind::Right4, HandKind::Left4, HandKind::Thumbs2 };
+
+TEST(HandScene, SettledHandStaysCapturableThroughItsTrembleOnEveryFrameSize)
+{
+    for (const auto& [w, h] : std::vector<std::pair<int, int>> {
+             { 320, 240 }, { 640, 512 }, { 1280, 1024 }, { 2592, 1944 }, { 4000, 3000 }, { 8192, 240 }, { 320, 8192 } }) {
+        for (HandKind kind : kHands) {
+            HandScene scene(w, h, 100ms, 3);
+            const Presented hand = PresentHand(scene, kind);
+            for (int frame = 0; frame < 200; ++frame) {
+                ASSERT_EQ(WhyNotCapturable(scene.SegmentsAfter(std::chrono::milliseconds(100 + frame * 10)), hand, w, h), "")
+                    << w << "x" << h << " hand " << static_cast<int>(kind) << " frame " << frame;
+            }
+        }
+    }
+}
+
+// Each hand arrives too far and moving, stays within the frame and never looks capturable
+// on its approach, and is capturable after the settle time.
+TEST(HandScene, ApproachingHandStaysWithinTheFrameAndBecomesCapturableOnlyOnceSettled)
+{
+    for (HandKind kind : kHands) {
+        HandScene scene(1280, 1024, 2000ms, 5);
+        const Presented hand = PresentHand(scene, kind);
+        EXPECT_GT(scene.SegmentsAfter(0ms).at(0).distance, 205.0f);
+        EXPECT_GT(std::fabs(scene.SegmentsAfter(1000ms)[0].moveY), 3.0f);
+        for (int ms = 0; ms < 1800; ms += 20) {
+            const auto segments = scene.SegmentsAfter(std::chrono::milliseconds(ms));
+            EXPECT_NE(WhyNotCapturable(segments, hand, 1280, 1024), "") << ms << " ms";
+            for (const auto& s : segments) {
+                EXPECT_TRUE(s.posX >= 0 && s.posY >= 0 && s.posX + s.width <= 1280 && s.posY + s.height <= 1024);
+            }
+        }
+        const auto settled = scene.SegmentsAfter(2000ms);
+        EXPECT_EQ(WhyNotCapturable(settled, hand, 1280, 1024), "");
+        EXPECT_NEAR(settled[0].distance, 195.0f, 3.0f);
+    }
+}
+
+// One overlay text as the live view writes it (Duplex 1.0, thickness 2, origin bottom left),
+// with a pixel of stroke to spare on every side.
+cv::Rect TextArea(const std::string& text, int x, int y)
+{
+    int baseline = 0;
+    const cv::Size size = cv::getTextSize(text, cv::FONT_HERSHEY_DUPLEX, 1.0, 2, &baseline);
+    return { x - 2, y - size.height - 2, size.width + 4, size.height + baseline + 4 };
+}
+
+// Empty when the fingertips are tall, 200 px apart and clear of each other, and no overlay
+// text (five lines 30 px apart per segment, the frame rate at the top left) runs into
+// another's; otherwise the first fault.
+std::string GeometryFault(const std::vector<SegmentInfo>& segments)
+{
+    const auto whole = [](float v) {
+        std::ostringstream text;
+        text << std::fixed << std::setprecision(0) << v;
+        return text.str();
+    };
+    struct Area { std::size_t owner; bool text; cv::Rect rect; };
+    std::vector<Area> areas { { segments.size(), true, TextArea("FPS: 130.0", 30, 30) } };
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        const SegmentInfo& s = segments[i];
+        if (s.width < 120 || s.height <= s.width || (i > 0 && s.posX - segments[i - 1].posX < 200)) {
+            return "segment " + std::to_string(i) + " misshapen or too close to the one before";
+        }
+        areas.push_back({ i, false, { s.posX, s.posY, s.width, s.height } });
+        const std::string lines[] = { "P: " + std::to_string(s.posX) + "x" + std::to_string(s.posY),
+            "D: " + whole(s.distance), "mX: " + whole(s.moveX), "mY: " + whole(s.moveY), "mZ: " + whole(s.moveZ) };
+        for (int line = 0; line < 5; ++line) {
+            areas.push_back({ i, true, TextArea(lines[line], s.posX, s.posY + 30 * (line + 1)) });
+        }
+    }
+    for (std::size_t a = 0; a < areas.size(); ++a) {
+        for (std::size_t b = a + 1; b < areas.size(); ++b) {
+            if (areas[a].owner != areas[b].owner && areas[a].text == areas[b].text
+                && !(areas[a].rect & areas[b].rect).empty()) {
+                return (areas[a].text ? "texts of " : "segments ") + std::to_string(areas[a].owner) + " and "
+                    + std::to_string(areas[b].owner) + " overlap";
+            }
+        }
+    }
+    return {};
+}
+
+TEST(HandScene, InRangeFramesKeepSegmentsAndOverlayTextsApartForEveryHandAndSeed)
+{
+    for (uint32_t seed = 0; seed < 12; ++seed) {
+        for (HandKind kind : kHands) {
+            HandScene scene(1280, 1024, 2000ms, seed);
+            const Presented hand = PresentHand(scene, kind);
+            int inRange = 0;
+            for (int ms = 0; ms <= 3500; ms += 10) {
+                const auto segments = scene.SegmentsAfter(std::chrono::milliseconds(ms));
+                if (std::all_of(segments.begin(), segments.end(),
+                        [](const SegmentInfo& s) { return s.distance >= 185.0f && s.distance <= 205.0f; })) {
+                    ++inRange;
+                    ASSERT_EQ(GeometryFault(segments), "") << "seed " << seed << ", " << ms << " ms";
+                }
+            }
+            EXPECT_GT(inRange, 150) << "seed " << seed;
+            EXPECT_EQ(WhyNotCapturable(scene.SegmentsAfter(3500ms), hand, 1280, 1024), "") << seed;
+        }
+    }
+}
+
+// The picture shows the hand where its segments are, and a seed fixes both.
+TEST(HandScene, SameSeedGivesSameFramesAndAnotherSeedAnotherHand)
+{
+    const FrameSynthesizer synthesizer(640, 512);
+    HandScene first(640, 512, 1000ms, 17), again(640, 512, 1000ms, 17), other(640, 512, 1000ms, 18);
+    for (HandKind kind : { HandKind::Right4, HandKind::Thumbs2 }) {
+        for (HandScene* scene : { &first, &again, &other }) {
+            PresentHand(*scene, kind);
+        }
+        for (auto elapsed : { 0ms, 700ms, 1400ms }) {
+            const HandView view = first.ViewAfter(elapsed);
+            const cv::Mat frame = synthesizer.Render(view);
+            EXPECT_EQ(cv::norm(frame, synthesizer.Render(again.ViewAfter(elapsed)), cv::NORM_INF), 0.0);
+            EXPECT_NE(other.ViewAfter(elapsed).segments[0].posX, view.segments[0].posX);
+            for (const SegmentInfo& s : view.segments) {
+                const cv::Rect box = cv::Rect(s.posX, s.posY, s.width, s.height) & cv::Rect(0, 0, 640, 512);
+                EXPECT_GT(cv::mean(frame(box))[0], 100.0) << "a fingertip lies in its box";
+            }
+        }
+    }
+    EXPECT_LT(cv::mean(synthesizer.Render(HandView {}))[0], 40.0) << "no hand, only the dark background";
+}
+
+// ---------------------------------------------------------------------------------------
+// Response bodies and the renderer
+
+class Payloads : public ::testing::Test {
+protected:
+    static constexpr int kWidth = 320;
+    static constexpr int kHeight = 240;
+    Payloads() : view(HandScene(kWidth, kHeight, 0ms, 1).RestingView(HandKind::Right4))
+    {
+        view.segments[1].moveX = 1.25f;
+        view.segments[2].distance = 191.5f;
+        segments = view.segments;
+    }
+    void ExpectSameSegments(const std::vector<SegmentInfo>& decoded)
+    {
+        ASSERT_EQ(decoded.size(), segments.size());
+        for (std::size_t i = 0; i < decoded.size(); ++i) {
+            EXPECT_EQ(SegmentRecord(decoded[i]), SegmentRecord(segments[i])) << i;
+        }
+    }
+
+    FrameSynthesizer synthesizer { kWidth, kHeight };
+    ondrel::sim::HandView view;
+    std::vector<SegmentInfo> segments;
+};
+
+TEST_F(Payloads, FrameAndFinalSegmentBodiesDecodeToWhatWasGiven)
+{
+    const auto frame = FrameResponse(7, synthesizer, view, HostileKind::None);
+    EXPECT_EQ(frame.header.size, frame.body.size());
+    EXPECT_EQ(frame.body.size(), 4 + 20 + std::size_t(kWidth * kHeight) + 1 + 4 + 4 * 38);
+    cv::Mat image;
+    std::vector<SegmentInfo> decoded;
+    uint32_t frameId = 0;
+    ASSERT_TRUE(quorvel::DecodeFrame(frame.body, image, decoded, frameId));
+    EXPECT_EQ(frameId, 7u);
+    EXPECT_EQ(cv::norm(image, synthesizer.Render(view), cv::NORM_INF), 0.0);
+    ExpectSameSegments(decoded);
+
+    const auto finals = FinalSegmentsResponse(segments, HostileKind::None);
+    EXPECT_EQ(finals.body.size(), 4 + 4 * 32u);
+    ASSERT_TRUE(quorvel::DecodeFinalSegments(finals.body, decoded));
+    ExpectSameSegments(decoded);
+}
+
+TEST_F(Payloads, HostileImageBlocksCarryAnUnbuildableTypeOrAShortByteCount)
+{
+    // The type field itself: 4096 sits just above OpenCV's type mask.
+    const auto body = FinalImageResponse(synthesizer, view, HostileKind::BadImageType).body;
+    uint32_t type = 0;
+    std::memcpy(&type, body.data() + 8, 4);
+    EXPECT_EQ(type, 4096u);
+    // A byte count one short, with exactly that many bytes behind it.
+    const auto shortBody = FinalImageResponse(synthesizer, view, HostileKind::BadByteCount).body;
+    uint64_t byteCount = 0;
+    std::memcpy(&byteCount, shortBody.data(), 8);
+    EXPECT_EQ(byteCount, uint64_t(kWidth * kHeight) - 1);
+    EXPECT_EQ(shortBody.size(), 20 + byteCount);
+    // More raw images than one message can carry are refused before anything is rendered.
+    EXPECT_THROW(RawImagesResponse(FrameSynthesizer(8192, 8192), {}, 64, HostileKind::None), std::length_error);
+}
+
+// ---------------------------------------------------------------------------------------
+// Command line
+
+TEST(SimOptions, EveryOptionIsAcceptedInBothForms)
+{
+    const auto parsed = ParseOptions({ "--host", "0.0.0.0", "--port=0", "--width", "4000", "--height=3000",
+        "--settle-ms", "50", "--raw-images", "10", "--keys", "/k", "--firmware-dir=/fw", "--prepared-frame",
+        "--verbose", "--delay-ms", "20", "--silent", "--first-type", "6", "--extra-after-connect", "--close-after=3",
+        "--close-mid-body", "--error-type", "100,128", "--error-type", "402", "--stall-after", "2", "--hostile",
+        "bad-rect" });
+    ASSERT_EQ(parsed.error, "");
+    const auto& o = parsed.options;
+    EXPECT_EQ(std::make_tuple(o.host, o.port, o.width, o.height, o.settleMs, o.rawImageCount, o.keysDir, o.firmwareDir),
+        std::make_tuple(std::string("0.0.0.0"), 0, 4000, 3000, 50u, 10u, std::string("/k"), std::string("/fw")));
+    EXPECT_TRUE(o.preparedFrame && o.verbose && o.faults.silent && o.faults.extraAfterConnect && o.faults.closeMidBody);
+    EXPECT_EQ(o.faults.delayMs, 20u);
+    EXPECT_EQ(o.faults.firstType, 6u);
+    EXPECT_EQ(o.faults.closeAfter, 3u);
+    using quorvel::tcp::MessageType;
+    EXPECT_EQ(o.faults.errorTypes,
+        (std::set<MessageType> { MessageType::START_CAPTURE_MODE, MessageType::CAPTURE, MessageType::PLAY_SOUND }));
+    EXPECT_EQ(o.faults.QuietAfter(), 2u);
+    EXPECT_EQ(o.faults.hostile, HostileKind::BadRect);
+}
+
+TEST(SimOptions, RejectsWhatItCannotServe)
+{
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>> {
+             { "--frobnicate" }, { "--port", "65536" }, { "--port", "-1" },
+             { "--width", "100" }, // no room for a hand 30 px inside the borders
+             { "--height", "100000" }, { "--settle-ms", "soon" }, { "--delay-ms" }, { "--hostile", "rude" },
+             { "--error-type", "100,,128" }, { "--error-type", "" }, { "--raw-images", "0" },
+             { "--silent=yes" }, // flags take no value
+             { "--host", "" } }) {
+        EXPECT_NE(ParseOptions(args).error, "") << args[0];
+    }
+}
+
+} // namespace
