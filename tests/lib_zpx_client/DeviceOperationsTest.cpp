@@ -209,37 +209,6 @@ TEST_F(DeviceOperations, CloseInTheMiddleOfABodyIsReportedOnceAndLosesTheLinkFor
     EXPECT_EQ(testing::internal::GetCapturedStdout(), printed);
 }
 
-// The fuzz target over whole Devices compares every output with what the decoders make of
-// the body; this checks the values once.
-TEST(DeviceResults, AnswersAreDecodedIntoTheOutputs)
-{
-    const Bytes calibration = Concat({ BytesOf("calib v1"), { 0, 0xFF, 0x0D, 0x0A } });
-    ScriptedServer server;
-    server.Serve(Script()
-                     .SendConnected()
-                     .Answer(OkResponse(FrameBody(42, ImageBlock(6, CV_8UC1, 3, 2, { 1, 2, 3, 4, 5, 6 }),
-                         { Segment(10, 20, 30, 40, 95.5f, 1.0f, -2.0f, 0.25f) })))
-                     .Answer(OkResponse(calibration))
-                     .Answer(OkResponse()));
-    Device device;
-    ASSERT_CONNECTED(device, server);
-    cv::Mat image;
-    std::vector<SegmentInfo> segments;
-    uint32_t frameId = 0;
-    ASSERT_EQ(device.GetFrame(image, segments, frameId).code, DeviceError::OK);
-    EXPECT_EQ(frameId, 42u);
-    ASSERT_EQ(image.size(), cv::Size(3, 2));
-    EXPECT_EQ(image.at<uint8_t>(1, 2), 6);
-    ASSERT_EQ(segments.size(), 1u);
-    EXPECT_EQ(segments[0].height, 40);
-    EXPECT_EQ(segments[0].moveZ, 0.25f);
-    std::vector<uint8_t> data { 9 };
-    ASSERT_EQ(device.GetCalibrationFile(data).code, DeviceError::OK);
-    EXPECT_EQ(data, calibration); // the whole body, zero bytes and all
-    ASSERT_EQ(device.GetCalibrationFile(data).code, DeviceError::OK);
-    EXPECT_TRUE(data.empty());
-}
-
 // Firmware: the file travels byte for byte in one message; a path that is no file that can
 // be opened is reported on standard error and sends nothing.
 

@@ -50,13 +50,6 @@ Bytes RawExchange(const SimProcess& sim, std::size_t limit)
     return received;
 }
 
-std::string Level(Device& device)
-{
-    std::string level;
-    const DeviceError result = device.GetCurrentAuthGroup(level);
-    return result.failed() ? result.message : level;
-}
-
 // Asks for the level and expects no answer within a short wait, with the link still open.
 void ExpectUnanswered(Device& device)
 {

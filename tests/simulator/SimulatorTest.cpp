@@ -41,12 +41,6 @@ protected:
         }
         return fresh;
     }
-    std::string Level(Device& on)
-    {
-        std::string level;
-        const DeviceError result = on.GetCurrentAuthGroup(level);
-        return result.failed() ? result.message : level;
-    }
 
     std::unique_ptr<SimProcess> sim;
     Device device;
@@ -56,19 +50,6 @@ protected:
 };
 
 // Links
-
-TEST_F(Simulator, ServesTwoClientsAtOnceEachOnItsOwnLink)
-{
-    Launch();
-    Device second;
-    ASSERT_EQ(second.Connect(sim->host(), sim->port()).code, DeviceError::OK);
-    EXPECT_EQ(Level(second), "GUEST");
-    ASSERT_EQ(device.Start().code, DeviceError::OK);
-    EXPECT_EQ(Level(device), "GUEST");
-    std::vector<uint8_t> calibration;
-    ASSERT_EQ(second.GetCalibrationFile(calibration).code, DeviceError::OK);
-    EXPECT_NE(TextOf(calibration).find("sensor_width=640\n"), std::string::npos);
-}
 
 TEST_F(Simulator, AnswersBackToBackRequestsInOrderAndNamesWhatItDoesNotServe)
 {
@@ -125,6 +106,9 @@ TEST_F(Simulator, CaptureModeGivesGreyFramesWithTexturedBrightFingertipsWhereThe
     EXPECT_GT(frameId, firstId);
     ASSERT_EQ(device.Stop().code, DeviceError::OK);
     EXPECT_EQ(Frame().message, "not in capture mode");
+    std::vector<uint8_t> calibration;
+    ASSERT_EQ(device.GetCalibrationFile(calibration).code, DeviceError::OK);
+    EXPECT_NE(TextOf(calibration).find("sensor_width=640\n"), std::string::npos);
 }
 
 TEST_F(Simulator, ResultsBelongToTheFrameThatWasIssuedAndUnknownIdsAreNamed)

@@ -49,6 +49,14 @@ inline quorvel::tcp::Message ErrorResponse(const Bytes& body) { return MakeMessa
 
 // The text of an error message the client made itself: its body without the 4-byte code.
 std::string LocalErrorText(const quorvel::tcp::Message& message);
+// The device's access level, or the error text when asking for it failed.
+template <typename AnyDevice>
+std::string Level(AnyDevice& device)
+{
+    std::string level;
+    const auto result = device.GetCurrentAuthGroup(level);
+    return result.failed() ? result.message : level;
+}
 
 // Writes a fresh private key ("RSA" or "EC") as PEM to `path`, encrypted when `passphrase`
 // is given, and its public key to `publicPath` when given. False when anything failed.
