@@ -43,40 +43,30 @@ Presented PresentHand(HandScene& scene, HandKind kind)
 
 constexpr HandKind kHands[] = { HandKind::Right4, HandKind::Left4, HandKind::Thumbs2 };
 
-TEST(HandScene, SettledHandStaysCapturableThroughItsTrembleOnEveryFrameSize)
+// On every frame size each hand stays within the frame and is capturable once settled, through
+// its tremble; at 1280 x 1024 it arrives too far and moving and never looks capturable before.
+TEST(HandScene, ApproachingHandStaysWithinTheFrameAndBecomesCapturableOnlyOnceSettled)
 {
     for (const auto& [w, h] : std::vector<std::pair<int, int>> {
              { 320, 240 }, { 640, 512 }, { 1280, 1024 }, { 2592, 1944 }, { 4000, 3000 }, { 8192, 240 }, { 320, 8192 } }) {
         for (HandKind kind : kHands) {
-            HandScene scene(w, h, 100ms, 3);
+            SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h) + " hand " + std::to_string(static_cast<int>(kind)));
+            HandScene scene(w, h, 2000ms, 5);
             const Presented hand = PresentHand(scene, kind);
-            for (int frame = 0; frame < 200; ++frame) {
-                ASSERT_EQ(WhyNotCapturable(scene.SegmentsAfter(std::chrono::milliseconds(100 + frame * 10)), hand, w, h), "")
-                    << w << "x" << h << " hand " << static_cast<int>(kind) << " frame " << frame;
+            const bool approach = w == 1280;
+            EXPECT_GT(scene.SegmentsAfter(0ms).at(0).distance, 205.0f);
+            EXPECT_GT(std::fabs(scene.SegmentsAfter(1000ms)[0].moveY), approach ? 3.0f : 0.0f);
+            for (int ms = 0; ms < 4000; ms += 10) {
+                const auto segments = scene.SegmentsAfter(std::chrono::milliseconds(ms));
+                if (ms >= 2000 || (approach && ms < 1800)) {
+                    ASSERT_EQ(WhyNotCapturable(segments, hand, w, h) == "", ms >= 2000) << ms << " ms";
+                }
+                for (const auto& s : segments) {
+                    ASSERT_TRUE(s.posX >= 0 && s.posY >= 0 && s.posX + s.width <= w && s.posY + s.height <= h);
+                }
             }
+            EXPECT_NEAR(scene.SegmentsAfter(2000ms)[0].distance, 195.0f, 3.0f);
         }
-    }
-}
-
-// Each hand arrives too far and moving, stays within the frame and never looks capturable
-// on its approach, and is capturable after the settle time.
-TEST(HandScene, ApproachingHandStaysWithinTheFrameAndBecomesCapturableOnlyOnceSettled)
-{
-    for (HandKind kind : kHands) {
-        HandScene scene(1280, 1024, 2000ms, 5);
-        const Presented hand = PresentHand(scene, kind);
-        EXPECT_GT(scene.SegmentsAfter(0ms).at(0).distance, 205.0f);
-        EXPECT_GT(std::fabs(scene.SegmentsAfter(1000ms)[0].moveY), 3.0f);
-        for (int ms = 0; ms < 1800; ms += 20) {
-            const auto segments = scene.SegmentsAfter(std::chrono::milliseconds(ms));
-            EXPECT_NE(WhyNotCapturable(segments, hand, 1280, 1024), "") << ms << " ms";
-            for (const auto& s : segments) {
-                EXPECT_TRUE(s.posX >= 0 && s.posY >= 0 && s.posX + s.width <= 1280 && s.posY + s.height <= 1024);
-            }
-        }
-        const auto settled = scene.SegmentsAfter(2000ms);
-        EXPECT_EQ(WhyNotCapturable(settled, hand, 1280, 1024), "");
-        EXPECT_NEAR(settled[0].distance, 195.0f, 3.0f);
     }
 }
 
