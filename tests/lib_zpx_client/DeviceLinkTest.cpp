@@ -161,7 +161,7 @@ TEST(DeviceAwaitResponse, LateResponseIsTakenByTheNextCall)
 {
     ScriptedServer server;
     // The first request is answered only after the second has arrived.
-    server.Serve(Script().SendConnected().ReadMessages(2).Send(Message(MessageType::GET, "late")).Send(
+    server.Serve(Script().SendConnected().ReadMessage().ReadMessage().Send(Message(MessageType::GET, "late")).Send(
         Message(MessageType::GET, "current")));
     Device device;
     ASSERT_CONNECTED(device, server);

@@ -15,7 +15,6 @@
 #include <filesystem>
 #include <functional>
 #include <future>
-#include <mutex>
 
 using namespace ondrel::testsupport;
 
@@ -243,29 +242,6 @@ TEST_F(DeviceOperations, FirmwareIsSentByteForByteEvenWhenEmptyAndNoFileIsReport
     ASSERT_TRUE(server.WaitPeerClosed());
     EXPECT_EQ(server.Received(),
         Concat({ { 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0 }, { 16, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0 }, content }));
-}
-
-// The upload reports the bytes sent up to the whole file, in order.
-TEST_F(DeviceOperations, FirmwareProgressReachesTheWholeFile)
-{
-    const Bytes image(3 * 1024 * 1024 + 17, 0x5A);
-    ScriptedServer server;
-    server.Serve(Script().SendConnected().Answer(OkResponse()));
-    Device device;
-    ASSERT_CONNECTED(device, server);
-    std::mutex lock;
-    std::vector<std::pair<uint64_t, uint64_t>> steps;
-    const DeviceError result = device.UploadFirmware(dir.Write("fw.zpxfw", image), [&](uint64_t sent, uint64_t total) {
-        std::scoped_lock guard(lock);
-        steps.emplace_back(sent, total);
-    });
-    EXPECT_EQ(result.code, DeviceError::OK) << result.message;
-    std::scoped_lock guard(lock);
-    ASSERT_GT(steps.size(), 1u);
-    EXPECT_EQ(steps.back(), std::make_pair(uint64_t(image.size()), uint64_t(image.size())));
-    for (std::size_t i = 1; i < steps.size(); ++i) {
-        EXPECT_LT(steps[i - 1].first, steps[i].first);
-    }
 }
 
 // Uploads `path` with the address space limited to what is in use plus the file once (and a

@@ -1,8 +1,7 @@
 #pragma once
 
-// What the device-side tests share besides the scripted server and the simulator launcher:
-// bodies laid out as the device lays them (with the simulator's own writer), the local error
-// text, PEM keys made at test time, a dead port, temporary directories and memory in use.
+// Device-side test helpers: bodies as the device lays them, the local error text, test-time
+// PEM keys, a dead port, temporary directories and memory in use.
 
 #include "Message.h"
 #include "ResponsePayloads.h"
@@ -58,8 +57,7 @@ std::string Level(AnyDevice& device)
     return result.failed() ? result.message : level;
 }
 
-// Writes a fresh private key ("RSA" or "EC") as PEM to `path`, encrypted when `passphrase`
-// is given, and its public key to `publicPath` when given. False when anything failed.
+// A fresh "RSA" or "EC" private key as PEM (encrypted with `passphrase`), public key optional.
 bool WritePemKey(const std::string& path, const char* kind, const char* passphrase = nullptr,
     const std::string& publicPath = {});
 
@@ -72,8 +70,7 @@ struct MemoryUse {
     long long residentBytes = 0;
 };
 MemoryUse CurrentMemoryUse();
-// ThreadSanitizer keeps about four bytes of shadow for every byte touched; bounds on
-// resident memory are scaled by this.
+// ThreadSanitizer's shadow memory scales bounds on resident memory.
 #if defined(__SANITIZE_THREAD__)
 constexpr long long kShadowScale = 4;
 #elif defined(__has_feature)

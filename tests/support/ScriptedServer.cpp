@@ -202,13 +202,9 @@ Script& Script::ReadBytes(std::size_t count)
     return Do([count](Peer& peer) { peer.ReadBytes(count); });
 }
 
-Script& Script::ReadMessages(std::size_t count)
+Script& Script::ReadMessage()
 {
-    return Do([count](Peer& peer) {
-        for (std::size_t i = 0; i < count; ++i) {
-            peer.ReadMessage();
-        }
-    });
+    return Do([](Peer& peer) { peer.ReadMessage(); });
 }
 
 Script& Script::Answer(Message response)
