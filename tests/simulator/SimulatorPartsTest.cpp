@@ -1,10 +1,8 @@
-// The simulator's parts on their own: the simulated person, the response bodies read back
-// with the device client's decoders, the renderer behind them, and the command line.
+// The simulator's parts on their own: the simulated person, the renderer, the response
+// writer and the command line.
 #include "CaptureCheck.h"
-#include "DeviceBytes.h"
 #include "FrameSynthesizer.h"
 #include "HandScene.h"
-#include "ResponseDecoders.h"
 #include "ResponsePayloads.h"
 #include "SimOptions.h"
 
@@ -17,7 +15,6 @@
 #include <iomanip>
 #include <sstream>
 
-#include <cstring>
 #include <stdexcept>
 
 namespace {
@@ -25,11 +22,7 @@ using namespace std::chrono_literals;
 using namespace ondrel::sim;
 using ondrel::simtest::Presented;
 using ondrel::simtest::WhyNotCapturable;
-using ondrel::testsupport::SegmentRecord;
 using quorvel::SegmentInfo;
-
-// ---------------------------------------------------------------------------------------
-// The simulated person
 
 // A scene moved on to `kind`, and the hand as the capture rule names it.
 Presented PresentHand(HandScene& scene, HandKind kind)
@@ -159,70 +152,12 @@ TEST(HandScene, SameSeedGivesSameFramesAndAnotherSeedAnotherHand)
     EXPECT_LT(cv::mean(synthesizer.Render(HandView {}))[0], 40.0) << "no hand, only the dark background";
 }
 
-// ---------------------------------------------------------------------------------------
-// Response bodies and the renderer
 
-class Payloads : public ::testing::Test {
-protected:
-    static constexpr int kWidth = 320;
-    static constexpr int kHeight = 240;
-    Payloads() : view(HandScene(kWidth, kHeight, 0ms, 1).RestingView(HandKind::Right4))
-    {
-        view.segments[1].moveX = 1.25f;
-        view.segments[2].distance = 191.5f;
-        segments = view.segments;
-    }
-    void ExpectSameSegments(const std::vector<SegmentInfo>& decoded)
-    {
-        ASSERT_EQ(decoded.size(), segments.size());
-        for (std::size_t i = 0; i < decoded.size(); ++i) {
-            EXPECT_EQ(SegmentRecord(decoded[i]), SegmentRecord(segments[i])) << i;
-        }
-    }
-
-    FrameSynthesizer synthesizer { kWidth, kHeight };
-    ondrel::sim::HandView view;
-    std::vector<SegmentInfo> segments;
-};
-
-TEST_F(Payloads, FrameAndFinalSegmentBodiesDecodeToWhatWasGiven)
+// Frame and result bodies are read back by the client in the simulator's own tests.
+TEST(Payloads, MoreRawImagesThanOneMessageCarriesAreRefusedBeforeRendering)
 {
-    const auto frame = FrameResponse(7, synthesizer, view, HostileKind::None);
-    EXPECT_EQ(frame.header.size, frame.body.size());
-    EXPECT_EQ(frame.body.size(), 4 + 20 + std::size_t(kWidth * kHeight) + 1 + 4 + 4 * 38);
-    cv::Mat image;
-    std::vector<SegmentInfo> decoded;
-    uint32_t frameId = 0;
-    ASSERT_TRUE(quorvel::DecodeFrame(frame.body, image, decoded, frameId));
-    EXPECT_EQ(frameId, 7u);
-    EXPECT_EQ(cv::norm(image, synthesizer.Render(view), cv::NORM_INF), 0.0);
-    ExpectSameSegments(decoded);
-
-    const auto finals = FinalSegmentsResponse(segments, HostileKind::None);
-    EXPECT_EQ(finals.body.size(), 4 + 4 * 32u);
-    ASSERT_TRUE(quorvel::DecodeFinalSegments(finals.body, decoded));
-    ExpectSameSegments(decoded);
-}
-
-TEST_F(Payloads, HostileImageBlocksCarryAnUnbuildableTypeOrAShortByteCount)
-{
-    // The type field itself: 4096 sits just above OpenCV's type mask.
-    const auto body = FinalImageResponse(synthesizer, view, HostileKind::BadImageType).body;
-    uint32_t type = 0;
-    std::memcpy(&type, body.data() + 8, 4);
-    EXPECT_EQ(type, 4096u);
-    // A byte count one short, with exactly that many bytes behind it.
-    const auto shortBody = FinalImageResponse(synthesizer, view, HostileKind::BadByteCount).body;
-    uint64_t byteCount = 0;
-    std::memcpy(&byteCount, shortBody.data(), 8);
-    EXPECT_EQ(byteCount, uint64_t(kWidth * kHeight) - 1);
-    EXPECT_EQ(shortBody.size(), 20 + byteCount);
-    // More raw images than one message can carry are refused before anything is rendered.
     EXPECT_THROW(RawImagesResponse(FrameSynthesizer(8192, 8192), {}, 64, HostileKind::None), std::length_error);
 }
-
-// ---------------------------------------------------------------------------------------
-// Command line
 
 TEST(SimOptions, EveryOptionIsAcceptedInBothForms)
 {
