@@ -1,7 +1,4 @@
-// A whole Device against a peer on 127.0.0.1 that answers every request with the fuzz
-// input: the first byte picks the operation, the second sets the error flag, the rest is
-// the response body. Checks the exact result text of every operation, that the outputs
-// are what the decoders make of the body, and that the link stays paired and up.
+// A Device whose peer answers with the input (op, error flag, body): exact texts, outputs, link kept.
 #include "BodyReader.h"
 #include "Device.h"
 #include "DeviceText.h"

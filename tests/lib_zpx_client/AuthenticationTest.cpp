@@ -1,5 +1,4 @@
-// Signing challenges with PEM keys made at test time, and the authentication exchange with
-// the device: what goes on the wire, what does not, and the texts of each refusal.
+// Signing challenges with test-time keys, and the authentication exchange on the wire.
 #include "Device.h"
 #include "DeviceBytes.h"
 #include "SslUtil.h"

@@ -1,6 +1,4 @@
-// The link: handshake and its time limit, messages on the wire in both directions, waiting
-// for responses, what a closing, stalling or lying peer does to a Device, and frames whose
-// bodies are read into again showing nothing of an earlier frame.
+// The link: handshake, bytes both ways, waiting, hostile peers, and reused frame buffers.
 #include "Connection.h"
 #include "Device.h"
 #include "DeviceBytes.h"

@@ -1,5 +1,4 @@
-// Every request-response operation of a Device as one table: the exact request on the wire,
-// the text of a refusal, what a link lost mid-body leaves; the decoded results; firmware.
+// Every request-response operation of a Device as one table; firmware upload.
 #include "Device.h"
 #include "DeviceBytes.h"
 

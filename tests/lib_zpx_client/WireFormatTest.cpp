@@ -1,6 +1,4 @@
-// Bytes without a socket: the 12-byte header, the body primitives, the queue, and the
-// decoders of response bodies (the body reader itself is checked by its fuzz target's corpus). The device is not trusted: every count, byte count and
-// element type must be checked against the bytes that really arrived.
+// Bytes without a socket: header, body primitives, queue, and decoders that trust no count.
 #include "DeviceBytes.h"
 #include "DeviceText.h"
 #include "OperationGuard.h"

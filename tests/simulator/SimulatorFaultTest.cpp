@@ -1,5 +1,4 @@
 // The faults ondrel-sim injects, one row each: the option, and what a client sees of it.
-// How the device client copes with each fault is asserted in the client's own tests.
 #include "Device.h"
 #include "DeviceBytes.h"
 #include "SimProcess.h"

@@ -1,5 +1,4 @@
-// The simulator's parts on their own: the simulated person, the renderer, the response
-// writer and the command line.
+// The simulator's parts on their own: person, renderer, response writer, command line.
 #include "CaptureCheck.h"
 #include "FrameSynthesizer.h"
 #include "HandScene.h"

@@ -1,5 +1,4 @@
-// ondrel-sim running: serving links, capture mode and its results, access levels and
-// firmware, through the device client (its Send and AwaitResponse show messages as they are).
+// ondrel-sim running, through the device client: links, capture, access levels, firmware.
 #include "CaptureCheck.h"
 #include "Device.h"
 #include "DeviceBytes.h"
