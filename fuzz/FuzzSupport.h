@@ -98,8 +98,7 @@ struct ExpectedBlock {
     std::size_t pixelOffset = 0; // where the pixels start in the body
 };
 
-// Element size of an OpenCV type code, worked out from its depth and channel bits;
-// 0 for a code OpenCV cannot build.
+// Element size of an OpenCV type code, worked out from its depth and channel bits; 0 for a code OpenCV cannot build.
 inline uint64_t ElementSize(uint32_t type)
 {
     if (type > 4095) { // 8 depths x 512 channels

@@ -134,8 +134,7 @@ TEST_F(Keys, EncryptedKeyIsRefusedWithoutAskingTheTerminal)
 
 // Exchanges with the device
 
-// Runs Authenticate against a device that answers with `answers`; returns every message the
-// Device sent.
+// Runs Authenticate against a device that answers with `answers`; returns every message the Device sent.
 std::vector<Message> Authenticate(const std::string& level, const std::string& keyFile, std::vector<Message> answers,
     DeviceError& result)
 {

@@ -84,7 +84,6 @@ struct Peer::State {
     }
 };
 
-// ---------------------------------------------------------------------------------------
 // Peer. Sockets are blocking with the step timeout as their send and receive limit; the
 // server's destructor shuts them down, which ends any wait at once.
 
@@ -176,7 +175,6 @@ void Peer::Close()
     });
 }
 
-// ---------------------------------------------------------------------------------------
 // Script
 
 Script& Script::SendBytes(Bytes bytes)
@@ -223,7 +221,6 @@ Script& Script::Do(Step step)
     return *this;
 }
 
-// ---------------------------------------------------------------------------------------
 // ScriptedServer
 
 ScriptedServer::ScriptedServer(std::chrono::milliseconds timeout)
