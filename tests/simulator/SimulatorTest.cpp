@@ -191,23 +191,13 @@ TEST_F(Simulator, PreparedFrameServesTheSameSettledFrameUnderFreshIds)
 
 class SimulatorAuth : public Simulator {
 protected:
-    static void SetUpTestSuite()
-    {
-        keys = new TempDir();
-        ASSERT_TRUE(WritePemKey(Key("USER"), "RSA", nullptr, keys->File("USER.pub.pem")));
-        ASSERT_TRUE(WritePemKey(Key("ADMIN"), "EC", nullptr, keys->File("ADMIN.pub.pem")));
-    }
-    static void TearDownTestSuite()
-    {
-        delete keys;
-        keys = nullptr;
-    }
-    static std::string Key(const std::string& level) { return keys->File(level + ".priv.pem"); }
-    void Launch() { Simulator::Launch({ "--keys", keys->Path().string() }); }
+    static void SetUpTestSuite() { ASSERT_TRUE((keys = std::make_unique<KeyPairs>())->made); }
+    static void TearDownTestSuite() { keys.reset(); }
+    static std::string Key(const std::string& level) { return keys->Key(level); }
+    void Launch() { Simulator::Launch({ "--keys", keys->dir.Path().string() }); }
 
-    static TempDir* keys;
+    static inline std::unique_ptr<KeyPairs> keys;
 };
-TempDir* SimulatorAuth::keys = nullptr;
 
 TEST_F(SimulatorAuth, KeysGrantTheirLevelsPerConnectionAndOtherKeysAreRefused)
 {

@@ -99,6 +99,15 @@ private:
     std::filesystem::path path;
 };
 
+// An RSA key pair for USER and an EC pair for ADMIN, made at test time.
+struct KeyPairs {
+    TempDir dir;
+    bool made = WritePemKey(Key("USER"), "RSA", nullptr, PublicKey("USER"))
+        && WritePemKey(Key("ADMIN"), "EC", nullptr, PublicKey("ADMIN"));
+    std::string Key(const std::string& level) const { return dir.File(level + ".priv.pem"); }
+    std::string PublicKey(const std::string& level) const { return dir.File(level + ".pub.pem"); }
+};
+
 } // namespace ondrel::testsupport
 
 // Connects `device` to `server` and fails the test when the handshake does not succeed.
