@@ -47,6 +47,18 @@ Bytes Request(MessageType id, const Bytes& body = {})
     return WireBytes(MakeMessage(id, body));
 }
 
+// Runs `call` on an output preset to `mark`; `kept` tells whether it still holds it.
+template <typename Output, typename Call>
+std::function<DeviceError(Device&, bool&)> Keeping(Output mark, Call call)
+{
+    return [mark, call](Device& d, bool& kept) {
+        Output output = mark;
+        const DeviceError r = call(d, output);
+        kept = output == mark;
+        return r;
+    };
+}
+
 std::vector<Operation> AllOperations(const std::string& firmware)
 {
     const cv::Mat mark(1, 1, CV_8UC1, cv::Scalar(7));
@@ -90,28 +102,13 @@ std::vector<Operation> AllOperations(const std::string& firmware)
                 return r;
             } },
         { "GetCalibrationFile", Wording::NameAndString, Request(MessageType::GET, ZeroTerminated("calib_file")),
-            [](Device& d, bool& kept) {
-                std::vector<uint8_t> data { 7 };
-                const DeviceError r = d.GetCalibrationFile(data);
-                kept = data == Bytes { 7 };
-                return r;
-            } },
+            Keeping(Bytes { 7 }, [](Device& d, Bytes& out) { return d.GetCalibrationFile(out); }) },
         { "RequestValidation", Wording::NameAndBody, Request(MessageType::AUTH_REQUEST),
-            [](Device& d, bool& kept) {
-                std::string challenge = "mark";
-                const DeviceError r = d.RequestValidation(challenge);
-                kept = challenge == "mark";
-                return r;
-            } },
+            Keeping(std::string("mark"), [](Device& d, std::string& out) { return d.RequestValidation(out); }) },
         { "SendAuthResponse", Wording::Fixed, Request(MessageType::AUTH_RESPONSE, Concat({ ZeroTerminated("USER"), { 0x30, 0x45 } })),
             [](Device& d, bool&) { return d.SendAuthResponse("USER", { 0x30, 0x45 }); } },
         { "GetCurrentAuthGroup", Wording::NameAndBody, Request(MessageType::GET, ZeroTerminated("auth_group")),
-            [](Device& d, bool& kept) {
-                std::string level = "mark";
-                const DeviceError r = d.GetCurrentAuthGroup(level);
-                kept = level == "mark";
-                return r;
-            } },
+            Keeping(std::string("mark"), [](Device& d, std::string& out) { return d.GetCurrentAuthGroup(out); }) },
         { "UploadFirmware", Wording::NameAndString, Request(MessageType::UPDATE_FIRMWARE, BytesOf("FWIMG")),
             [firmware](Device& d, bool&) { return d.UploadFirmware(firmware); } },
     };
