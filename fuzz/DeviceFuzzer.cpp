@@ -96,6 +96,15 @@ void Check(const DeviceError& r, bool error, const std::string& refusal, bool de
     FUZZ_CHECK(error || !decoded || same);
 }
 
+// A text output: the body's first text, or as it was on a refusal.
+void CheckText(Rig& rig, bool error, const Bytes& body, const std::string& refusal, DeviceError (Device::*call)(std::string&))
+{
+    std::string text = "unchanged";
+    const DeviceError r = (rig.device.*call)(text);
+    Check(r, error, refusal, true, text == FirstText(body));
+    FUZZ_CHECK(!error || text == "unchanged");
+}
+
 // One operation: how it words a refusal (every body byte or just the first text, behind its
 // name or alone) and how it is run and checked.
 struct Operation {
@@ -159,10 +168,7 @@ const Operation kOperations[] = {
         } },
     { "RequestValidation", true, false,
         [](Rig& rig, bool error, const Bytes& body, const std::string& refusal) {
-            std::string challenge = "unchanged";
-            const DeviceError r = rig.device.RequestValidation(challenge);
-            Check(r, error, refusal, true, challenge == FirstText(body));
-            FUZZ_CHECK(!error || challenge == "unchanged");
+            CheckText(rig, error, body, refusal, &Device::RequestValidation);
         } },
     { "SendAuthResponse", false, false,
         [](Rig& rig, bool error, const Bytes&, const std::string&) {
@@ -170,10 +176,7 @@ const Operation kOperations[] = {
         } },
     { "GetCurrentAuthGroup", true, false,
         [](Rig& rig, bool error, const Bytes& body, const std::string& refusal) {
-            std::string group = "unchanged";
-            const DeviceError r = rig.device.GetCurrentAuthGroup(group);
-            Check(r, error, refusal, true, group == FirstText(body));
-            FUZZ_CHECK(!error || group == "unchanged");
+            CheckText(rig, error, body, refusal, &Device::GetCurrentAuthGroup);
         } },
     { "UploadFirmware", false, false,
         [](Rig& rig, bool error, const Bytes&, const std::string& refusal) {
