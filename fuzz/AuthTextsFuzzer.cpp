@@ -1,6 +1,4 @@
-// The texts of the authentication exchange: the challenge and the access level are the
-// body's first zero-terminated text, and an AUTH_RESPONSE body (level name, zero byte,
-// signature) separates again into exactly what was put in.
+// Challenge and level texts, and an AUTH_RESPONSE body coming apart into what was put in.
 #include "AuthGroup.h"
 #include "BodyReader.h"
 #include "FuzzSupport.h"

@@ -1,6 +1,4 @@
-// BodyReader driven by a script of reads: the first two input bytes give the body length,
-// the body follows, and every byte after it picks the next read. Each result is compared
-// with the reference reader walking the same body.
+// BodyReader under a script of reads (2 length bytes, body, ops), against the reference reader.
 #include "BodyReader.h"
 #include "FuzzSupport.h"
 

@@ -1,7 +1,4 @@
-// A whole Device against a peer on 127.0.0.1 that answers every request with the fuzz
-// input: the first byte picks the operation, the second sets the error flag, the rest is
-// the response body. Checks the exact result text of every operation, that the outputs
-// are what the decoders make of the body, and that the link stays paired and up.
+// A Device whose peer answers with the input (op, error flag, body): exact texts, outputs, link kept.
 #include "BodyReader.h"
 #include "Device.h"
 #include "DeviceText.h"
@@ -95,12 +92,17 @@ void Check(const DeviceError& r, bool error, const std::string& refusal, bool de
     for (const char c : r.message) {
         FUZZ_CHECK(static_cast<unsigned char>(c) >= 0x20 && c != 0x7f); // no control reaches the operator
     }
-    if (r.code != code || r.message != message) {
-        std::fprintf(stderr, "fuzz: got code %u \"%s\", expected code %u \"%s\"\n", r.code, r.message.c_str(), code,
-            message.c_str());
-        std::abort();
-    }
+    FUZZ_CHECK(r.code == code && r.message == message);
     FUZZ_CHECK(error || !decoded || same);
+}
+
+// A text output: the body's first text, or as it was on a refusal.
+void CheckText(Rig& rig, bool error, const Bytes& body, const std::string& refusal, DeviceError (Device::*call)(std::string&))
+{
+    std::string text = "unchanged";
+    const DeviceError r = (rig.device.*call)(text);
+    Check(r, error, refusal, true, text == FirstText(body));
+    FUZZ_CHECK(!error || text == "unchanged");
 }
 
 // One operation: how it words a refusal (every body byte or just the first text, behind its
@@ -166,10 +168,7 @@ const Operation kOperations[] = {
         } },
     { "RequestValidation", true, false,
         [](Rig& rig, bool error, const Bytes& body, const std::string& refusal) {
-            std::string challenge = "unchanged";
-            const DeviceError r = rig.device.RequestValidation(challenge);
-            Check(r, error, refusal, true, challenge == FirstText(body));
-            FUZZ_CHECK(!error || challenge == "unchanged");
+            CheckText(rig, error, body, refusal, &Device::RequestValidation);
         } },
     { "SendAuthResponse", false, false,
         [](Rig& rig, bool error, const Bytes&, const std::string&) {
@@ -177,10 +176,7 @@ const Operation kOperations[] = {
         } },
     { "GetCurrentAuthGroup", true, false,
         [](Rig& rig, bool error, const Bytes& body, const std::string& refusal) {
-            std::string group = "unchanged";
-            const DeviceError r = rig.device.GetCurrentAuthGroup(group);
-            Check(r, error, refusal, true, group == FirstText(body));
-            FUZZ_CHECK(!error || group == "unchanged");
+            CheckText(rig, error, body, refusal, &Device::GetCurrentAuthGroup);
         } },
     { "UploadFirmware", false, false,
         [](Rig& rig, bool error, const Bytes&, const std::string& refusal) {

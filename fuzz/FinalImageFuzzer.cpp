@@ -1,5 +1,4 @@
-// GET_FINAL_FRAME response bodies: one image block, taken only when it is exactly what
-// its header says.
+// GET_FINAL_FRAME bodies: one image block, taken only when it is exactly what it says.
 #include "FuzzSupport.h"
 #include "ResponseDecoders.h"
 

@@ -1,5 +1,4 @@
-// "final_segments" response bodies: a count, then 32-byte records; a count beyond what
-// the body carries is refused.
+// "final_segments" bodies: a count, then 32-byte records; a count beyond the body is refused.
 #include "FuzzSupport.h"
 #include "ResponseDecoders.h"
 

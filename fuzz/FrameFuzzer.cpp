@@ -1,5 +1,4 @@
-// CAPTURE response bodies: frame id, image block, one skipped byte, a segment count and
-// 38-byte segment records.
+// CAPTURE bodies: frame id, image block, a skipped byte, a count and 38-byte records.
 #include "FuzzSupport.h"
 #include "ResponseDecoders.h"
 

@@ -1,10 +1,8 @@
 #pragma once
 
-// What the fuzz targets share: an invariant check that stops the run with a readable reason,
-// a guard that turns any escaping exception into a finding, and an independent model of how
-// response bodies are read, the oracle for the decoders: fixed-size fields little-endian, a
-// field the body is too short for reads as 0 and leaves the cursor alone, and an image block
-// is taken only when its byte count matches its shape exactly and that many bytes remain.
+// The fuzz targets' invariant check, exception guard and an independent reader of response
+// bodies as the decoders' oracle: little-endian fields, a field past the end reads as 0 in
+// place, an image block is taken only when its byte count matches its shape and has arrived.
 
 #include <opencv2/core/mat.hpp>
 
@@ -100,8 +98,7 @@ struct ExpectedBlock {
     std::size_t pixelOffset = 0; // where the pixels start in the body
 };
 
-// Element size of an OpenCV type code, worked out from its depth and channel bits;
-// 0 for a code OpenCV cannot build.
+// Element size of an OpenCV type code, worked out from its depth and channel bits; 0 for a code OpenCV cannot build.
 inline uint64_t ElementSize(uint32_t type)
 {
     if (type > 4095) { // 8 depths x 512 channels
@@ -123,8 +120,7 @@ inline ExpectedBlock TakeImageBlock(ReferenceReader& reader)
     if (elem == 0 || block.cols > maxDim || block.rows > maxDim) {
         return block;
     }
-    // rows and cols are below 2^31 each, so their product fits; the element size is at most
-    // 4096, so the check before the last multiplication keeps it exact.
+    // rows x cols fits in 64 bits; the check keeps the multiplication by the element size exact.
     const uint64_t pixels = static_cast<uint64_t>(block.rows) * block.cols;
     if ((pixels != 0 && elem > std::numeric_limits<uint64_t>::max() / pixels) || pixels * elem != block.byteCount
         || block.byteCount > reader.Remaining()) {

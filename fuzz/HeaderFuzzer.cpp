@@ -1,6 +1,4 @@
-// The 12-byte header: decoding any bytes and encoding the result again keeps id and size,
-// normalises the error byte to 0 or 1 and zeroes the padding. The rest of the input is
-// laid into a message with the append primitives and read back.
+// The 12-byte header decoded and encoded again, and the append primitives read back.
 #include "BodyReader.h"
 #include "FuzzSupport.h"
 #include "Message.h"

@@ -1,5 +1,4 @@
-// "raw_images" response bodies: an image count, then image blocks. Every image must own
-// its pixels, and the images together never hold more bytes than the body.
+// "raw_images" bodies: a count, then image blocks owning their pixels, never more than the body.
 #include "FuzzSupport.h"
 #include "ResponseDecoders.h"
 

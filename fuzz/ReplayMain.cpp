@@ -1,5 +1,4 @@
-// Runs a fuzz target over files and directories of inputs without libFuzzer, so that the
-// seed corpus is checked in every ordinary build and test run. A failed invariant aborts.
+// Runs a fuzz target over input files without libFuzzer, so every test run checks the seed corpus.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>

@@ -1,6 +1,4 @@
-// Bytes without a socket: the 12-byte header, the body primitives, the queue, and the
-// decoders of response bodies (the body reader itself is checked by its fuzz target's corpus). The device is not trusted: every count, byte count and
-// element type must be checked against the bytes that really arrived.
+// Bytes without a socket: header, body primitives, queue, and decoders that trust no count.
 #include "DeviceBytes.h"
 #include "DeviceText.h"
 #include "OperationGuard.h"
@@ -95,11 +93,6 @@ bool SharesMemory(const cv::Mat& image, const Bytes& body)
     return image.data >= body.data() && image.data < body.data() + body.size();
 }
 
-struct Case {
-    const char* what;
-    Bytes body;
-};
-
 // Live frame
 
 TEST(FrameDecoding, ThirtyFiveByteFrameIsACopyWithItsSegmentsEvery38Bytes)
@@ -142,44 +135,57 @@ TEST(FrameDecoding, ShortBodyOrNegativeCountGivesEmptyResults)
     EXPECT_EQ(frameId, 5u);
 }
 
-TEST(FrameDecoding, BodyThatClaimsMoreThanArrivedFails)
-{
-    const Bytes head = Concat({ U32(1), ImageBlock(1, 0, 1, 1, { 0 }), { 0 } });
-    const Bytes oneRecord = SegmentRecord(Segment(1, 2, 3, 4), true);
-    for (const Case& c : {
-             Case { "two segments counted, one present", Concat({ head, U32(2), oneRecord }) },
-             Case { "huge segment count", Concat({ head, U32(0x7FFFFFFF), oneRecord }) },
-             Case { "record without its trailing bytes", Concat({ head, U32(1), SegmentRecord(Segment(1, 2, 3, 4)) }) },
-             // 6 pixel bytes announced and matching 3 x 2, but only 4 arrived.
-             Case { "image block overruns body", Concat({ U32(1), ImageBlock(6, 0, 3, 2, { 1, 2, 3, 4 }) }) },
-         }) {
-        cv::Mat image;
-        std::vector<SegmentInfo> segments;
-        uint32_t frameId = 0;
-        EXPECT_FALSE(DecodeFrame(c.body, image, segments, frameId)) << c.what;
-    }
-}
-
 // Image blocks (checked the same way by every image-carrying response)
 
-TEST(ImageBlockDecoding, RefusesWhatDoesNotMatchItsShapeOrCannotBeBuilt)
+// Every decoder refuses a count or an image block that claims more than arrived, and a block
+// that does not match its shape or cannot be built.
+TEST(ResponseDecoding, RefusesWhatClaimsMoreThanArrivedOrCannotBeBuilt)
 {
-    for (const Case& c : {
-             // 2 x 2 8-bit needs 4 bytes; fewer or more are refused even when present.
-             Case { "3 of 4 bytes", ImageBlock(3, CV_8UC1, 2, 2, { 1, 2, 3 }) },
-             Case { "5 of 4 bytes", ImageBlock(5, CV_8UC1, 2, 2, { 1, 2, 3, 4, 5 }) },
-             Case { "0 announced for 2 x 2", ImageBlock(0, CV_8UC1, 2, 2, { 1, 2, 3, 4 }) },
-             Case { "15 of 16 for a 4-channel float", ImageBlock(15, CV_32FC4, 1, 1, Bytes(15, 0)) },
-             Case { "type 0x1000", ImageBlock(1, 0x1000u, 1, 1, { 0 }) },
-             Case { "empty of type 0xFFFFFFFF", ImageBlock(0, 0xFFFFFFFFu, 0, 0, {}) },
-             Case { "empty of type 0x80000000", ImageBlock(0, 0x80000000u, 0, 0, {}) },
-             // 2^30 x 2^30 x 32 bytes wraps 64 bits to 0; a 0 byte count must not pass.
-             Case { "product wraps to 0", ImageBlock(0, CV_64FC4, 0x40000000u, 0x40000000u, {}) },
-             Case { "cols beyond int", ImageBlock(0, CV_8UC1, 0xFFFFFFFFu, 1, {}) },
-             Case { "cols and count beyond int", ImageBlock(0xFFFFFFFFull, CV_8UC1, 0xFFFFFFFFu, 1, {}) },
-         }) {
+    enum Decoder { Frame, Final, Raw, Segments };
+    const Bytes head = Concat({ U32(1), ImageBlock(1, 0, 1, 1, { 0 }), { 0 } });
+    const Bytes oneRecord = SegmentRecord(Segment(1, 2, 3, 4), true);
+    const struct {
+        const char* what;
+        Decoder decoder;
+        Bytes body;
+    } cases[] = {
+        { "two segments counted, one present", Frame, Concat({ head, U32(2), oneRecord }) },
+        { "huge segment count", Frame, Concat({ head, U32(0x7FFFFFFF), oneRecord }) },
+        { "record without its trailing bytes", Frame, Concat({ head, U32(1), SegmentRecord(Segment(1, 2, 3, 4)) }) },
+        // 6 pixel bytes announced and matching 3 x 2, but only 4 arrived.
+        { "image block overruns body", Frame, Concat({ U32(1), ImageBlock(6, 0, 3, 2, { 1, 2, 3, 4 }) }) },
+        // 2 x 2 8-bit needs 4 bytes; fewer or more are refused even when present.
+        { "3 of 4 bytes", Final, ImageBlock(3, CV_8UC1, 2, 2, { 1, 2, 3 }) },
+        { "5 of 4 bytes", Final, ImageBlock(5, CV_8UC1, 2, 2, { 1, 2, 3, 4, 5 }) },
+        { "0 announced for 2 x 2", Final, ImageBlock(0, CV_8UC1, 2, 2, { 1, 2, 3, 4 }) },
+        { "15 of 16 for a 4-channel float", Final, ImageBlock(15, CV_32FC4, 1, 1, Bytes(15, 0)) },
+        { "type 0x1000", Final, ImageBlock(1, 0x1000u, 1, 1, { 0 }) },
+        { "empty of type 0xFFFFFFFF", Final, ImageBlock(0, 0xFFFFFFFFu, 0, 0, {}) },
+        { "empty of type 0x80000000", Final, ImageBlock(0, 0x80000000u, 0, 0, {}) },
+        // 2^30 x 2^30 x 32 bytes wraps 64 bits to 0; a 0 byte count must not pass.
+        { "product wraps to 0", Final, ImageBlock(0, CV_64FC4, 0x40000000u, 0x40000000u, {}) },
+        { "cols beyond int", Final, ImageBlock(0, CV_8UC1, 0xFFFFFFFFu, 1, {}) },
+        { "cols and count beyond int", Final, ImageBlock(0xFFFFFFFFull, CV_8UC1, 0xFFFFFFFFu, 1, {}) },
+        { "two images counted, one present", Raw, Concat({ U32(2), ImageBlock(1, 0, 1, 1, { 1 }) }) },
+        { "huge image count", Raw, U32(0x7FFFFFFF) },
+        // Enough bytes for two headers, but the first block's pixels eat into the second.
+        { "second header eaten", Raw, Concat({ U32(2), ImageBlock(20, 0, 5, 4, Bytes(20, 0)) }) },
+        { "bad block in the middle", Raw,
+            Concat({ U32(3), ImageBlock(1, 0, 1, 1, { 1 }), ImageBlock(3, 0, 2, 2, { 1, 2, 3 }), ImageBlock(1, 0, 1, 1, { 1 }) }) },
+        { "two records counted, one present", Segments, Concat({ U32(2), SegmentRecord(Segment(1, 2, 3, 4)) }) },
+        { "31 of 32 record bytes", Segments, Concat({ U32(1), Bytes(31, 0) }) },
+        { "huge record count", Segments, U32(0x7FFFFFFF) },
+    };
+    for (const auto& c : cases) {
         cv::Mat image;
-        EXPECT_FALSE(DecodeFinalImage(c.body, image)) << c.what;
+        std::vector<cv::Mat> images;
+        std::vector<SegmentInfo> segments;
+        uint32_t frameId = 0;
+        EXPECT_FALSE(c.decoder == Frame ? DecodeFrame(c.body, image, segments, frameId)
+                : c.decoder == Final    ? DecodeFinalImage(c.body, image)
+                : c.decoder == Raw      ? DecodeRawImages(c.body, images)
+                                        : DecodeFinalSegments(c.body, segments))
+            << c.what;
     }
 }
 
@@ -215,30 +221,6 @@ TEST(RawImagesDecoding, ImagesAreIndependentCopiesAndEmptyBlocksEmptyMatrices)
     EXPECT_TRUE(images[2].empty());
 }
 
-TEST(RawImagesDecoding, ZeroOrNegativeCountEmptiesTheList)
-{
-    for (const Bytes& body : { U32(0), U32(0xFFFFFFFF), Bytes {}, Bytes { 1, 0 } }) {
-        std::vector<cv::Mat> images(2, cv::Mat(1, 1, CV_8UC1));
-        ASSERT_TRUE(DecodeRawImages(body, images));
-        EXPECT_TRUE(images.empty());
-    }
-}
-
-TEST(RawImagesDecoding, CountBeyondBodyOrABadBlockFails)
-{
-    for (const Case& c : {
-             Case { "two counted, one present", Concat({ U32(2), ImageBlock(1, 0, 1, 1, { 1 }) }) },
-             Case { "huge count", U32(0x7FFFFFFF) },
-             // Enough bytes for two headers, but the first block's pixels eat into the second.
-             Case { "second header eaten", Concat({ U32(2), ImageBlock(20, 0, 5, 4, Bytes(20, 0)) }) },
-             Case { "bad block in the middle", Concat({ U32(3), ImageBlock(1, 0, 1, 1, { 1 }),
-                                                   ImageBlock(3, 0, 2, 2, { 1, 2, 3 }), ImageBlock(1, 0, 1, 1, { 1 }) }) },
-         }) {
-        std::vector<cv::Mat> images;
-        EXPECT_FALSE(DecodeRawImages(c.body, images)) << c.what;
-    }
-}
-
 // Final segments
 
 TEST(FinalSegmentsDecoding, RecordsFollowEachOtherEvery32Bytes)
@@ -252,16 +234,15 @@ TEST(FinalSegmentsDecoding, RecordsFollowEachOtherEvery32Bytes)
     ExpectSegment(segments[1], second);
 }
 
-TEST(FinalSegmentsDecoding, CountBeyondBodyFailsAndShortOrEmptyBodyGivesNone)
+// A short body or a count of zero or less gives no entries, whatever the list held.
+TEST(ListDecoding, ShortBodyOrZeroOrNegativeCountEmptiesTheList)
 {
-    std::vector<SegmentInfo> segments;
-    EXPECT_FALSE(DecodeFinalSegments(Concat({ U32(2), SegmentRecord(Segment(1, 2, 3, 4)) }), segments));
-    EXPECT_FALSE(DecodeFinalSegments(Concat({ U32(1), Bytes(31, 0) }), segments));
-    EXPECT_FALSE(DecodeFinalSegments(U32(0x7FFFFFFF), segments));
-    for (const Bytes& body : { Bytes {}, Bytes { 2, 0, 0 }, U32(0), U32(0x80000000) }) {
-        segments.resize(3);
+    for (const Bytes& body : { Bytes {}, Bytes { 2, 0, 0 }, U32(0), U32(0x80000000), U32(0xFFFFFFFF) }) {
+        std::vector<cv::Mat> images(2, cv::Mat(1, 1, CV_8UC1));
+        std::vector<SegmentInfo> segments(3);
+        ASSERT_TRUE(DecodeRawImages(body, images));
         ASSERT_TRUE(DecodeFinalSegments(body, segments));
-        EXPECT_TRUE(segments.empty());
+        EXPECT_TRUE(images.empty() && segments.empty());
     }
 }
 

@@ -1,3 +1,4 @@
+// The live view's capture rule written out again, so the simulator is not checked against itself.
 #pragma once
 
 // The live view's capture decision with its default thresholds, written out independently

@@ -1,5 +1,4 @@
 // The faults ondrel-sim injects, one row each: the option, and what a client sees of it.
-// How the device client copes with each fault is asserted in the client's own tests.
 #include "Device.h"
 #include "DeviceBytes.h"
 #include "SimProcess.h"
@@ -48,13 +47,6 @@ Bytes RawExchange(const SimProcess& sim, std::size_t limit)
     }
     ::close(fd);
     return received;
-}
-
-std::string Level(Device& device)
-{
-    std::string level;
-    const DeviceError result = device.GetCurrentAuthGroup(level);
-    return result.failed() ? result.message : level;
 }
 
 // Asks for the level and expects no answer within a short wait, with the link still open.

@@ -1,8 +1,7 @@
 #pragma once
 
-// What the device-side tests share besides the scripted server and the simulator launcher:
-// bodies laid out as the device lays them (with the simulator's own writer), the local error
-// text, PEM keys made at test time, a dead port, temporary directories and memory in use.
+// Device-side test helpers: bodies as the device lays them, the local error text, test-time
+// PEM keys, a dead port, temporary directories and memory in use.
 
 #include "Message.h"
 #include "ResponsePayloads.h"
@@ -49,9 +48,16 @@ inline quorvel::tcp::Message ErrorResponse(const Bytes& body) { return MakeMessa
 
 // The text of an error message the client made itself: its body without the 4-byte code.
 std::string LocalErrorText(const quorvel::tcp::Message& message);
+// The device's access level, or the error text when asking for it failed.
+template <typename AnyDevice>
+std::string Level(AnyDevice& device)
+{
+    std::string level;
+    const auto result = device.GetCurrentAuthGroup(level);
+    return result.failed() ? result.message : level;
+}
 
-// Writes a fresh private key ("RSA" or "EC") as PEM to `path`, encrypted when `passphrase`
-// is given, and its public key to `publicPath` when given. False when anything failed.
+// A fresh "RSA" or "EC" private key as PEM (encrypted with `passphrase`), public key optional.
 bool WritePemKey(const std::string& path, const char* kind, const char* passphrase = nullptr,
     const std::string& publicPath = {});
 
@@ -64,8 +70,7 @@ struct MemoryUse {
     long long residentBytes = 0;
 };
 MemoryUse CurrentMemoryUse();
-// ThreadSanitizer keeps about four bytes of shadow for every byte touched; bounds on
-// resident memory are scaled by this.
+// ThreadSanitizer's shadow memory scales bounds on resident memory.
 #if defined(__SANITIZE_THREAD__)
 constexpr long long kShadowScale = 4;
 #elif defined(__has_feature)
@@ -92,6 +97,15 @@ public:
 
 private:
     std::filesystem::path path;
+};
+
+// An RSA key pair for USER and an EC pair for ADMIN, made at test time.
+struct KeyPairs {
+    TempDir dir;
+    bool made = WritePemKey(Key("USER"), "RSA", nullptr, PublicKey("USER"))
+        && WritePemKey(Key("ADMIN"), "EC", nullptr, PublicKey("ADMIN"));
+    std::string Key(const std::string& level) const { return dir.File(level + ".priv.pem"); }
+    std::string PublicKey(const std::string& level) const { return dir.File(level + ".pub.pem"); }
 };
 
 } // namespace ondrel::testsupport

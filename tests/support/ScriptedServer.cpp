@@ -84,7 +84,6 @@ struct Peer::State {
     }
 };
 
-// ---------------------------------------------------------------------------------------
 // Peer. Sockets are blocking with the step timeout as their send and receive limit; the
 // server's destructor shuts them down, which ends any wait at once.
 
@@ -176,7 +175,6 @@ void Peer::Close()
     });
 }
 
-// ---------------------------------------------------------------------------------------
 // Script
 
 Script& Script::SendBytes(Bytes bytes)
@@ -202,13 +200,9 @@ Script& Script::ReadBytes(std::size_t count)
     return Do([count](Peer& peer) { peer.ReadBytes(count); });
 }
 
-Script& Script::ReadMessages(std::size_t count)
+Script& Script::ReadMessage()
 {
-    return Do([count](Peer& peer) {
-        for (std::size_t i = 0; i < count; ++i) {
-            peer.ReadMessage();
-        }
-    });
+    return Do([](Peer& peer) { peer.ReadMessage(); });
 }
 
 Script& Script::Answer(Message response)
@@ -227,7 +221,6 @@ Script& Script::Do(Step step)
     return *this;
 }
 
-// ---------------------------------------------------------------------------------------
 // ScriptedServer
 
 ScriptedServer::ScriptedServer(std::chrono::milliseconds timeout)

@@ -1,15 +1,7 @@
 #pragma once
 
-// A scripted device server for tests: listens on 127.0.0.1 with a free port, runs a script
-// per accepted connection on a thread of its own and records every byte it receives, so
-// that tests can assert exact bytes on the wire. Every wait ends at a deadline or when the
-// server is destroyed; nothing sleeps.
-//
-//   ScriptedServer server;
-//   server.Serve(Script().SendConnected().Answer(reply));
-//   ... a quorvel::Device connects to server.Port() and runs an operation ...
-//   server.WaitPeerClosed();
-//   EXPECT_EQ(server.Received(), WireBytes(expectedRequest));
+// A scripted device server on 127.0.0.1 with a free port: a script per accepted connection,
+// each on its own thread, and every received byte recorded. Every wait has a deadline.
 
 #include "Message.h"
 
@@ -33,8 +25,7 @@ std::vector<quorvel::tcp::Message> ParseMessages(const Bytes& stream);
 // A message with the given type and raw body bytes.
 quorvel::tcp::Message MakeMessage(quorvel::tcp::MessageType id, const Bytes& body = {}, bool error = false);
 
-// Thrown inside a script when a step cannot complete (deadline passed, client closed, server
-// stopping). The server records it and ends that connection's script.
+// A step that cannot complete (deadline, client closed, server stopping) ends its script.
 struct StepFailed : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
@@ -67,9 +58,7 @@ private:
     std::chrono::milliseconds stepTimeout;
 };
 
-// The steps a connection runs, in order. After the last step the socket stays open and
-// whatever else the client sends is still recorded, until the client closes it; a script
-// that should drop the link says Close() (or CloseMidBody).
+// The steps a connection runs; after the last, the link stays open and is still recorded.
 class Script {
 public:
     using Step = std::function<void(Peer&)>;
@@ -82,8 +71,7 @@ public:
     // A header announcing `announcedSize` bytes, then only `sentPart`, then an orderly close.
     Script& CloseMidBody(quorvel::tcp::MessageType id, uint32_t announcedSize, Bytes sentPart);
     Script& ReadBytes(std::size_t count);
-    Script& ReadMessages(std::size_t count);
-    Script& ReadMessage() { return ReadMessages(1); }
+    Script& ReadMessage();
     // Waits for one request, then sends `response`.
     Script& Answer(quorvel::tcp::Message response);
     Script& Close();
@@ -98,8 +86,7 @@ private:
 
 class ScriptedServer {
 public:
-    // Binds 127.0.0.1 on a free port and listens; connections are accepted only while a
-    // script waits for them (others stay in the listen backlog).
+    // Connections are accepted only while a script waits for them.
     explicit ScriptedServer(std::chrono::milliseconds stepTimeout = std::chrono::seconds(10));
     // Ends every script and joins every thread; the client sees its connection closed.
     ~ScriptedServer();
@@ -109,8 +96,7 @@ public:
     std::string Host() const { return "127.0.0.1"; }
     uint16_t Port() const { return port; }
 
-    // The script for the next connection to be accepted. Connections run at the same time,
-    // each on its own thread, with the scripts in the order given.
+    // The script for the next connection to be accepted.
     ScriptedServer& Serve(Script script);
     ScriptedServer& Serve(std::function<void(Peer&)> handler) { return Serve(Script().Do(std::move(handler))); }
 

@@ -1,12 +1,7 @@
 #pragma once
 
-// Starts ondrel-sim for a test on 127.0.0.1 with a free port and learns the port from the
-// simulator's first output line. The simulator ends with the object: SIGTERM, a bounded
-// wait, then SIGKILL.
-//
-//   SimProcess sim({ "--settle-ms", "100" });
-//   quorvel::Device device;
-//   device.Connect(sim.host(), sim.port());
+// ondrel-sim on 127.0.0.1 with a free port, learnt from its first output line; it ends with
+// the object (SIGTERM, a bounded wait, then SIGKILL).
 
 #include <sys/types.h>
 
@@ -21,8 +16,7 @@ namespace ondrel::testsupport {
 
 class SimProcess {
 public:
-    // Runs the simulator with "--port 0 --fps 0" and `extraArgs` (which may set "--fps"). Throws std::runtime_error when it
-    // does not announce its address within `startTimeout` or ends before that.
+    // "--port 0 --fps 0" and `extraArgs`; throws when no address is announced in time.
     explicit SimProcess(const std::vector<std::string>& extraArgs = {},
         std::chrono::milliseconds startTimeout = std::chrono::seconds(10));
     ~SimProcess() { Stop(); }
@@ -32,8 +26,7 @@ public:
     const std::string& host() const { return hostName; }
     uint16_t port() const { return portNumber; }
 
-    // Sends SIGTERM and waits up to `deadline` for the simulator to end, then kills it.
-    // Returns its exit code, or 128 + signal number when a signal ended it.
+    // SIGTERM, then SIGKILL after `deadline`; the exit code, or 128 + signal.
     int Stop(std::chrono::milliseconds deadline = std::chrono::seconds(5));
 
 private:
