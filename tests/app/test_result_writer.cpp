@@ -74,15 +74,6 @@ TEST_F(ResultWriter, TimesListFinalRawAndFullStepInThatOrderLeavingOutWhatIsOff)
     EXPECT_EQ(Read("times.txt"), QByteArray("FullWorkflowStep: 1234 ms\n"));
 }
 
-TEST_F(ResultWriter, BytesAreWrittenUnchanged)
-{
-    const std::vector<uint8_t> bytes = { 0x00, 0x0A, 0x0D, 0x0A, 0xFF, 0x1A, 0x00 };
-    ASSERT_TRUE(WriteBytes(Path("calibration.calib"), bytes, report));
-    EXPECT_EQ(Read("calibration.calib"), QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size())));
-    ASSERT_TRUE(WriteBytes(Path("calibration.calib"), {}, report));
-    EXPECT_EQ(Read("calibration.calib"), QByteArray());
-}
-
 // A rewrite drops the groups of an earlier capture.
 TEST_F(ResultWriter, SegmentInfosHoldTheCountAndEightKeysPerSegment)
 {
@@ -105,16 +96,6 @@ TEST_F(ResultWriter, ImagesAreStoredExactlyAsDeliveredAndAnEmptyOneIsNotWritten)
     EXPECT_TRUE(WriteImagePng(Path("final.png"), cv::Mat(), report));
     EXPECT_FALSE(QFileInfo::exists(Path("final.png")));
     EXPECT_TRUE(report.Empty());
-}
-
-TEST_F(ResultWriter, RawFramesAreNumberedFromOne)
-{
-    const std::vector<cv::Mat> frames = { Random(16, 8, CV_8UC1), Random(16, 8, CV_8UC1), Random(16, 8, CV_8UC1) };
-    ASSERT_TRUE(WriteRawFrames(Path("4R/raw"), frames, report));
-    EXPECT_EQ(QDir(Path("4R/raw")).entryList(QDir::Files, QDir::Name), QStringList({ "frame1.png", "frame2.png", "frame3.png" }));
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_TRUE(StoredAs(QStringLiteral("4R/raw/frame%1.png").arg(i + 1), frames[i])) << i;
-    }
 }
 
 TEST_F(ResultWriter, SegmentImagesAreClippedOrSkippedAndKeepTheirIndex)

@@ -113,20 +113,16 @@ TEST_F(SettingsStore, ValuesOutsideTheRangesAreReadAsTheDialogShowsThemAndNumber
     };
     for (const auto& c : cases) {
         const QAbstractSpinBox* spin = Child<QAbstractSpinBox>(dialog, c.spin);
-        ASSERT_NE(spin, nullptr) << c.spin;
         EXPECT_EQ(c.field, c.expected) << c.spin;
         EXPECT_EQ(spin->property("value").toDouble(), c.expected) << c.spin;
-        EXPECT_EQ(spin->property("minimum").toDouble(), c.range.minimum) << c.spin;
-        EXPECT_EQ(spin->property("maximum").toDouble(), c.range.maximum) << c.spin;
+        EXPECT_EQ(QPair(spin->property("minimum").toDouble(), spin->property("maximum").toDouble()), QPair(c.range.minimum, c.range.maximum)) << c.spin;
     }
     EXPECT_EQ(Stored().value("WorkflowSettings/MinWorkflowDelayMs"), QStringLiteral("5000"));
     // Numbers too long or not finite read as zero; so does one below the range.
     ASSERT_TRUE(home.write("[DeviceSettings]\nDevicePort=4295027419\n[WorkflowSettings]\nMinWorkflowDelayMs=4294968796\n"
                            "[CaptureSettings]\nThresholdMoveX=nan\nThresholdMoveY=-inf\nThresholdMoveZ=1e40\n"));
     const AppSettings loaded = Load();
-    for (float value : { float(loaded.devicePort), loaded.minWorkflowDelayMs, loaded.thresholdMoveX, loaded.thresholdMoveY, loaded.thresholdMoveZ }) {
-        EXPECT_EQ(value, 0.0f);
-    }
+    EXPECT_EQ(std::vector<float>({ float(loaded.devicePort), loaded.minWorkflowDelayMs, loaded.thresholdMoveX, loaded.thresholdMoveY, loaded.thresholdMoveZ }), std::vector<float>(5, 0.0f));
     ASSERT_TRUE(home.write("[WorkflowSettings]\nMinWorkflowDelayMs=-7\n"));
     EXPECT_EQ(Load().minWorkflowDelayMs, 0.0f);
 }
