@@ -1,9 +1,8 @@
 #pragma once
 
-// What the window and dialog tests share: a private settings home, a closer for message
-// boxes, controls by object name, and a fake scanner on a ScriptedServer that answers by
-// request type and records every request. A workflow run is one long, event-processing
-// call, so tests act from inside it with WhenReady.
+// What the window and dialog tests share: settings home, box closer, controls by name, and a
+// fake scanner that answers by request type and records every request. A workflow run is one
+// long, event-processing call, so tests act from inside it with WhenReady.
 
 #include "MessageBoxCloser.h"
 #include "ScriptedServer.h"

@@ -1,12 +1,10 @@
-// The firmware update from the settings dialog, against the simulator: the status texts,
-// the progress, the buttons held during the upload while the dialog stays usable, and the
-// label hidden later.
+// The firmware update from the settings dialog, against the simulator: status texts, progress,
+// the buttons held during the upload while the dialog stays usable, the label hidden later.
 #include "DialogSettings.h"
 #include "SimProcess.h"
 #include "test_app_fixture.h"
 
 #include <QDir>
-#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QSignalSpy>
@@ -63,10 +61,7 @@ TEST_F(DialogSettingsFirmware, FailuresAreShownAndAnUploadShowsItsProgressWhileT
     ExpectSettled(QStringLiteral("open Firmware failed!"));
     EXPECT_TRUE(Received().isEmpty());
 
-    QByteArray image(6 * 1024 * 1024, 0);
-    for (int i = 0; i < image.size(); ++i) {
-        image[i] = static_cast<char>(i * 7 + i / 4096);
-    }
+    const QByteArray image = QByteArray("firmware image of 19 ").repeated(300000); // misplaced chunks would show
     Open(image);
     dialog->show();
     auto* progress = Child<QProgressBar>(*dialog, "progress_fwUpload");

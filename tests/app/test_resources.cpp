@@ -1,7 +1,6 @@
 // The bundled icons and the style sheet, as the application loads them.
-#include <QApplication>
 #include <QFile>
-#include <QIcon>
+#include <QImage>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>

@@ -118,7 +118,7 @@ TEST_F(ResultWriter, SegmentImagesAreClippedOrSkippedAndKeepTheirIndex)
 
 // Below a regular file no one can create anything, not even root. A directory that
 // cannot be made is named once, not once per file in it.
-TEST_F(ResultWriter, EveryWriterReportsAnUnwritablePathAndGoesOn)
+TEST_F(ResultWriter, EveryWriterReportsAnUnwritablePathAndGoesOnAndSoDoesAFailedFile)
 {
     Write("file.txt", "x");
     const QString dir = Path("file.txt/4R");
@@ -135,12 +135,11 @@ TEST_F(ResultWriter, EveryWriterReportsAnUnwritablePathAndGoesOn)
         dir + "/times.txt", dir + "/calibration.calib", dir + "/raw", dir + "/segments" };
     EXPECT_EQ(report.FailedPaths(), expected);
     EXPECT_EQ(report.Message(), "The capture results could not be written to:\n" + expected.join('\n'));
-}
 
-TEST_F(ResultWriter, AFailedFileDoesNotStopTheOthersInTheSameDirectory)
-{
+    // A failed file does not stop the others in the same directory.
+    StorageReport rawReport;
     const std::vector<cv::Mat> frames = { Random(8, 8, CV_8UC1), cv::Mat(4, 4, CV_8UC2, cv::Scalar(0, 0)), Random(8, 8, CV_8UC1) };
-    EXPECT_NO_THROW(EXPECT_FALSE(WriteRawFrames(Path("raw"), frames, report))); // the encoder refuses two channels
-    EXPECT_EQ(report.FailedPaths(), QStringList({ Path("raw/frame2.png") }));
+    EXPECT_NO_THROW(EXPECT_FALSE(WriteRawFrames(Path("raw"), frames, rawReport))); // the encoder refuses two channels
+    EXPECT_EQ(rawReport.FailedPaths(), QStringList({ Path("raw/frame2.png") }));
     EXPECT_TRUE(QFileInfo::exists(Path("raw/frame1.png")) && QFileInfo::exists(Path("raw/frame3.png")));
 }

@@ -1,6 +1,5 @@
-// The OndrelApp program as a user or a script starts it: version, help and usage errors
-// without a display, and unattended runs (which need none) against ondrel-sim with what
-// they store, log and print, and their exit codes.
+// The program as a user or a script starts it: version, help and usage errors, and unattended
+// runs against ondrel-sim with what they store, log and print, and their exit codes.
 #include "SimProcess.h"
 #include "TempSettingsHome.h"
 

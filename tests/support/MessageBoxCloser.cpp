@@ -2,8 +2,8 @@
 
 #include <QAbstractButton>
 #include <QCoreApplication>
-#include <QEvent>
 #include <QPushButton>
+#include <QEvent>
 #include <QTimer>
 #include <QVariant>
 

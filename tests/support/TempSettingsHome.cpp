@@ -19,15 +19,13 @@ void PointSettingsAt(const QString& path)
 
 TempSettingsHome::TempSettingsHome()
 {
-    const QString paths[2] = { dir.path(), dataPath() };
     for (int i = 0; i < 2; ++i) {
         wasSet[i] = qEnvironmentVariableIsSet(kVariables[i]);
         previous[i] = qgetenv(kVariables[i]);
-        if (dir.isValid()) {
-            qputenv(kVariables[i], QFile::encodeName(paths[i]));
-        }
     }
     if (dir.isValid()) {
+        qputenv(kVariables[0], QFile::encodeName(dir.path()));
+        qputenv(kVariables[1], QFile::encodeName(dataPath()));
         PointSettingsAt(dir.path());
     }
 }
