@@ -96,7 +96,6 @@ TEST(Overlays, TheFrameRateIsWrittenNearItsOriginOnlyWhenSwitchedOnAndThereAreSe
     EXPECT_EQ(Count(display, cv::Vec3b(255, 255, 255)), 640 * 480);
 }
 
-// Segments far outside the image are drawn without harm.
 TEST(Overlays, SegmentsFarOutsideTheImageAreDrawnWithoutHarm)
 {
     cv::Mat small = Grey(64, 48);

@@ -15,6 +15,7 @@ public:
     TempSettingsHome(const TempSettingsHome&) = delete;
     TempSettingsHome& operator=(const TempSettingsHome&) = delete;
 
+    QString path() const { return dir.path(); }
     QString dataPath() const { return dir.filePath(QStringLiteral("data")); }
     // The application's settings file in this home: its bytes (empty when absent), and
     // replacing them.
