@@ -1,9 +1,8 @@
 #pragma once
 
-// What the window and dialog tests share: a private settings home, a closer for message
-// boxes, controls by object name, and a fake scanner on a ScriptedServer that answers by
-// request type and records every request. A workflow run is one long, event-processing
-// call, so tests act from inside it with WhenReady.
+// What the window and dialog tests share: settings home, box closer, controls by name, and a
+// fake scanner that answers by request type and records every request. A workflow run is one
+// long, event-processing call, so tests act from inside it with WhenReady.
 
 #include "MessageBoxCloser.h"
 #include "ScriptedServer.h"
@@ -14,6 +13,7 @@
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
 #include <QGraphicsView>
+#include <QLabel>
 #include <QMap>
 #include <QPushButton>
 #include <QTest>
@@ -190,6 +190,17 @@ private:
     QTimer timer;
 };
 
+// The capture buttons and their modes' icon names.
+inline const std::pair<const char*, const char*> kModeButtons[] = { { "btn_captureRight", "4R" }, { "btn_captureLeft", "4L" },
+    { "btn_captureThumbs", "2T" } };
+
+// Whether a button shows this resource image (which must exist), rendered small.
+inline bool Shows(const QPushButton* button, const char* resource)
+{
+    const QImage wanted = QIcon(QString::fromLatin1(resource)).pixmap(32, 32).toImage();
+    return !wanted.isNull() && button->icon().pixmap(32, 32).toImage() == wanted;
+}
+
 // A private settings home, with its message boxes closed and recorded.
 class AppTest : public ::testing::Test {
 protected:
@@ -224,6 +235,19 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
     QPushButton* Button(const char* name) const { return Child<QPushButton>(*window, name); }
+    QString Label(const char* name) const { return Child<QLabel>(*window, name)->text(); }
+    // No run: the capture buttons off and black, start on, nothing shown.
+    void ExpectIdle() const
+    {
+        EXPECT_FALSE(window->IsRunning());
+        for (const auto& [button, mode] : kModeButtons) {
+            EXPECT_FALSE(Button(button)->isEnabled()) << button;
+            EXPECT_TRUE(Shows(Button(button), qPrintable(QStringLiteral(":/impressions/icons/%1_black.png").arg(mode)))) << button;
+        }
+        EXPECT_TRUE(Button("btn_AutoWorkflow")->isEnabled());
+        EXPECT_TRUE(Shows(Button("btn_AutoWorkflow"), ":/settings/icons/Autoscan_black.png"));
+        EXPECT_TRUE(Scene()->items().isEmpty());
+    }
     QGraphicsScene* Scene() const { return Child<QGraphicsView>(*window, "graphicsView")->scene(); }
     // The image the view shows, or a null image.
     QImage Shown() const
@@ -240,12 +264,5 @@ protected:
     std::unique_ptr<app_ondrel> window;
     QTimer watchdog;
 };
-
-// Whether a button shows this resource image (which must exist), rendered small.
-inline bool Shows(const QPushButton* button, const char* resource)
-{
-    const QImage wanted = QIcon(QString::fromLatin1(resource)).pixmap(32, 32).toImage();
-    return !wanted.isNull() && button->icon().pixmap(32, 32).toImage() == wanted;
-}
 
 } // namespace apptest

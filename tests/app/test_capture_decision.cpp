@@ -1,6 +1,5 @@
 // The capture decision: each segment's readiness and box colour at every threshold's exact
-// margin, the hand arrangement, the condition over a whole hand, and the status texts: the
-// guidance built on the decision, the link and the run's summary.
+// margin, the hand arrangement and condition, and the status texts built on them.
 #include "CaptureDecision.h"
 #include "CaptureMode.h"
 #include "SettingsStore.h"

@@ -2,22 +2,14 @@
 
 #include <QAbstractButton>
 #include <QCoreApplication>
-#include <QEvent>
-#include <QPointer>
 #include <QPushButton>
+#include <QEvent>
 #include <QTimer>
 #include <QVariant>
 
 MessageBoxCloser::MessageBoxCloser()
 {
     QCoreApplication::instance()->installEventFilter(this);
-}
-
-MessageBoxCloser::~MessageBoxCloser()
-{
-    if (QCoreApplication::instance() != nullptr) {
-        QCoreApplication::instance()->removeEventFilter(this);
-    }
 }
 
 bool MessageBoxCloser::eventFilter(QObject* watched, QEvent* event)
@@ -28,16 +20,14 @@ bool MessageBoxCloser::eventFilter(QObject* watched, QEvent* event)
         box->setProperty("closerSeen", true);
         shown.append({ box->windowTitle(), box->text(), box->icon() });
         // Closing inside the show event would end the box before its own event loop runs.
-        QTimer::singleShot(0, this, [this, guarded = QPointer<QMessageBox>(box)] {
-            if (!guarded) {
-                return;
+        // The box as context: one deleted meanwhile is left alone.
+        QTimer::singleShot(0, box, [box] {
+            QAbstractButton* button = box->escapeButton();
+            button = button != nullptr ? button : static_cast<QAbstractButton*>(box->defaultButton());
+            if (button == nullptr && box->buttons().size() == 1) {
+                button = box->buttons().first();
             }
-            QAbstractButton* button = guarded->escapeButton();
-            button = button != nullptr ? button : static_cast<QAbstractButton*>(guarded->defaultButton());
-            if (button == nullptr && guarded->buttons().size() == 1) {
-                button = guarded->buttons().first();
-            }
-            button != nullptr ? button->click() : guarded->reject();
+            button != nullptr ? button->click() : box->reject();
         });
     }
     return QObject::eventFilter(watched, event);

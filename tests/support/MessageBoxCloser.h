@@ -5,8 +5,9 @@
 #include <QObject>
 #include <QString>
 
-// Closes every QMessageBox as soon as it is shown and records what it said, so a test can
-// run code that opens modal boxes without a user. Create it after the QApplication.
+// Closes every QMessageBox as soon as it is shown (by its escape, default or only button,
+// else rejected) and records what it said, so a test can run code that opens modal boxes
+// without a user. Create it after the QApplication.
 class MessageBoxCloser : public QObject {
     Q_OBJECT
 public:
@@ -16,13 +17,11 @@ public:
         QMessageBox::Icon icon = QMessageBox::NoIcon;
     };
 
-    // Clicks the escape, default or only button; a box with none of these is rejected.
     MessageBoxCloser();
-    ~MessageBoxCloser() override;
 
     const QList<Box>& boxes() const { return shown; }
     int count() const { return shown.size(); }
-    Box last() const { return shown.isEmpty() ? Box{} : shown.last(); }
+    Box last() const { return shown.value(shown.size() - 1); }
     void clear() { shown.clear(); }
 
 protected:

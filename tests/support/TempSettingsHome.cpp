@@ -6,8 +6,7 @@
 #include <QStandardPaths>
 
 namespace {
-const char kXdgConfigHome[] = "XDG_CONFIG_HOME";
-const char kXdgDataHome[] = "XDG_DATA_HOME";
+const char* const kVariables[2] = { "XDG_CONFIG_HOME", "XDG_DATA_HOME" };
 // Where QSettings(IniFormat, UserScope, "Quorvel GmbH", "OndrelApp") keeps the file.
 const char kAppFile[] = "Quorvel GmbH/OndrelApp.ini";
 
@@ -16,30 +15,26 @@ void PointSettingsAt(const QString& path)
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, path);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, path);
 }
-
-void Restore(const char* name, bool wasSet, const QByteArray& value)
-{
-    wasSet ? qputenv(name, value) : qunsetenv(name);
-}
 } // namespace
 
 TempSettingsHome::TempSettingsHome()
-    : hadXdgConfigHome(qEnvironmentVariableIsSet(kXdgConfigHome))
-    , previousXdgConfigHome(qgetenv(kXdgConfigHome))
-    , hadXdgDataHome(qEnvironmentVariableIsSet(kXdgDataHome))
-    , previousXdgDataHome(qgetenv(kXdgDataHome))
 {
+    for (int i = 0; i < 2; ++i) {
+        wasSet[i] = qEnvironmentVariableIsSet(kVariables[i]);
+        previous[i] = qgetenv(kVariables[i]);
+    }
     if (dir.isValid()) {
-        qputenv(kXdgConfigHome, QFile::encodeName(dir.path()));
-        qputenv(kXdgDataHome, QFile::encodeName(dataPath()));
+        qputenv(kVariables[0], QFile::encodeName(dir.path()));
+        qputenv(kVariables[1], QFile::encodeName(dataPath()));
         PointSettingsAt(dir.path());
     }
 }
 
 TempSettingsHome::~TempSettingsHome()
 {
-    Restore(kXdgConfigHome, hadXdgConfigHome, previousXdgConfigHome);
-    Restore(kXdgDataHome, hadXdgDataHome, previousXdgDataHome);
+    for (int i = 0; i < 2; ++i) {
+        wasSet[i] ? qputenv(kVariables[i], previous[i]) : qunsetenv(kVariables[i]);
+    }
     PointSettingsAt(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
 }
 

@@ -15,10 +15,8 @@ public:
     TempSettingsHome(const TempSettingsHome&) = delete;
     TempSettingsHome& operator=(const TempSettingsHome&) = delete;
 
-    bool isValid() const { return dir.isValid(); }
     QString path() const { return dir.path(); }
     QString dataPath() const { return dir.filePath(QStringLiteral("data")); }
-
     // The application's settings file in this home: its bytes (empty when absent), and
     // replacing them.
     QByteArray read() const;
@@ -26,8 +24,7 @@ public:
 
 private:
     QTemporaryDir dir;
-    bool hadXdgConfigHome = false;
-    QByteArray previousXdgConfigHome;
-    bool hadXdgDataHome = false;
-    QByteArray previousXdgDataHome;
+    // XDG_CONFIG_HOME and XDG_DATA_HOME as they were: set, and their values.
+    bool wasSet[2];
+    QByteArray previous[2];
 };
