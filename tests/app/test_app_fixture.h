@@ -4,6 +4,7 @@
 // fake scanner that answers by request type and records every request. A workflow run is one
 // long, event-processing call, so tests act from inside it with WhenReady.
 
+#include "DeviceBytes.h"
 #include "MessageBoxCloser.h"
 #include "ScriptedServer.h"
 #include "TempSettingsHome.h"
@@ -28,6 +29,7 @@
 
 namespace apptest {
 
+using ondrel::testsupport::DeadPort;
 using ondrel::testsupport::Peer;
 using ondrel::testsupport::ScriptedServer;
 using quorvel::SegmentInfo;
@@ -56,8 +58,6 @@ T* Child(const QObject& parent, const char* name)
     return parent.findChild<T*>(QString::fromLatin1(name));
 }
 
-// A port on 127.0.0.1 that nobody listens on: a server's, once it has gone.
-inline uint16_t DeadPort() { return ScriptedServer().Port(); }
 
 inline QByteArray DeviceSection(uint16_t port)
 {

@@ -2,10 +2,12 @@
 // captures, failures, closing, the run's own settings, and frames shown and stored.
 #include "DialogSettings.h"
 #include "SettingsDeviceRelay.h"
+#include "SimProcess.h"
 #include "StatusLine.h"
 #include "test_app_fixture.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -37,17 +39,14 @@ Behaviour Ready() { return Behaviour { MessageType::CONNECTED, false, false, "US
 
 } // namespace
 
-// Enter in the person field starts it, after a reconnection (to a second link): the status
-// line tells the link, each hand's guidance and what the run stored.
-TEST_F(MainWindowWorkflow, ACompleteRunCapturesRightLeftThumbsTellsEachStepAndEndsWithStop)
+// Enter in the person field starts it, after a reconnection (to a second link).
+TEST_F(MainWindowWorkflow, ACompleteRunCapturesRightLeftThumbsWithSoundTwoAndEndsWithStop)
 {
     QTemporaryDir results;
     scanner.Serve();
     Open(Ready(), "[WorkflowSettings]\nMinWorkflowDelayMs=0\n[SaveSettings]\nBasePath=" + results.path().toUtf8() + "\n");
     ShowActive();
-    QStringList shown;
-    QObject::connect(window->findChild<StatusLine*>(), &StatusLine::textShown, [&shown](const QString& text) { shown << text; });
-    window->ConnectToDevice(); // a reconnection names the address while it waits
+    window->ConnectToDevice();
     WhenReady leftActive([&] { return Active("btn_captureLeft", "4L"); }, [&] {
         EXPECT_TRUE(Shows(Button("btn_captureRight"), ":/impressions/icons/4R_green.png"));
         EXPECT_TRUE(Button("btn_captureThumbs")->isEnabled());
@@ -66,9 +65,28 @@ TEST_F(MainWindowWorkflow, ACompleteRunCapturesRightLeftThumbsTellsEachStepAndEn
         EXPECT_TRUE(m.header.id != MessageType::PLAY_SOUND || m.body == (std::vector<uint8_t> { 2, 0, 0, 0 })); // sound 2
     }
     ExpectIdle();
+}
 
-    const QString address = QStringLiteral("127.0.0.1:%1").arg(scanner.Port());
-    const QDir person(results.filePath(QStringLiteral("unknown")));
+// A whole run against the simulator: the status line tells the link, each hand's guidance
+// as the hand approaches and what the run stored, in this order.
+TEST_F(MainWindowWorkflow, AWholeRunAgainstTheSimulatorTellsTheLinkEachHandsGuidanceAndWhatWasStored)
+{
+    ondrel::testsupport::SimProcess sim({ "--settle-ms", "300", "--width", "640", "--height", "512" });
+    QTemporaryDir results;
+    LaunchOptions options;
+    options.person = QStringLiteral("P-7");
+    options.deviceHost = "127.0.0.1";
+    options.devicePort = sim.port();
+    OpenWindow("[WorkflowSettings]\nMinWorkflowDelayMs=0\n[SaveSettings]\nBasePath=" + results.path().toUtf8() + "\n", options);
+    QStringList shown;
+    QObject::connect(window->findChild<StatusLine*>(), &StatusLine::textShown, [&shown](const QString& text) { shown << text; });
+    window->ConnectToDevice(); // a reconnection names the address while it waits
+    window->StartWorkflow();
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_TRUE(window->LastRunStoredAllModes());
+
+    const QString address = QStringLiteral("127.0.0.1:%1").arg(sim.port());
+    const QDir person(results.filePath(QStringLiteral("P-7")));
     const QStringList runs = person.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     ASSERT_EQ(runs.size(), 1);
     QStringList expected = { QStringLiteral("Connecting to %1\u2026").arg(address), QStringLiteral("Connected to ") + address };
@@ -76,20 +94,24 @@ TEST_F(MainWindowWorkflow, ACompleteRunCapturesRightLeftThumbsTellsEachStepAndEn
         expected << QString::fromUtf8(step) + QStringLiteral("ready") << QString::fromUtf8(step) + QStringLiteral("captured");
     }
     expected << QStringLiteral("Stored 3 of 3 modes in ") + person.filePath(runs.front());
-    // In this order; in between only the guidance of the hand that comes next.
+    // In between only the guidance of the hand that comes next: the approaching hand is
+    // told to move closer or to hold still before it is ready.
     int next = 0;
+    int guidance = 0;
     for (const QString& text : shown) {
         if (next < expected.size() && text == expected[next]) {
             ++next;
         } else {
+            ++guidance;
             EXPECT_TRUE(next >= 2 && next < expected.size() - 1
                         && text.startsWith(expected[next].section(QLatin1Char(':'), 0, 0) + QStringLiteral(": ")))
                 << text.toStdString();
         }
     }
     EXPECT_EQ(next, expected.size()) << shown.join(QLatin1Char('\n')).toStdString();
+    EXPECT_GT(guidance, 0) << shown.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(Label("lbl_Run"), expected.back());
-    EXPECT_TRUE(Child<QLabel>(*window, "lbl_OpenFolder")->isVisible());
+    EXPECT_TRUE(Child<QLabel>(*window, "lbl_OpenFolder")->isVisibleTo(window.get()));
 }
 
 // A failed frame request skips its mode with one box; frames that cannot be shown do so
@@ -132,6 +154,23 @@ TEST_F(MainWindowWorkflow, ALinkLostInTheFirstModeIsReportedForEachModeAndTheRun
         EXPECT_EQ(boxes.boxes()[i].text, kNotOpen) << i; // left, thumbs, then Stop
     }
     EXPECT_FALSE(window->IsConnected());
+    ExpectIdle();
+}
+
+TEST_F(MainWindowWorkflow, StorageThatCannotBeWrittenIsReportedOncePerModeAndTheRunGoesOn)
+{
+    QTemporaryDir base;
+    QFile blocker(base.filePath(QStringLiteral("not-a-directory")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    Open(Ready(), "[WorkflowSettings]\nMinWorkflowDelayMs=0\n[SaveSettings]\nBasePath=" + blocker.fileName().toUtf8() + "\n");
+    window->StartWorkflow();
+    ASSERT_EQ(boxes.count(), 3);
+    for (const MessageBoxCloser::Box& box : boxes.boxes()) {
+        EXPECT_TRUE(box.text.startsWith("The capture results could not be written to:\n" + blocker.fileName() + "/"))
+            << box.text.toStdString();
+    }
+    EXPECT_EQ(scanner.Count(MessageType::PLAY_SOUND), 3u);
+    EXPECT_FALSE(window->LastRunStoredAllModes());
     ExpectIdle();
 }
 
