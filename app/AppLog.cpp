@@ -39,11 +39,16 @@ namespace {
 const char* LevelName(QtMsgType type)
 {
     switch (type) {
-    case QtDebugMsg: return "debug";
-    case QtInfoMsg: return "info";
-    case QtWarningMsg: return "warning";
-    case QtCriticalMsg: return "critical";
-    case QtFatalMsg: return "fatal";
+    case QtDebugMsg:
+        return "debug";
+    case QtInfoMsg:
+        return "info";
+    case QtWarningMsg:
+        return "warning";
+    case QtCriticalMsg:
+        return "critical";
+    case QtFatalMsg:
+        return "fatal";
     }
     return "?";
 }
@@ -96,7 +101,7 @@ bool LogFile::Write(const QString& line)
 QString AppLogPath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QLatin1Char('/')
-           + QLatin1String(kLogFileName);
+        + QLatin1String(kLogFileName);
 }
 
 namespace {
@@ -113,7 +118,8 @@ void WriteToLog(QtMsgType type, const QMessageLogContext& context, const QString
     {
         QMutexLocker lock(&logMutex);
         // Debug lines are diagnostics for developers; the file keeps what happened.
-        written = type != QtDebugMsg && logFile && logFile->Write(FormatLogLine(QDateTime::currentDateTime(), type, context.category, message));
+        written = type != QtDebugMsg && logFile
+            && logFile->Write(FormatLogLine(QDateTime::currentDateTime(), type, context.category, message));
     }
     // Our own lines reach standard error only when the file cannot take them.
     if ((!ours || !written) && previousHandler != nullptr) {

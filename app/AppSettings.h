@@ -14,23 +14,23 @@ struct AppSettings {
     bool drawPosition = false;
     bool drawDistance = false;
     bool drawMovement = false;
-    float thresholdTooHigh = 205.0f;  // mm
-    float thresholdTooLow = 185.0f;   // mm
-    float thresholdMoveX = 2.5f;      // px
-    float thresholdMoveY = 3.0f;      // px
-    float thresholdMoveZ = 20.0f;     // px; at most 25 outside the extended mode
+    float thresholdTooHigh = 205.0f; // mm
+    float thresholdTooLow = 185.0f;  // mm
+    float thresholdMoveX = 2.5f;     // px
+    float thresholdMoveY = 3.0f;     // px
+    float thresholdMoveZ = 20.0f;    // px; at most 25 outside the extended mode
     float minWorkflowDelayMs = 1500.0f;
-    std::string basePath;             // UTF-8; default: desktop directory + "/Captured"
+    std::string basePath; // UTF-8; default: desktop directory + "/Captured"
     std::string deviceIp = "127.0.0.1";
     int32_t devicePort = 60123;
-    bool saveRawData = false;         // extended mode only
-    bool saveCaptureTimes = false;    // extended mode only
-    bool savePreviewImage = false;    // extended mode only
+    bool saveRawData = false;      // extended mode only
+    bool saveCaptureTimes = false; // extended mode only
+    bool savePreviewImage = false; // extended mode only
     bool saveFinalImage = true;
     bool saveCalibrationFile = false; // extended mode only
     bool saveSegmentInformations = false;
     bool saveSegments = false;
-    bool extendedMode = false;        // "UserSettings/User" == 5307; never written
+    bool extendedMode = false; // "UserSettings/User" == 5307; never written
 };
 
 // The allowed range of a number setting. The settings file is read into these ranges and
@@ -39,12 +39,12 @@ struct SettingRange {
     double minimum;
     double maximum;
 };
-inline constexpr SettingRange kThresholdTooHighRange { 196.0, 205.0 }; // mm
-inline constexpr SettingRange kThresholdTooLowRange { 185.0, 195.0 };  // mm
-inline constexpr SettingRange kThresholdMoveXYRange { 0.0, 3.0 };      // px
-inline constexpr SettingRange kThresholdMoveZRange { 0.0, 25.0 };      // px
-inline constexpr SettingRange kExtendedThresholdMoveZRange { 0.0, 200.0 };
-inline constexpr SettingRange kMinWorkflowDelayRange { 0.0, 5000.0 }; // ms
+inline constexpr SettingRange kThresholdTooHighRange{196.0, 205.0}; // mm
+inline constexpr SettingRange kThresholdTooLowRange{185.0, 195.0};  // mm
+inline constexpr SettingRange kThresholdMoveXYRange{0.0, 3.0};      // px
+inline constexpr SettingRange kThresholdMoveZRange{0.0, 25.0};      // px
+inline constexpr SettingRange kExtendedThresholdMoveZRange{0.0, 200.0};
+inline constexpr SettingRange kMinWorkflowDelayRange{0.0, 5000.0}; // ms
 
 // Move Z reaches further in the extended mode.
 SettingRange ThresholdMoveZRange(bool extendedMode);

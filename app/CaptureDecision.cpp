@@ -17,14 +17,12 @@ struct BoxEdges {
 
 BoxEdges EdgesOf(const quorvel::SegmentInfo& segment)
 {
-    return {segment.posX, segment.posY, int64_t{segment.posX} + segment.width,
-            int64_t{segment.posY} + segment.height};
+    return {segment.posX, segment.posY, int64_t{segment.posX} + segment.width, int64_t{segment.posY} + segment.height};
 }
 
 bool MovesTooMuch(const quorvel::SegmentInfo& segment, const AppSettings& settings)
 {
-    return std::fabs(segment.moveX) > settings.thresholdMoveX
-        || std::fabs(segment.moveY) > settings.thresholdMoveY
+    return std::fabs(segment.moveX) > settings.thresholdMoveX || std::fabs(segment.moveY) > settings.thresholdMoveY
         || std::fabs(segment.moveZ) > settings.thresholdMoveZ;
 }
 
@@ -67,38 +65,40 @@ SegmentState ClassifySegment(const quorvel::SegmentInfo& segment, int imageCols,
     return SegmentState::Ready;
 }
 
-cv::Scalar BoxColour(const quorvel::SegmentInfo& segment, int imageCols, int imageRows,
-                     const AppSettings& settings, const BoxColours& colours)
+cv::Scalar BoxColour(const quorvel::SegmentInfo& segment, int imageCols, int imageRows, const AppSettings& settings,
+                     const BoxColours& colours)
 {
     switch (ClassifySegment(segment, imageCols, imageRows, settings, kBoxColourMargin)) {
     case SegmentState::NearBorder:
-    case SegmentState::TooClose: return colours.outOfRange;
-    case SegmentState::TooFar: return colours.tooHigh;
-    case SegmentState::Moving: return colours.moving;
-    case SegmentState::Ready: break;
+    case SegmentState::TooClose:
+        return colours.outOfRange;
+    case SegmentState::TooFar:
+        return colours.tooHigh;
+    case SegmentState::Moving:
+        return colours.moving;
+    case SegmentState::Ready:
+        break;
     }
     return colours.ready;
 }
 
-bool SegmentReady(const quorvel::SegmentInfo& segment, int imageCols, int imageRows,
-                  const AppSettings& settings)
+bool SegmentReady(const quorvel::SegmentInfo& segment, int imageCols, int imageRows, const AppSettings& settings)
 {
     const BoxEdges box = EdgesOf(segment);
     const int64_t cols = imageCols;
     const int64_t rows = imageRows;
-    const bool inside = box.left >= kCaptureMargin && box.top >= kCaptureMargin
-        && box.right <= cols - kCaptureMargin && box.bottom <= rows - kCaptureMargin;
+    const bool inside = box.left >= kCaptureMargin && box.top >= kCaptureMargin && box.right <= cols - kCaptureMargin
+        && box.bottom <= rows - kCaptureMargin;
     // Written as "within" so that a NaN distance or movement is never ready.
-    const bool inDistance = settings.thresholdTooLow <= segment.distance
-        && segment.distance <= settings.thresholdTooHigh;
+    const bool inDistance =
+        settings.thresholdTooLow <= segment.distance && segment.distance <= settings.thresholdTooHigh;
     const bool still = std::fabs(segment.moveX) <= settings.thresholdMoveX
-        && std::fabs(segment.moveY) <= settings.thresholdMoveY
-        && std::fabs(segment.moveZ) <= settings.thresholdMoveZ;
+        && std::fabs(segment.moveY) <= settings.thresholdMoveY && std::fabs(segment.moveZ) <= settings.thresholdMoveZ;
     return inside && inDistance && still;
 }
 
-bool CaptureConditionHolds(int32_t mode, const std::vector<quorvel::SegmentInfo>& segments,
-                           int imageCols, int imageRows, const AppSettings& settings)
+bool CaptureConditionHolds(int32_t mode, const std::vector<quorvel::SegmentInfo>& segments, int imageCols,
+                           int imageRows, const AppSettings& settings)
 {
     if (segments.empty() || !HandArrangementOk(mode, segments)) {
         return false;

@@ -41,16 +41,15 @@ SegmentState ClassifySegment(const quorvel::SegmentInfo& segment, int imageCols,
 //   distance > thresholdTooHigh: tooHigh
 //   |moveX| > thresholdMoveX or |moveY| > thresholdMoveY or |moveZ| > thresholdMoveZ: moving
 //   otherwise: ready
-cv::Scalar BoxColour(const quorvel::SegmentInfo& segment, int imageCols, int imageRows,
-                     const AppSettings& settings, const BoxColours& colours = BoxColours{});
+cv::Scalar BoxColour(const quorvel::SegmentInfo& segment, int imageCols, int imageRows, const AppSettings& settings,
+                     const BoxColours& colours = BoxColours{});
 
 // Whether one segment lets the capture happen: at least kCaptureMargin pixels from every
 // border (inclusive), thresholdTooLow <= distance <= thresholdTooHigh, and every movement's
 // magnitude at most its threshold. The hand arrangement is not part of this.
-bool SegmentReady(const quorvel::SegmentInfo& segment, int imageCols, int imageRows,
-                  const AppSettings& settings);
+bool SegmentReady(const quorvel::SegmentInfo& segment, int imageCols, int imageRows, const AppSettings& settings);
 
 // The capture condition of one frame: at least one segment, HandArrangementOk for the mode,
 // and SegmentReady for every segment. A frame without segments is never ready.
-bool CaptureConditionHolds(int32_t mode, const std::vector<quorvel::SegmentInfo>& segments,
-                           int imageCols, int imageRows, const AppSettings& settings);
+bool CaptureConditionHolds(int32_t mode, const std::vector<quorvel::SegmentInfo>& segments, int imageCols,
+                           int imageRows, const AppSettings& settings);

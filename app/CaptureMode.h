@@ -14,9 +14,13 @@ enum CaptureMode : int32_t {
 inline const char* CaptureModeDirectoryName(int32_t mode)
 {
     switch (mode) {
-    case Right4: return "4R";
-    case Thumbs2: return "2T";
-    case Left4: return "4L";
-    default: return "unknown";
+    case Right4:
+        return "4R";
+    case Thumbs2:
+        return "2T";
+    case Left4:
+        return "4L";
+    default:
+        return "unknown";
     }
 }

@@ -25,23 +25,28 @@ namespace {
 
 constexpr int kFirmwareLabelHideMs = 5000;
 
-const char kFirmwareInProgressText[] = "Firmware upload is in progress.\n\n"
-                                       "Please do not close the application or disconnect the device from the power source.";
+const char kFirmwareInProgressText[] =
+    "Firmware upload is in progress.\n\n"
+    "Please do not close the application or disconnect the device from the power source.";
 const char kFirmwareSuccessText[] = "Firmware successfully uploaded!\n\n"
                                     "Please wait for the device to restart. This may take several minutes";
 const char kFirmwareOpenFailedText[] = "open Firmware failed!";
 const char kFirmwareUploadFailedText[] = "Firmware upload failed!";
 
-const char kKeyFileNameErrorText[] = "Could not parse AuthGroup from filename. Please make sure your filename "
-                                     "starts with the AuthGroup in UPPERCASE followed by a '.', for example: USER.priv.pem";
+const char kKeyFileNameErrorText[] =
+    "Could not parse AuthGroup from filename. Please make sure your filename "
+    "starts with the AuthGroup in UPPERCASE followed by a '.', for example: USER.priv.pem";
 
 QString FirmwareResultText(uint32_t resultCode)
 {
     switch (resultCode) {
-    case quorvel::DeviceError::OK: return QString::fromUtf8(kFirmwareSuccessText);
+    case quorvel::DeviceError::OK:
+        return QString::fromUtf8(kFirmwareSuccessText);
     // Everything the upload itself reports: unreadable file, an error answer, no answer.
-    case quorvel::DeviceError::RESPONSE_ERROR: return QString::fromUtf8(kFirmwareOpenFailedText);
-    default: return QString::fromUtf8(kFirmwareUploadFailedText);
+    case quorvel::DeviceError::RESPONSE_ERROR:
+        return QString::fromUtf8(kFirmwareOpenFailedText);
+    default:
+        return QString::fromUtf8(kFirmwareUploadFailedText);
     }
 }
 
@@ -52,8 +57,8 @@ int TruncatedToInt(float value)
     if (std::isnan(value)) {
         return 0;
     }
-    const double limited = std::clamp(static_cast<double>(value),
-        static_cast<double>(std::numeric_limits<int>::min()), static_cast<double>(std::numeric_limits<int>::max()));
+    const double limited = std::clamp(static_cast<double>(value), static_cast<double>(std::numeric_limits<int>::min()),
+                                      static_cast<double>(std::numeric_limits<int>::max()));
     return static_cast<int>(limited);
 }
 
@@ -64,8 +69,11 @@ bool RefusedDuringCapture(SettingsDeviceRelay* relay, const QString& action)
     if (relay == nullptr || !relay->IsCaptureRunning()) {
         return false;
     }
-    QMessageBox::critical(nullptr, QStringLiteral("Error"),
-        action + QStringLiteral(" is not possible while a capture is running. Please try again when the workflow has ended."),
+    QMessageBox::critical(
+        nullptr, QStringLiteral("Error"),
+        action
+            + QStringLiteral(
+                " is not possible while a capture is running. Please try again when the workflow has ended."),
         QMessageBox::Ok);
     return true;
 }
@@ -97,16 +105,16 @@ DialogSettings::DialogSettings(QWidget* parent, SettingsDeviceRelay* relay)
 
     connect(ui->btn_ok, &QPushButton::clicked, this, &DialogSettings::OkClicked);
     connect(ui->btn_cancel, &QPushButton::clicked, this, &DialogSettings::CancelClicked);
-    for (QCheckBox* box : { ui->check_fpsRate, ui->check_boundingBoxes, ui->check_position, ui->check_distance,
-             ui->check_movement }) {
+    for (QCheckBox* box :
+         {ui->check_fpsRate, ui->check_boundingBoxes, ui->check_position, ui->check_distance, ui->check_movement}) {
         connect(box, &QCheckBox::clicked, this, &DialogSettings::CheckSettings);
     }
     connect(ui->edit_ip, &QLineEdit::editingFinished, this, &DialogSettings::CheckSettings);
     connect(ui->edit_port, &QLineEdit::editingFinished, this, &DialogSettings::CheckSettings);
     connect(ui->edit_baseDir, &QLineEdit::editingFinished, this, &DialogSettings::CheckSettings);
     connect(ui->btn_browseBaseDir, &QPushButton::clicked, this, &DialogSettings::UpdateBaseDir);
-    for (QCheckBox* box : { ui->check_rawData, ui->check_capTimes, ui->check_previewImg, ui->check_finalImg,
-             ui->check_calibFile, ui->check_segInfos, ui->check_finalSegments }) {
+    for (QCheckBox* box : {ui->check_rawData, ui->check_capTimes, ui->check_previewImg, ui->check_finalImg,
+                           ui->check_calibFile, ui->check_segInfos, ui->check_finalSegments}) {
         connect(box, &QCheckBox::clicked, this, &DialogSettings::CheckSettings);
     }
     connect(ui->btn_browseFW, &QPushButton::clicked, this, &DialogSettings::BrowseFwPath);
@@ -292,7 +300,8 @@ void DialogSettings::CancelClicked()
 
 void DialogSettings::UpdateBaseDir()
 {
-    const QString dir = choosers.existingDirectory(nullptr, QStringLiteral("W\u00e4hle einen Ordner"), QDir::homePath());
+    const QString dir =
+        choosers.existingDirectory(nullptr, QStringLiteral("W\u00e4hle einen Ordner"), QDir::homePath());
     if (dir.isEmpty()) {
         return;
     }
@@ -307,7 +316,7 @@ void DialogSettings::BrowsePrivKeyFile()
         return;
     }
     const QString path = choosers.openFile(this, tr("Open Private Key with name like AUTHGROUP.priv.pem"), QString(),
-        tr("Private Key PEM (*.pem)"));
+                                           tr("Private Key PEM (*.pem)"));
     if (path.isNull()) {
         return;
     }
@@ -315,7 +324,8 @@ void DialogSettings::BrowsePrivKeyFile()
     const std::optional<QString> group = ParseAuthGroupFromFileName(QFileInfo(path).fileName());
     if (!group || group->isEmpty()) {
         qCWarning(lcUi).noquote() << "Error shown:" << kKeyFileNameErrorText;
-        QMessageBox::critical(nullptr, QStringLiteral("Error"), QString::fromUtf8(kKeyFileNameErrorText), QMessageBox::Ok);
+        QMessageBox::critical(nullptr, QStringLiteral("Error"), QString::fromUtf8(kKeyFileNameErrorText),
+                              QMessageBox::Ok);
         return;
     }
 
@@ -426,8 +436,10 @@ void DialogSettings::FinishFirmwareUpdate(const quorvel::DeviceError& result, co
                                           const QString& path)
 {
     const QString resultText = FirmwareResultText(result.code);
-    qCInfo(lcDevice).noquote() << "Firmware update of" << QString::fromStdString(host) + QLatin1Char(':') + QString::number(port)
-                               << "with" << QFileInfo(path).fileName() << QStringLiteral("(%1 bytes):").arg(QFileInfo(path).size())
+    qCInfo(lcDevice).noquote() << "Firmware update of"
+                               << QString::fromStdString(host) + QLatin1Char(':') + QString::number(port) << "with"
+                               << QFileInfo(path).fileName()
+                               << QStringLiteral("(%1 bytes):").arg(QFileInfo(path).size())
                                << resultText.section(QLatin1Char('\n'), 0, 0)
                                << (result.failed() ? QString::fromStdString(result.message) : QString());
     ui->lbl_fwUpdate->setText(resultText);

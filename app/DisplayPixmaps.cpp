@@ -24,6 +24,6 @@ QPixmap DisplayPixmaps::Convert(const cv::Mat& image)
 #else
     const cv::Mat contiguous = image.isContinuous() ? image : image.clone();
     return QPixmap::fromImage(QImage(contiguous.data, contiguous.cols, contiguous.rows,
-        static_cast<int>(contiguous.step), QImage::Format_RGB888));
+                                     static_cast<int>(contiguous.step), QImage::Format_RGB888));
 #endif
 }

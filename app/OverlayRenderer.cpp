@@ -73,8 +73,8 @@ bool MakeDisplayImage(const cv::Mat& frame, cv::Mat& display)
     }
 }
 
-void DrawOverlays(cv::Mat& display, const std::vector<quorvel::SegmentInfo>& segments,
-                  float fpsMean, const AppSettings& settings, const BoxColours& colours)
+void DrawOverlays(cv::Mat& display, const std::vector<quorvel::SegmentInfo>& segments, float fpsMean,
+                  const AppSettings& settings, const BoxColours& colours)
 {
     if (display.empty()) {
         return;
@@ -92,16 +92,13 @@ void DrawOverlays(cv::Mat& display, const std::vector<quorvel::SegmentInfo>& seg
             PutOverlayText(display, fpsText, kFpsTextOrigin.x, kFpsTextOrigin.y);
         }
         if (settings.drawBoundingBox) {
-            DrawBox(display, segment,
-                    BoxColour(segment, display.cols, display.rows, settings, colours));
+            DrawBox(display, segment, BoxColour(segment, display.cols, display.rows, settings, colours));
         }
 
         const int64_t x = segment.posX;
         int64_t y = int64_t{segment.posY} + kLineHeight;
         if (settings.drawPosition) {
-            PutOverlayText(display,
-                           "P: " + std::to_string(segment.posX) + "x" + std::to_string(segment.posY),
-                           x, y);
+            PutOverlayText(display, "P: " + std::to_string(segment.posX) + "x" + std::to_string(segment.posY), x, y);
             y += kLineHeight;
         }
         if (settings.drawDistance) {

@@ -35,9 +35,8 @@ bool MakeDisplayImage(const cv::Mat& frame, cv::Mat& display);
 // then, from 30 px below the box's top at its left edge and 30 px lower per line, the
 // position "P: <x>x<y>" if drawPosition, "D: <distance>" if drawDistance and
 // "mX: ", "mY: ", "mZ: " if drawMovement (0 decimals).
-void DrawOverlays(cv::Mat& display, const std::vector<quorvel::SegmentInfo>& segments,
-                  float fpsMean, const AppSettings& settings,
-                  const BoxColours& colours = BoxColours{});
+void DrawOverlays(cv::Mat& display, const std::vector<quorvel::SegmentInfo>& segments, float fpsMean,
+                  const AppSettings& settings, const BoxColours& colours = BoxColours{});
 
 // Draws the capture check mark centred in display (8UC3): a green tick with a dark outline.
 void DrawCheckmark(cv::Mat& display);

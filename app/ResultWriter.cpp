@@ -22,8 +22,7 @@ std::string LocalPath(const QString& path)
 // Runs write(stream) on a freshly truncated file; false when opening, writing or closing
 // fails, with path reported.
 template <typename WriteFunction>
-bool WriteFile(const QString& path, std::ios::openmode mode, StorageReport& report,
-               WriteFunction write)
+bool WriteFile(const QString& path, std::ios::openmode mode, StorageReport& report, WriteFunction write)
 {
     std::ofstream out(LocalPath(path), mode | std::ios::out | std::ios::trunc);
     if (out.is_open()) {
@@ -84,8 +83,7 @@ bool WriteImagePng(const QString& path, const cv::Mat& image, StorageReport& rep
     return written;
 }
 
-bool WriteSegmentInfosIni(const QString& path, const std::vector<quorvel::SegmentInfo>& segments,
-                          StorageReport& report)
+bool WriteSegmentInfosIni(const QString& path, const std::vector<quorvel::SegmentInfo>& segments, StorageReport& report)
 {
     QSettings ini(path, QSettings::IniFormat);
     // Two runs in the same second share a directory; an older file with more segments
@@ -113,8 +111,8 @@ bool WriteSegmentInfosIni(const QString& path, const std::vector<quorvel::Segmen
     return true;
 }
 
-bool WriteTimes(const QString& path, bool finalLine, int64_t finalProcMs, bool rawLine,
-                int64_t rawDataMs, int64_t fullStepMs, StorageReport& report)
+bool WriteTimes(const QString& path, bool finalLine, int64_t finalProcMs, bool rawLine, int64_t rawDataMs,
+                int64_t fullStepMs, StorageReport& report)
 {
     return WriteFile(path, std::ios::openmode{}, report, [&](std::ostream& out) {
         if (finalLine) {
@@ -159,16 +157,14 @@ bool WriteSegmentImages(const QString& directory, const cv::Mat& finalImage,
     return allWritten;
 }
 
-bool WriteRawFrames(const QString& directory, const std::vector<cv::Mat>& frames,
-                    StorageReport& report)
+bool WriteRawFrames(const QString& directory, const std::vector<cv::Mat>& frames, StorageReport& report)
 {
     if (!EnsureDirectory(directory, report)) {
         return false;
     }
     bool allWritten = true;
     for (std::size_t i = 0; i < frames.size(); ++i) {
-        const QString path = directory + QStringLiteral("/frame") + QString::number(i + 1)
-            + QStringLiteral(".png");
+        const QString path = directory + QStringLiteral("/frame") + QString::number(i + 1) + QStringLiteral(".png");
         allWritten = WriteImagePng(path, frames[i], report) && allWritten;
     }
     return allWritten;
@@ -177,7 +173,6 @@ bool WriteRawFrames(const QString& directory, const std::vector<cv::Mat>& frames
 bool WriteBytes(const QString& path, const std::vector<uint8_t>& bytes, StorageReport& report)
 {
     return WriteFile(path, std::ios::binary, report, [&bytes](std::ostream& out) {
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     });
 }

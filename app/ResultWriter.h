@@ -50,8 +50,8 @@ bool WriteSegmentInfosIni(const QString& path, const std::vector<quorvel::Segmen
 
 // Writes "FinalProc: <finalProcMs> ms" if finalLine, "RawDataRequest: <rawDataMs> ms" if
 // rawLine, and always "FullWorkflowStep: <fullStepMs> ms", replacing the file.
-bool WriteTimes(const QString& path, bool finalLine, int64_t finalProcMs, bool rawLine,
-                int64_t rawDataMs, int64_t fullStepMs, StorageReport& report);
+bool WriteTimes(const QString& path, bool finalLine, int64_t finalProcMs, bool rawLine, int64_t rawDataMs,
+                int64_t fullStepMs, StorageReport& report);
 
 // Creates directory and writes segment i of finalImage to directory + "/<i>.png" for
 // i = 0 .. n-1, as a view of finalImage. A rectangle reaching outside the image is clipped
@@ -60,8 +60,7 @@ bool WriteSegmentImages(const QString& directory, const cv::Mat& finalImage,
                         const std::vector<quorvel::SegmentInfo>& segments, StorageReport& report);
 
 // Creates directory and writes frames[i] to directory + "/frame<i+1>.png" (numbered from 1).
-bool WriteRawFrames(const QString& directory, const std::vector<cv::Mat>& frames,
-                    StorageReport& report);
+bool WriteRawFrames(const QString& directory, const std::vector<cv::Mat>& frames, StorageReport& report);
 
 // Writes bytes unchanged in binary mode, replacing the file.
 bool WriteBytes(const QString& path, const std::vector<uint8_t>& bytes, StorageReport& report);

@@ -59,15 +59,16 @@ void ReadString(QSettings& store, const char* key, std::string& field)
 AppSettings DefaultAppSettings()
 {
     AppSettings settings;
-    settings.basePath = (QStandardPaths::writableLocation(QStandardPaths::DesktopLocation) + QStringLiteral("/Captured"))
-                            .toStdString();
+    settings.basePath =
+        (QStandardPaths::writableLocation(QStandardPaths::DesktopLocation) + QStringLiteral("/Captured")).toStdString();
     return settings;
 }
 
 std::unique_ptr<QSettings> OpenSettingsStore()
 {
     return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-        QString::fromUtf8(kSettingsOrganisation), QString::fromUtf8(kSettingsApplication));
+                                       QString::fromUtf8(kSettingsOrganisation),
+                                       QString::fromUtf8(kSettingsApplication));
 }
 
 void LoadAppSettings(AppSettings& settings, QSettings& store)

@@ -24,8 +24,8 @@ QString LegendHtml(const BoxColours& colours)
             .arg(HtmlColour(colour), QLatin1String(meaning));
     };
     return QStringLiteral("Boxes: ") + entry(colours.ready, "ready") + QStringLiteral("&nbsp;&nbsp;")
-           + entry(colours.moving, "moving") + QStringLiteral("&nbsp;&nbsp;") + entry(colours.tooHigh, "too far")
-           + QStringLiteral("&nbsp;&nbsp;") + entry(colours.outOfRange, "too close or at the edge");
+        + entry(colours.moving, "moving") + QStringLiteral("&nbsp;&nbsp;") + entry(colours.tooHigh, "too far")
+        + QStringLiteral("&nbsp;&nbsp;") + entry(colours.outOfRange, "too close or at the edge");
 }
 
 } // namespace
@@ -54,9 +54,9 @@ StatusLine::StatusLine(QStatusBar* bar, const BoxColours& colours)
 
     legend = new QLabel(LegendHtml(colours), bar);
     legend->setObjectName(QStringLiteral("lbl_Legend"));
-    legend->setToolTip(QStringLiteral(
-        "Colours of the boxes around the fingers in the live view. The capture happens by itself when "
-        "every box is green and the whole hand is well inside the view."));
+    legend->setToolTip(
+        QStringLiteral("Colours of the boxes around the fingers in the live view. The capture happens by itself when "
+                       "every box is green and the whole hand is well inside the view."));
     legend->setVisible(false);
 
     auto* separator = new QFrame(bar);

@@ -16,8 +16,8 @@ QString Address(const QString& host, int port)
 }
 
 // What to do about the worst segment; a hand held at a tilt is both too close and too far.
-QString SegmentAdvice(int32_t mode, const std::vector<quorvel::SegmentInfo>& segments, int imageCols,
-                      int imageRows, const AppSettings& settings)
+QString SegmentAdvice(int32_t mode, const std::vector<quorvel::SegmentInfo>& segments, int imageCols, int imageRows,
+                      const AppSettings& settings)
 {
     std::vector<SegmentState> states;
     for (const quorvel::SegmentInfo& segment : segments) {
@@ -48,11 +48,16 @@ QString SegmentAdvice(int32_t mode, const std::vector<quorvel::SegmentInfo>& seg
 QString OutcomeReason(ModeOutcome outcome)
 {
     switch (outcome) {
-    case ModeOutcome::Stored: return QString();
-    case ModeOutcome::NotCaptured: return QStringLiteral("not captured");
-    case ModeOutcome::StorageIncomplete: return QStringLiteral("storage incomplete");
-    case ModeOutcome::NothingToSave: return QStringLiteral("no save option on");
-    case ModeOutcome::Stopped: return QStringLiteral("stopped");
+    case ModeOutcome::Stored:
+        return QString();
+    case ModeOutcome::NotCaptured:
+        return QStringLiteral("not captured");
+    case ModeOutcome::StorageIncomplete:
+        return QStringLiteral("storage incomplete");
+    case ModeOutcome::NothingToSave:
+        return QStringLiteral("no save option on");
+    case ModeOutcome::Stopped:
+        return QStringLiteral("stopped");
     }
     return QString();
 }
@@ -66,7 +71,7 @@ QString LinkText(LinkState state, const QString& host, int port, const QString& 
         return QStringLiteral("Connecting to %1\u2026").arg(Address(host, port));
     case LinkState::Connected:
         return QStringLiteral("Connected to %1").arg(Address(host, port))
-               + (accessLevel.isEmpty() ? QString() : QStringLiteral(" \u00b7 access level %1").arg(accessLevel));
+            + (accessLevel.isEmpty() ? QString() : QStringLiteral(" \u00b7 access level %1").arg(accessLevel));
     case LinkState::NotConnected:
         break;
     }
@@ -76,15 +81,19 @@ QString LinkText(LinkState state, const QString& host, int port, const QString& 
 QString ModeHandName(int32_t mode)
 {
     switch (mode) {
-    case Right4: return QStringLiteral("Right hand");
-    case Left4: return QStringLiteral("Left hand");
-    case Thumbs2: return QStringLiteral("Thumbs");
-    default: return QString::fromLatin1(CaptureModeDirectoryName(mode));
+    case Right4:
+        return QStringLiteral("Right hand");
+    case Left4:
+        return QStringLiteral("Left hand");
+    case Thumbs2:
+        return QStringLiteral("Thumbs");
+    default:
+        return QString::fromLatin1(CaptureModeDirectoryName(mode));
     }
 }
 
-QString CaptureGuidance(int32_t mode, const std::vector<quorvel::SegmentInfo>& segments, int imageCols,
-                        int imageRows, const AppSettings& settings)
+QString CaptureGuidance(int32_t mode, const std::vector<quorvel::SegmentInfo>& segments, int imageCols, int imageRows,
+                        const AppSettings& settings)
 {
     const bool thumbs = mode == Thumbs2;
     QString advice;
@@ -117,7 +126,8 @@ QString RunSummary(const std::vector<ModeResult>& results, const QString& direct
     ModeOutcome groupOutcome = ModeOutcome::Stored;
     const auto closeGroup = [&] {
         if (!modes.isEmpty()) {
-            groups << modes.join(QStringLiteral(", ")) + QStringLiteral(" (") + OutcomeReason(groupOutcome) + QLatin1Char(')');
+            groups << modes.join(QStringLiteral(", ")) + QStringLiteral(" (") + OutcomeReason(groupOutcome)
+                    + QLatin1Char(')');
             modes.clear();
         }
     };

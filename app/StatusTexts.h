@@ -23,8 +23,8 @@ QString ModeHandName(int32_t mode);
 // What the person must do now for the mode, for example "Right hand: move closer", judged on
 // the segments of the shown frame as the capture decision judges them. It reads
 // "<hand>: ready" exactly when CaptureConditionHolds.
-QString CaptureGuidance(int32_t mode, const std::vector<quorvel::SegmentInfo>& segments,
-                        int imageCols, int imageRows, const AppSettings& settings);
+QString CaptureGuidance(int32_t mode, const std::vector<quorvel::SegmentInfo>& segments, int imageCols, int imageRows,
+                        const AppSettings& settings);
 
 // A line about one step of a run: "Step 2 of 3 · " and the text.
 QString StepText(int stepIndex, int stepCount, const QString& text);

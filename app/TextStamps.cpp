@@ -11,8 +11,7 @@ const cv::Point kCanvasOrigin{64, 128};
 // Distance from the image border within which OpenCV may clip a stroke.
 constexpr int kBorderMargin = 2;
 
-template <int Channels>
-void PaintRun(uint8_t* row, int x, int length, const uint8_t* colour)
+template <int Channels> void PaintRun(uint8_t* row, int x, int length, const uint8_t* colour)
 {
     uint8_t* pixel = row + x * Channels;
     for (int i = 0; i < length; ++i, pixel += Channels) {
@@ -47,7 +46,7 @@ TextStamps::TextStamps(int font, int thickness)
                 while (x < canvas.cols && row[x] != 0) {
                     ++x;
                 }
-                const Run run{ y - kCanvasOrigin.y, start - kCanvasOrigin.x, x - start };
+                const Run run{y - kCanvasOrigin.y, start - kCanvasOrigin.x, x - start};
                 glyph.runs.push_back(run);
                 bounds |= cv::Rect(run.x, run.y, run.length, 1);
             }
@@ -84,8 +83,10 @@ void TextStamps::Draw(cv::Mat& image, const std::string& text, cv::Point origin,
     }
     cv::Rect bounds;
     const cv::Rect safe(kBorderMargin, kBorderMargin, image.cols - 2 * kBorderMargin, image.rows - 2 * kBorderMargin);
-    const bool stampable = image.depth() == CV_8U && image.channels() <= 4 && image.dims == 2 && TextBounds(text, bounds)
-        && (bounds.empty() || (safe.contains(bounds.tl() + origin) && safe.contains(bounds.br() - cv::Point(1, 1) + origin)));
+    const bool stampable = image.depth() == CV_8U && image.channels() <= 4 && image.dims == 2
+        && TextBounds(text, bounds)
+        && (bounds.empty()
+            || (safe.contains(bounds.tl() + origin) && safe.contains(bounds.br() - cv::Point(1, 1) + origin)));
     if (!stampable) {
         cv::putText(image, text, origin, font, 1.0, colour, thickness, cv::LINE_8);
         return;
@@ -101,10 +102,18 @@ void TextStamps::Draw(cv::Mat& image, const std::string& text, cv::Point origin,
         for (const Run& run : glyph.runs) {
             uint8_t* row = image.ptr<uint8_t>(origin.y + run.y);
             switch (image.channels()) {
-            case 1: PaintRun<1>(row, x + run.x, run.length, pixel); break;
-            case 2: PaintRun<2>(row, x + run.x, run.length, pixel); break;
-            case 3: PaintRun<3>(row, x + run.x, run.length, pixel); break;
-            default: PaintRun<4>(row, x + run.x, run.length, pixel); break;
+            case 1:
+                PaintRun<1>(row, x + run.x, run.length, pixel);
+                break;
+            case 2:
+                PaintRun<2>(row, x + run.x, run.length, pixel);
+                break;
+            case 3:
+                PaintRun<3>(row, x + run.x, run.length, pixel);
+                break;
+            default:
+                PaintRun<4>(row, x + run.x, run.length, pixel);
+                break;
             }
         }
         x += glyph.advance;

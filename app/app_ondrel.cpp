@@ -20,8 +20,8 @@
 #include <QGraphicsScene>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QKeySequence>
 #include <QImage>
+#include <QKeySequence>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QScreen>
@@ -41,9 +41,12 @@
 #ifdef ONDREL_HAVE_ICON_RESOURCES
 // The icons live in a static library; referencing them here keeps the linker from
 // dropping them.
-static void InitIconResources() { Q_INIT_RESOURCE(icons); }
+static void InitIconResources()
+{
+    Q_INIT_RESOURCE(icons);
+}
 #else
-static void InitIconResources() {}
+static void InitIconResources() { }
 #endif
 
 namespace {
@@ -65,7 +68,8 @@ const char* const kAutoscanIcon = ":/settings/icons/Autoscan_black.png";
 
 QString ModeIcon(int32_t mode, const char* colour)
 {
-    return QStringLiteral(":/impressions/icons/%1_%2").arg(QLatin1String(CaptureModeDirectoryName(mode)), QLatin1String(colour));
+    return QStringLiteral(":/impressions/icons/%1_%2")
+        .arg(QLatin1String(CaptureModeDirectoryName(mode)), QLatin1String(colour));
 }
 
 // Whether the first channel of an 8-bit image sums to 0, that is, is 0 in every pixel. Stops
@@ -209,9 +213,8 @@ void app_ondrel::ConnectToDevice()
     if (result.failed()) {
         statusLine->ShowNotConnected();
         qCWarning(lcDevice).noquote() << "Connection to" << DeviceAddressText() << "failed";
-        ShowError(QStringLiteral("Unable to connect to device server.")
-                  + QStringLiteral("\nIP: ") + QString::fromStdString(DeviceHost())
-                  + QStringLiteral("\nPort: ") + QString::number(DevicePort())
+        ShowError(QStringLiteral("Unable to connect to device server.") + QStringLiteral("\nIP: ")
+                  + QString::fromStdString(DeviceHost()) + QStringLiteral("\nPort: ") + QString::number(DevicePort())
                   + QStringLiteral("\nError: ") + QString::fromStdString(result.message));
         return;
     }
@@ -431,8 +434,8 @@ bool app_ondrel::BeginRun()
     // the next run on.
     runSettings = Settings();
     ui->btn_AutoWorkflow->setIcon(QIcon(QString::fromLatin1(kCrossIcon)));
-    captureDirectory = QString::fromStdString(runSettings.basePath) + QLatin1Char('/') + ui->edit_Person->text() + QLatin1Char('/')
-                       + QDateTime::currentDateTime().toString(QStringLiteral("dd_MM_yy_hh_mm_ss"));
+    captureDirectory = QString::fromStdString(runSettings.basePath) + QLatin1Char('/') + ui->edit_Person->text()
+        + QLatin1Char('/') + QDateTime::currentDateTime().toString(QStringLiteral("dd_MM_yy_hh_mm_ss"));
     ui->btn_captureRight->setEnabled(true);
     ui->btn_captureLeft->setEnabled(true);
     ui->btn_captureThumbs->setEnabled(true);
@@ -446,7 +449,8 @@ bool app_ondrel::BeginRun()
     captureModeOn = true;
     running = true;
     currentStep = 0;
-    qCInfo(lcRun).noquote() << QStringLiteral("Run started: person \"%1\", directory %2").arg(ui->edit_Person->text(), captureDirectory);
+    qCInfo(lcRun).noquote()
+        << QStringLiteral("Run started: person \"%1\", directory %2").arg(ui->edit_Person->text(), captureDirectory);
     return true;
 }
 
@@ -481,10 +485,12 @@ void app_ondrel::RunSteps()
                 }
                 NoteModeOutcome(storageComplete ? ModeOutcome::Stored : ModeOutcome::StorageIncomplete);
                 ReportProgress(QStringLiteral("Captured %1 -> %2/%1 (%3)%4")
-                                   .arg(QLatin1String(modeName), captureDirectory, storedFiles.join(QStringLiteral(", ")),
+                                   .arg(QLatin1String(modeName), captureDirectory,
+                                        storedFiles.join(QStringLiteral(", ")),
                                         storageComplete ? QString() : QStringLiteral(", storage incomplete")));
             } else {
-                ReportProgress(QStringLiteral("Captured %1, nothing stored: no save option is on").arg(QLatin1String(modeName)));
+                ReportProgress(
+                    QStringLiteral("Captured %1, nothing stored: no save option is on").arg(QLatin1String(modeName)));
                 NoteModeOutcome(ModeOutcome::NothingToSave);
             }
             WaitProcessingEvents(runSettings.minWorkflowDelayMs, pauseTimer);
@@ -496,8 +502,9 @@ void app_ondrel::RunSteps()
             ReportProgress(QStringLiteral("Workflow stopped during %1").arg(QLatin1String(modeName)));
             return;
         } else if (modeTimedOut) {
-            ReportProgress(QStringLiteral("Not captured: %1 (time limit of %2 s reached)")
-                               .arg(QLatin1String(modeName), QString::number(static_cast<double>(modeTimeLimitMs) / 1000.0)));
+            ReportProgress(
+                QStringLiteral("Not captured: %1 (time limit of %2 s reached)")
+                    .arg(QLatin1String(modeName), QString::number(static_cast<double>(modeTimeLimitMs) / 1000.0)));
             NoteModeOutcome(ModeOutcome::NotCaptured);
         } else {
             ReportProgress(QStringLiteral("Not captured: %1").arg(QLatin1String(modeName)));
@@ -557,10 +564,14 @@ void app_ondrel::FinishClosing()
 QPushButton* app_ondrel::ModeButton(int32_t mode) const
 {
     switch (mode) {
-    case Right4: return ui->btn_captureRight;
-    case Left4: return ui->btn_captureLeft;
-    case Thumbs2: return ui->btn_captureThumbs;
-    default: return nullptr;
+    case Right4:
+        return ui->btn_captureRight;
+    case Left4:
+        return ui->btn_captureLeft;
+    case Thumbs2:
+        return ui->btn_captureThumbs;
+    default:
+        return nullptr;
     }
 }
 
@@ -619,9 +630,13 @@ bool app_ondrel::LiveView()
         std::swap(current.frame, lastFrame);
         if (!IsDisplayableFrame(lastFrame)) {
             // Nothing is in flight yet, so the error box cannot interleave with a request.
-            return !ReportError({ quorvel::DeviceError::RESPONSE_ERROR,
-                                  QStringLiteral("The device sent a live frame that cannot be shown (type %1, %2 x %3 pixels).")
-                                      .arg(lastFrame.type()).arg(lastFrame.cols).arg(lastFrame.rows).toStdString() });
+            return !ReportError(
+                {quorvel::DeviceError::RESPONSE_ERROR,
+                 QStringLiteral("The device sent a live frame that cannot be shown (type %1, %2 x %3 pixels).")
+                     .arg(lastFrame.type())
+                     .arg(lastFrame.cols)
+                     .arg(lastFrame.rows)
+                     .toStdString()});
         }
         if (current.display.empty()) {
             MakeDisplayImage(lastFrame, display);
@@ -632,11 +647,13 @@ bool app_ondrel::LiveView()
         // The next frame is fetched, and converted for display, while this one is drawn and
         // shown. The task owns what it fills and hands it back through the future, which is
         // always waited for below; its destructor waits too, should anything in between throw.
-        std::future<FetchedFrame> pending = std::async(std::launch::async, FetchFrame, std::ref(*device), std::move(current));
+        std::future<FetchedFrame> pending =
+            std::async(std::launch::async, FetchFrame, std::ref(*device), std::move(current));
 
         const bool ready = CaptureConditionHolds(mode, previousSegments, display.cols, display.rows, settings);
-        statusLine->ShowRunText(StepText(currentStep, static_cast<int>(workflowModes.size()),
-                                         CaptureGuidance(mode, previousSegments, display.cols, display.rows, settings)));
+        statusLine->ShowRunText(
+            StepText(currentStep, static_cast<int>(workflowModes.size()),
+                     CaptureGuidance(mode, previousSegments, display.cols, display.rows, settings)));
         DrawOverlays(display, previousSegments, frameRates.Mean(), settings, colours);
         ShowImage(display);
         if (previousSegments.empty()) {
@@ -690,7 +707,8 @@ void app_ondrel::SaveResults()
             requestsOk = false;
         } else {
             finalProcMs = stepTimer.elapsed() - finalProcMs;
-            if (WriteImagePng(modeDirectory + QStringLiteral("/final.png"), finalImage, report) && !finalImage.empty()) {
+            if (WriteImagePng(modeDirectory + QStringLiteral("/final.png"), finalImage, report)
+                && !finalImage.empty()) {
                 storedFiles << QStringLiteral("final.png");
             }
             std::vector<quorvel::SegmentInfo> segmentInfos;
@@ -699,11 +717,13 @@ void app_ondrel::SaveResults()
             } else {
                 qDebug().nospace() << "Segment Informations: " << segmentInfos.size();
                 if (settings.saveSegments
-                    && WriteSegmentImages(modeDirectory + QStringLiteral("/segments"), finalImage, segmentInfos, report)) {
+                    && WriteSegmentImages(modeDirectory + QStringLiteral("/segments"), finalImage, segmentInfos,
+                                          report)) {
                     storedFiles << QStringLiteral("segments/ (%1)").arg(segmentInfos.size());
                 }
                 if (settings.saveSegmentInformations
-                    && WriteSegmentInfosIni(modeDirectory + QStringLiteral("/SegmentInfos.ini"), segmentInfos, report)) {
+                    && WriteSegmentInfosIni(modeDirectory + QStringLiteral("/SegmentInfos.ini"), segmentInfos,
+                                            report)) {
                     storedFiles << QStringLiteral("SegmentInfos.ini");
                 }
             }
@@ -762,7 +782,8 @@ void app_ondrel::ReportRunSummary() const
     }
     std::cout << "Run directory: " << captureDirectory.toStdString() << '\n'
               << "Stored " << storedModes.size() << " of " << workflowModes.size() << " modes"
-              << (storedModes.isEmpty() ? QString() : QStringLiteral(": ") + storedModes.join(QStringLiteral(", "))).toStdString()
+              << (storedModes.isEmpty() ? QString() : QStringLiteral(": ") + storedModes.join(QStringLiteral(", ")))
+                     .toStdString()
               << std::endl;
 }
 
@@ -797,8 +818,8 @@ void app_ondrel::InstallKeys()
     }
     auto* settings = new QShortcut(preferences, this);
     connect(settings, &QShortcut::activated, this, &app_ondrel::OpenSettingsWindow);
-    ui->btn_Settings->setToolTip(QStringLiteral("%1 (%2)").arg(ui->btn_Settings->toolTip(),
-                                                               preferences.toString(QKeySequence::NativeText)));
+    ui->btn_Settings->setToolTip(
+        QStringLiteral("%1 (%2)").arg(ui->btn_Settings->toolTip(), preferences.toString(QKeySequence::NativeText)));
 }
 
 void app_ondrel::showEvent(QShowEvent* event)

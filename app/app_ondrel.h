@@ -48,7 +48,7 @@ QString VersionText();
 // How the program was started. Unattended runs have nobody to close a message box:
 // errors go to standard error and the progress of a run to standard output.
 struct LaunchOptions {
-    QString person;          // fills the person field when not null
+    QString person; // fills the person field when not null
     bool unattended = false;
     // A mode not captured within this time is given up and the run goes on; 0: no limit.
     int64_t modeTimeLimitMs = 0;
@@ -175,7 +175,7 @@ private:
 
     // Outcome of the current or last run, for unattended runs and their exit code.
     QStringList storedModes;
-    QStringList storedFiles;   // what SaveResults() wrote for the current mode
+    QStringList storedFiles; // what SaveResults() wrote for the current mode
     bool storageComplete = false;
     bool lastRunStoredAll = false;
     std::function<void(bool)> runEnded;

@@ -83,11 +83,13 @@ bool ParseDeviceAddress(const QString& text, LaunchOptions& options)
 }
 
 // The toolkit's own options, which QApplication takes out of the arguments itself.
-const QStringList kToolkitOptionsWithValue = {
-    QStringLiteral("platform"), QStringLiteral("platformpluginpath"), QStringLiteral("platformtheme"),
-    QStringLiteral("plugin"), QStringLiteral("qwindowgeometry"), QStringLiteral("qwindowicon"),
-    QStringLiteral("qwindowtitle"), QStringLiteral("style"), QStringLiteral("stylesheet"), QStringLiteral("session"),
-    QStringLiteral("display"), QStringLiteral("geometry"), QStringLiteral("title"), QStringLiteral("name")};
+const QStringList kToolkitOptionsWithValue = {QStringLiteral("platform"),        QStringLiteral("platformpluginpath"),
+                                              QStringLiteral("platformtheme"),   QStringLiteral("plugin"),
+                                              QStringLiteral("qwindowgeometry"), QStringLiteral("qwindowicon"),
+                                              QStringLiteral("qwindowtitle"),    QStringLiteral("style"),
+                                              QStringLiteral("stylesheet"),      QStringLiteral("session"),
+                                              QStringLiteral("display"),         QStringLiteral("geometry"),
+                                              QStringLiteral("title"),           QStringLiteral("name")};
 const QStringList kToolkitFlags = {QStringLiteral("reverse"), QStringLiteral("widgetcount"), QStringLiteral("nograb"),
                                    QStringLiteral("dograb"), QStringLiteral("sync")};
 
@@ -112,7 +114,9 @@ QString ParseCommandLine(int argc, char** argv, CommandLine& commandLine, Launch
         } else if (kToolkitFlags.contains(name)) {
             continue;
         } else if (kToolkitOptionsWithValue.contains(name)) {
-            const QString value = hasEquals ? argument.section(QLatin1Char('='), 1) : i + 1 < argc ? QString::fromLocal8Bit(argv[++i]) : QString();
+            const QString value = hasEquals ? argument.section(QLatin1Char('='), 1)
+                : i + 1 < argc              ? QString::fromLocal8Bit(argv[++i])
+                                            : QString();
             if (name == QLatin1String("platform")) {
                 display.platform = value.toLocal8Bit();
             } else if (name == QLatin1String("display")) {
@@ -179,9 +183,8 @@ int RunWindow(const LaunchOptions& options, bool autostart)
             std::cerr << "Error: no connection to the device server; the workflow cannot start." << std::endl;
             return kExitNoConnection;
         }
-        window.SetRunEndedHandler([](bool storedAll) {
-            QCoreApplication::exit(storedAll ? kExitAllStored : kExitIncomplete);
-        });
+        window.SetRunEndedHandler(
+            [](bool storedAll) { QCoreApplication::exit(storedAll ? kExitAllStored : kExitIncomplete); });
     }
     window.show();
     if (autostart) {
@@ -213,7 +216,8 @@ int main(int argc, char** argv)
     }
 
     switch (ChooseDisplay(display, options.unattended)) {
-    case DisplayChoice::AsConfigured: break;
+    case DisplayChoice::AsConfigured:
+        break;
     case DisplayChoice::Offscreen:
         qputenv("QT_QPA_PLATFORM", "offscreen");
         break;
@@ -234,7 +238,8 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationVersion(VersionText());
     QGuiApplication::setDesktopFileName(QStringLiteral("ondrel-app"));
     InstallAppLog(AppLogPath());
-    qCInfo(lcApp).noquote() << "OndrelApp" << VersionText() << "started:" << QCoreApplication::arguments().join(QLatin1Char(' '));
+    qCInfo(lcApp).noquote() << "OndrelApp" << VersionText()
+                            << "started:" << QCoreApplication::arguments().join(QLatin1Char(' '));
 
     application.setStyleSheet(ReadStyleSheet());
     application.setWindowIcon(WindowIcon());

@@ -32,7 +32,7 @@ std::string BenchSim::BinaryPath()
 BenchSim::BenchSim(const std::vector<std::string>& extraArgs)
 {
     // Unpaced: the benchmarks measure how fast frames can go, not the scanner's rate.
-    std::vector<std::string> argv { BinaryPath(), "--port", "0", "--fps", "0" };
+    std::vector<std::string> argv{BinaryPath(), "--port", "0", "--fps", "0"};
     argv.insert(argv.end(), extraArgs.begin(), extraArgs.end());
     process = std::make_unique<ChildProcess>(argv);
     // Pre-rendering a large frame takes a moment on a busy machine.

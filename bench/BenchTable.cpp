@@ -37,7 +37,8 @@ std::string Percent(std::optional<double> percent, std::optional<double> targetP
     }
     std::string text = Number(percent, 1) + " %";
     if (targetPercent) {
-        text += " (target " + Number(*targetPercent, 0) + " %: " + (*percent >= *targetPercent ? "met" : "missed") + ")";
+        text +=
+            " (target " + Number(*targetPercent, 0) + " %: " + (*percent >= *targetPercent ? "met" : "missed") + ")";
     }
     return text;
 }
@@ -50,8 +51,8 @@ std::string Ratio(std::optional<double> part, std::optional<double> whole, std::
     return Percent(*part / *whole * 100.0, targetPercent);
 }
 
-std::optional<double> MedianPairedPercent(
-    const std::vector<std::optional<double>>& part, const std::vector<std::optional<double>>& whole)
+std::optional<double> MedianPairedPercent(const std::vector<std::optional<double>>& part,
+                                          const std::vector<std::optional<double>>& whole)
 {
     std::vector<double> ratios;
     for (std::size_t i = 0; i < std::min(part.size(), whole.size()); ++i) {
@@ -62,7 +63,10 @@ std::optional<double> MedianPairedPercent(
     return Median(ratios);
 }
 
-MarkdownTable::MarkdownTable(std::vector<std::string> columns) : header(std::move(columns)) {}
+MarkdownTable::MarkdownTable(std::vector<std::string> columns)
+    : header(std::move(columns))
+{
+}
 
 void MarkdownTable::AddRow(std::vector<std::string> cells)
 {

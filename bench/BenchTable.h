@@ -24,8 +24,8 @@ std::string Ratio(std::optional<double> part, std::optional<double> whole, std::
 // (nullopt for either means not measured) and whole is not 0; nullopt when there is none.
 // Pairs taken back to back share the machine's state, so their ratio drifts less than
 // the ratio of two medians.
-std::optional<double> MedianPairedPercent(
-    const std::vector<std::optional<double>>& part, const std::vector<std::optional<double>>& whole);
+std::optional<double> MedianPairedPercent(const std::vector<std::optional<double>>& part,
+                                          const std::vector<std::optional<double>>& whole);
 
 // A GitHub-flavoured markdown table.
 class MarkdownTable {

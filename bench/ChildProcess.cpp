@@ -31,7 +31,7 @@ bool WaitReadable(int fd, Clock::time_point deadline)
         if (left <= 0) {
             return false;
         }
-        pollfd pfd { fd, POLLIN, 0 };
+        pollfd pfd{fd, POLLIN, 0};
         const int ready = poll(&pfd, 1, static_cast<int>(left));
         if (ready > 0) {
             return true;

@@ -10,8 +10,8 @@
 #include "DisplayPixmaps.h"
 #include "OffscreenWindow.h"
 #include "OverlayRenderer.h"
-#include "SettingsStore.h"
 #include "Probes.h"
+#include "SettingsStore.h"
 #include "app_ondrel.h"
 
 #include <QGraphicsView>
@@ -23,8 +23,7 @@
 namespace ondrel::bench {
 
 namespace {
-template <typename Step>
-double TimedMs(Step step)
+template <typename Step> double TimedMs(Step step)
 {
     const auto start = WallClock::now();
     step();
@@ -43,15 +42,15 @@ ProbeResult RunGuiSteps(const ProbeTarget& target, int& argc, char** argv)
         quorvel::Device device;
         uint32_t frameId = 0;
         for (const quorvel::DeviceError& error :
-            { device.Connect(target.host, target.port), device.Start(), device.GetFrame(frame, segments, frameId) }) {
+             {device.Connect(target.host, target.port), device.Start(), device.GetFrame(frame, segments, frameId)}) {
             if (error.failed()) {
                 throw std::runtime_error(error.message);
             }
         }
     }
     AppSettings settings = DefaultAppSettings();
-    settings.drawFps = settings.drawBoundingBox = settings.drawPosition = settings.drawDistance
-        = settings.drawMovement = true;
+    settings.drawFps = settings.drawBoundingBox = settings.drawPosition = settings.drawDistance =
+        settings.drawMovement = true;
 
     std::vector<double> makeDisplay, overlays, showImage, pixmap, paint;
     cv::Mat display;
@@ -69,12 +68,12 @@ ProbeResult RunGuiSteps(const ProbeTarget& target, int& argc, char** argv)
         paint.push_back(TimedMs([&] { offscreen.View().viewport()->repaint(); }));
     }
     return {
-        { "make_display_ms", *Median(makeDisplay) },
-        { "overlays_ms", *Median(overlays) },
-        { "show_image_ms", *Median(showImage) },
-        { "pixmap_ms", *Median(pixmap) },
-        { "paint_ms", *Median(paint) },
-        { "frames", static_cast<double>(makeDisplay.size()) },
+        {"make_display_ms", *Median(makeDisplay)},
+        {"overlays_ms", *Median(overlays)},
+        {"show_image_ms", *Median(showImage)},
+        {"pixmap_ms", *Median(pixmap)},
+        {"paint_ms", *Median(paint)},
+        {"frames", static_cast<double>(makeDisplay.size())},
     };
 }
 

@@ -20,8 +20,7 @@ void Check(const quorvel::DeviceError& error)
 }
 
 // Runs fetch() back to back for the target's window and reports its rate and CPU use.
-template <typename Fetch>
-ProbeResult TimedFrames(const ProbeTarget& target, Fetch fetch)
+template <typename Fetch> ProbeResult TimedFrames(const ProbeTarget& target, Fetch fetch)
 {
     for (int i = 0; i < kWarmUpFrames; ++i) {
         fetch();
@@ -40,11 +39,11 @@ ProbeResult TimedFrames(const ProbeTarget& target, Fetch fetch)
     } while (now < end);
     const double wallMs = MsBetween(start, now);
     return {
-        { "fps", frames * 1000.0 / wallMs },
-        { "frames", frames },
-        { "cpu_ms_per_frame", (ProcessCpuMs() - processStart) / frames },
-        { "caller_cpu_ms_per_frame", (ThreadCpuMs() - callerStart) / frames },
-        { "machine_cpu_ms_per_frame", (MachineBusyCpuMs() - machineStart) / frames },
+        {"fps", frames * 1000.0 / wallMs},
+        {"frames", frames},
+        {"cpu_ms_per_frame", (ProcessCpuMs() - processStart) / frames},
+        {"caller_cpu_ms_per_frame", (ThreadCpuMs() - callerStart) / frames},
+        {"machine_cpu_ms_per_frame", (MachineBusyCpuMs() - machineStart) / frames},
     };
 }
 } // namespace

@@ -26,7 +26,7 @@ constexpr auto kSettleTime = std::chrono::milliseconds(500);
 // Counts the paints of the live image's view.
 class PaintCounter : public QObject {
 public:
-    std::atomic<int> paints { 0 };
+    std::atomic<int> paints{0};
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -58,7 +58,7 @@ ProbeResult RunLiveView(const ProbeTarget& target, int& argc, char** argv)
     PaintCounter paintCounter;
     offscreen.View().viewport()->installEventFilter(&paintCounter);
 
-    std::atomic<bool> runEnded { false };
+    std::atomic<bool> runEnded{false};
     window.SetRunEndedHandler([&](bool) {
         runEnded = true;
         QCoreApplication::quit();
@@ -112,14 +112,14 @@ ProbeResult RunLiveView(const ProbeTarget& target, int& argc, char** argv)
     // The counter's own two frames are not the window's.
     const double frames = static_cast<double>(count.lastId - count.firstId - 1);
     return {
-        { "fps", frames * 1000.0 / count.wallMs },
-        { "frames", frames },
-        { "gui_ms_per_frame", count.guiCpuMs / frames },
-        { "cpu_ms_per_frame", count.processCpuMs / frames },
-        { "paints_per_frame", count.paints / frames },
-        { "machine_cpu_ms_per_frame", count.machineCpuMs / frames },
-        { "view_width", offscreen.View().viewport()->width() },
-        { "view_height", offscreen.View().viewport()->height() },
+        {"fps", frames * 1000.0 / count.wallMs},
+        {"frames", frames},
+        {"gui_ms_per_frame", count.guiCpuMs / frames},
+        {"cpu_ms_per_frame", count.processCpuMs / frames},
+        {"paints_per_frame", count.paints / frames},
+        {"machine_cpu_ms_per_frame", count.machineCpuMs / frames},
+        {"view_width", offscreen.View().viewport()->width()},
+        {"view_height", offscreen.View().viewport()->height()},
     };
 }
 

@@ -17,7 +17,7 @@ void WriteSettings(const ProbeTarget& target)
     const std::unique_ptr<QSettings> store = OpenSettingsStore();
     store->setValue(QStringLiteral("DeviceSettings/DeviceIp"), QString::fromStdString(target.host));
     store->setValue(QStringLiteral("DeviceSettings/DevicePort"), QString::number(target.port));
-    for (const char* key : { "DrawFPS", "DrawBoundingBox", "DrawPosition", "DrawDistance", "DrawMovement" }) {
+    for (const char* key : {"DrawFPS", "DrawBoundingBox", "DrawPosition", "DrawDistance", "DrawMovement"}) {
         store->setValue(QStringLiteral("LiveViewSettings/") + QLatin1String(key), true);
     }
     // Every segment is "too high": never ready.

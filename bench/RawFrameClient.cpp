@@ -27,7 +27,7 @@ RawFrameClient::~RawFrameClient()
 
 void RawFrameClient::Connect(const std::string& host, uint16_t port)
 {
-    addrinfo hints {};
+    addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
@@ -75,7 +75,7 @@ uint32_t RawFrameClient::LastFrameId() const
 
 quorvel::tcp::MessageHeader RawFrameClient::ReadMessage()
 {
-    quorvel::tcp::HeaderBytes bytes {};
+    quorvel::tcp::HeaderBytes bytes{};
     ReadExactly(bytes.data(), bytes.size());
     const quorvel::tcp::MessageHeader header = quorvel::tcp::DecodeHeader(bytes.data());
     if (buffer.size() < header.size) {

@@ -48,10 +48,10 @@ ProbeResult RunResults(const ProbeTarget& target)
         megabytes += static_cast<double>(image.total() * image.elemSize()) / 1e6;
     }
     return {
-        { "link_ms", MsBetween(fetchStart, fetchEnd) },
-        { "png_ms", MsBetween(writeStart, writeEnd) },
-        { "images", static_cast<double>(rawImages.size()) },
-        { "megabytes", megabytes },
+        {"link_ms", MsBetween(fetchStart, fetchEnd)},
+        {"png_ms", MsBetween(writeStart, writeEnd)},
+        {"images", static_cast<double>(rawImages.size())},
+        {"megabytes", megabytes},
     };
 }
 

@@ -26,9 +26,9 @@ ProbeResult RunWaitCost(const ProbeTarget& target)
     }
     device.Disconnect();
     return {
-        { "wait_ms", MsBetween(start, end) },
-        { "caller_cpu_ms", callerCpu },
-        { "process_cpu_ms", processCpu },
+        {"wait_ms", MsBetween(start, end)},
+        {"caller_cpu_ms", callerCpu},
+        {"process_cpu_ms", processCpu},
     };
 }
 

@@ -98,7 +98,8 @@ public:
     }
 
     // The median over the repetitions of keyA's field / keyB's field, in percent.
-    std::optional<double> PairedPercent(const std::string& keyA, const std::string& keyB, const std::string& field) const
+    std::optional<double> PairedPercent(const std::string& keyA, const std::string& keyB,
+                                        const std::string& field) const
     {
         return MedianPairedPercent(Values(keyA, field), Values(keyB, field));
     }
@@ -109,14 +110,17 @@ private:
 
 class BenchRun {
 public:
-    explicit BenchRun(Options opts) : options(opts) {}
+    explicit BenchRun(Options opts)
+        : options(opts)
+    {
+    }
 
     void MeasureLinkAndLiveView(const FrameSize& size)
     {
         std::cerr << "== " << size.name << " (" << size.width << " x " << size.height << "): starting the simulator"
                   << std::endl;
-        const BenchSim sim({ "--prepared-frame", "--width", std::to_string(size.width), "--height",
-            std::to_string(size.height) });
+        const BenchSim sim(
+            {"--prepared-frame", "--width", std::to_string(size.width), "--height", std::to_string(size.height)});
         for (int rep = 1; rep <= options.reps; ++rep) {
             std::cerr << "   repetition " << rep << "/" << options.reps << std::endl;
             Probe("link-raw", size.name, Waiter::Signal, sim, rep);
@@ -140,8 +144,8 @@ public:
     void MeasurePaced(const FrameSize& size, int delayMs)
     {
         std::cerr << "== " << size.name << ", answers " << delayMs << " ms late" << std::endl;
-        const BenchSim sim({ "--prepared-frame", "--delay-ms", std::to_string(delayMs), "--width",
-            std::to_string(size.width), "--height", std::to_string(size.height) });
+        const BenchSim sim({"--prepared-frame", "--delay-ms", std::to_string(delayMs), "--width",
+                            std::to_string(size.width), "--height", std::to_string(size.height)});
         // Longer windows: at this pace a window holds few frames.
         const double seconds = 2 * options.seconds;
         for (int rep = 1; rep <= ExtraReps(); ++rep) {
@@ -158,8 +162,8 @@ public:
     void MeasureResults(const FrameSize& size, int rawImages)
     {
         std::cerr << "== results: " << rawImages << " raw frames of " << size.name << std::endl;
-        const BenchSim sim({ "--prepared-frame", "--raw-images", std::to_string(rawImages), "--width",
-            std::to_string(size.width), "--height", std::to_string(size.height) });
+        const BenchSim sim({"--prepared-frame", "--raw-images", std::to_string(rawImages), "--width",
+                            std::to_string(size.width), "--height", std::to_string(size.height)});
         for (int rep = 1; rep <= options.reps; ++rep) {
             Probe("results", size.name, Waiter::Signal, sim, rep);
         }
@@ -168,7 +172,7 @@ public:
     void MeasureWaiting(int delayMs, int reps)
     {
         std::cerr << "== waiting: responses " << delayMs << " ms late" << std::endl;
-        const BenchSim sim({ "--delay-ms", std::to_string(delayMs) });
+        const BenchSim sim({"--delay-ms", std::to_string(delayMs)});
         for (int rep = 1; rep <= reps; ++rep) {
             Probe("wait-cost", "", Waiter::Signal, sim, rep);
             Probe("wait-cost", "", Waiter::BusyPoll, sim, rep);
@@ -189,14 +193,15 @@ private:
     int ExtraReps() const { return std::min(options.reps, 3); }
 
     void Probe(const std::string& kind, const std::string& size, Waiter waiter, const BenchSim& sim, int rep,
-        std::optional<double> seconds = std::nullopt)
+               std::optional<double> seconds = std::nullopt)
     {
-        const std::vector<std::string> argv { ProbePath(waiter), kind, sim.Host(), std::to_string(sim.Port()),
-            std::to_string(seconds.value_or(options.seconds)) };
+        const std::vector<std::string> argv{ProbePath(waiter), kind, sim.Host(), std::to_string(sim.Port()),
+                                            std::to_string(seconds.value_or(options.seconds))};
         try {
             ChildProcess probe(argv);
             std::string output;
-            const int exitCode = probe.Finish(std::chrono::seconds(120) + std::chrono::seconds(static_cast<int>(options.seconds)), output);
+            const int exitCode = probe.Finish(
+                std::chrono::seconds(120) + std::chrono::seconds(static_cast<int>(options.seconds)), output);
             ProbeResult result;
             if (exitCode != 0 || !ParseProbeResult(output, result)) {
                 throw std::runtime_error("exit code " + std::to_string(exitCode) + ", output: " + output);
@@ -214,7 +219,7 @@ private:
 };
 
 void PrintReport(const BenchRun& run, const std::vector<FrameSize>& sizes, const FrameSize& resultsSize, int rawImages,
-    const Options& options, const std::string& loadBefore)
+                 const Options& options, const std::string& loadBefore)
 {
     const Samples& s = run.Results();
     using K = BenchRun;
@@ -225,28 +230,28 @@ void PrintReport(const BenchRun& run, const std::vector<FrameSize>& sizes, const
               << " s each, every repetition in a fresh process.\n\n";
 
     std::cout << "## 1. Link efficiency: GetFrame round trips per second\n\n";
-    MarkdownTable link({ "frame", "raw socket fps", "Device fps", "Device / raw", "Device busy-poll fps",
-        "busy-poll / raw", "CPU ms/frame raw", "CPU ms/frame Device", "CPU ms/frame busy-poll" });
+    MarkdownTable link({"frame", "raw socket fps", "Device fps", "Device / raw", "Device busy-poll fps",
+                        "busy-poll / raw", "CPU ms/frame raw", "CPU ms/frame Device", "CPU ms/frame busy-poll"});
     for (const FrameSize& size : sizes) {
         const std::string rawKey = K::Key("link-raw", size.name, Waiter::Signal);
         const std::string deviceKey = K::Key("link-device", size.name, Waiter::Signal);
         const std::string busyKey = K::Key("link-device", size.name, Waiter::BusyPoll);
-        link.AddRow({ size.name + " (" + std::to_string(size.width) + "x" + std::to_string(size.height) + ")",
-            Number(s.MedianOf(rawKey, "fps"), 1), Number(s.MedianOf(deviceKey, "fps"), 1),
-            Percent(s.PairedPercent(deviceKey, rawKey, "fps"), 85.0), Number(s.MedianOf(busyKey, "fps"), 1),
-            Percent(s.PairedPercent(busyKey, rawKey, "fps")),
-            Number(s.MedianOf(K::Key("link-raw", size.name, Waiter::Signal), "cpu_ms_per_frame"), 2),
-            Number(s.MedianOf(K::Key("link-device", size.name, Waiter::Signal), "cpu_ms_per_frame"), 2),
-            Number(s.MedianOf(K::Key("link-device", size.name, Waiter::BusyPoll), "cpu_ms_per_frame"), 2) });
+        link.AddRow({size.name + " (" + std::to_string(size.width) + "x" + std::to_string(size.height) + ")",
+                     Number(s.MedianOf(rawKey, "fps"), 1), Number(s.MedianOf(deviceKey, "fps"), 1),
+                     Percent(s.PairedPercent(deviceKey, rawKey, "fps"), 85.0), Number(s.MedianOf(busyKey, "fps"), 1),
+                     Percent(s.PairedPercent(busyKey, rawKey, "fps")),
+                     Number(s.MedianOf(K::Key("link-raw", size.name, Waiter::Signal), "cpu_ms_per_frame"), 2),
+                     Number(s.MedianOf(K::Key("link-device", size.name, Waiter::Signal), "cpu_ms_per_frame"), 2),
+                     Number(s.MedianOf(K::Key("link-device", size.name, Waiter::BusyPoll), "cpu_ms_per_frame"), 2)});
     }
     std::cout << link.Render()
               << "\nfps columns: medians. Ratios: medians of the per-repetition ratios of runs taken back to back."
                  " CPU ms/frame: all threads of the client process.\n\n";
 
     std::cout << "## 2. Overlap: live view against the link alone\n\n";
-    MarkdownTable overlap({ "frame", "link alone fps", "live view fps", "live view / link", "GUI thread ms/frame",
-        "CPU ms/frame", "paints/frame", "busy-poll: link fps", "busy-poll: live view fps",
-        "busy-poll: live view / link" });
+    MarkdownTable overlap({"frame", "link alone fps", "live view fps", "live view / link", "GUI thread ms/frame",
+                           "CPU ms/frame", "paints/frame", "busy-poll: link fps", "busy-poll: live view fps",
+                           "busy-poll: live view / link"});
     for (const FrameSize& size : sizes) {
         if (!size.liveView) {
             continue;
@@ -255,13 +260,13 @@ void PrintReport(const BenchRun& run, const std::vector<FrameSize>& sizes, const
         const std::string liveKey = K::Key("live-view", size.name, Waiter::Signal);
         const std::string busyLinkKey = K::Key("link-device", size.name, Waiter::BusyPoll);
         const std::string busyLiveKey = K::Key("live-view", size.name, Waiter::BusyPoll);
-        overlap.AddRow({ size.name, Number(s.MedianOf(linkKey, "fps"), 1), Number(s.MedianOf(liveKey, "fps"), 1),
-            Percent(s.PairedPercent(liveKey, linkKey, "fps"), 90.0),
-            Number(s.MedianOf(K::Key("live-view", size.name, Waiter::Signal), "gui_ms_per_frame"), 2),
-            Number(s.MedianOf(K::Key("live-view", size.name, Waiter::Signal), "cpu_ms_per_frame"), 2),
-            Number(s.MedianOf(K::Key("live-view", size.name, Waiter::Signal), "paints_per_frame"), 2),
-            Number(s.MedianOf(busyLinkKey, "fps"), 1), Number(s.MedianOf(busyLiveKey, "fps"), 1),
-            Percent(s.PairedPercent(busyLiveKey, busyLinkKey, "fps")) });
+        overlap.AddRow({size.name, Number(s.MedianOf(linkKey, "fps"), 1), Number(s.MedianOf(liveKey, "fps"), 1),
+                        Percent(s.PairedPercent(liveKey, linkKey, "fps"), 90.0),
+                        Number(s.MedianOf(K::Key("live-view", size.name, Waiter::Signal), "gui_ms_per_frame"), 2),
+                        Number(s.MedianOf(K::Key("live-view", size.name, Waiter::Signal), "cpu_ms_per_frame"), 2),
+                        Number(s.MedianOf(K::Key("live-view", size.name, Waiter::Signal), "paints_per_frame"), 2),
+                        Number(s.MedianOf(busyLinkKey, "fps"), 1), Number(s.MedianOf(busyLiveKey, "fps"), 1),
+                        Percent(s.PairedPercent(busyLiveKey, busyLinkKey, "fps"))});
     }
     for (const FrameSize& size : sizes) {
         if (!size.liveView) {
@@ -270,22 +275,24 @@ void PrintReport(const BenchRun& run, const std::vector<FrameSize>& sizes, const
         const std::string name = BenchRun::PacedName(size, kPacedDelayMs);
         const std::string linkKey = K::Key("link-device", name, Waiter::Signal);
         const std::string liveKey = K::Key("live-view", name, Waiter::Signal);
-        overlap.AddRow({ name, Number(s.MedianOf(linkKey, "fps"), 1), Number(s.MedianOf(liveKey, "fps"), 1),
-            Percent(s.PairedPercent(liveKey, linkKey, "fps"), 90.0),
-            Number(s.MedianOf(liveKey, "gui_ms_per_frame"), 2), Number(s.MedianOf(liveKey, "cpu_ms_per_frame"), 2),
-            Number(s.MedianOf(liveKey, "paints_per_frame"), 2), "", "", "" });
+        overlap.AddRow({name, Number(s.MedianOf(linkKey, "fps"), 1), Number(s.MedianOf(liveKey, "fps"), 1),
+                        Percent(s.PairedPercent(liveKey, linkKey, "fps"), 90.0),
+                        Number(s.MedianOf(liveKey, "gui_ms_per_frame"), 2),
+                        Number(s.MedianOf(liveKey, "cpu_ms_per_frame"), 2),
+                        Number(s.MedianOf(liveKey, "paints_per_frame"), 2), "", "", ""});
     }
     std::cout << overlap.Render()
               << "\nThe live view is the main window's own LiveView() and ShowImage(), offscreen, every overlay on,"
-                 " the image view " << Number(s.MedianOf(K::Key("live-view", sizes[0].name, Waiter::Signal), "view_width"), 0)
-              << " x " << Number(s.MedianOf(K::Key("live-view", sizes[0].name, Waiter::Signal), "view_height"), 0)
+                 " the image view "
+              << Number(s.MedianOf(K::Key("live-view", sizes[0].name, Waiter::Signal), "view_width"), 0) << " x "
+              << Number(s.MedianOf(K::Key("live-view", sizes[0].name, Waiter::Signal), "view_height"), 0)
               << " pixels; frames are counted by the simulator's frame ids. CPU ms/frame: all threads of the"
                  " window's process.\n\n";
 
     std::cout << "### Where the live view's time goes (unpaced, medians)\n\n";
-    MarkdownTable machine({ "frame", "link alone: machine CPU ms/frame", "live view: machine CPU ms/frame",
-        "live view: GUI thread ms/frame", "most fps the " + std::to_string(cpus) + " cores allow",
-        "most fps the GUI thread allows", "live view fps" });
+    MarkdownTable machine({"frame", "link alone: machine CPU ms/frame", "live view: machine CPU ms/frame",
+                           "live view: GUI thread ms/frame", "most fps the " + std::to_string(cpus) + " cores allow",
+                           "most fps the GUI thread allows", "live view fps"});
     for (const FrameSize& size : sizes) {
         if (!size.liveView) {
             continue;
@@ -302,8 +309,9 @@ void PrintReport(const BenchRun& run, const std::vector<FrameSize>& sizes, const
         if (gui && *gui > 0) {
             guiBound = 1000.0 / *gui;
         }
-        machine.AddRow({ size.name, Number(s.MedianOf(linkKey, "machine_cpu_ms_per_frame"), 2), Number(liveMachine, 2),
-            Number(gui, 2), Number(coresBound, 0), Number(guiBound, 0), Number(s.MedianOf(liveKey, "fps"), 1) });
+        machine.AddRow({size.name, Number(s.MedianOf(linkKey, "machine_cpu_ms_per_frame"), 2), Number(liveMachine, 2),
+                        Number(gui, 2), Number(coresBound, 0), Number(guiBound, 0),
+                        Number(s.MedianOf(liveKey, "fps"), 1)});
     }
     std::cout << machine.Render()
               << "\nMachine CPU: every core's busy time over the measured window (/proc/stat), the simulator and"
@@ -312,9 +320,9 @@ void PrintReport(const BenchRun& run, const std::vector<FrameSize>& sizes, const
                  " paints.\n\n";
 
     std::cout << "### The live view's work per frame, step by step (median ms)\n\n";
-    MarkdownTable steps({ "frame", "grey to display image (on the request task)", "capture condition and overlays",
-        "ShowImage", "of which QImage to QPixmap", "of which one repaint", "GUI thread sum",
-        "most frames per second the GUI thread allows" });
+    MarkdownTable steps({"frame", "grey to display image (on the request task)", "capture condition and overlays",
+                         "ShowImage", "of which QImage to QPixmap", "of which one repaint", "GUI thread sum",
+                         "most frames per second the GUI thread allows"});
     for (const FrameSize& size : sizes) {
         if (!size.liveView) {
             continue;
@@ -329,9 +337,9 @@ void PrintReport(const BenchRun& run, const std::vector<FrameSize>& sizes, const
             sum = *draw + *show;
             bound = 1000.0 / *sum;
         }
-        steps.AddRow({ size.name, Number(make, 2), Number(draw, 2), Number(show, 2),
-            Number(s.MedianOf(key, "pixmap_ms"), 2), Number(s.MedianOf(key, "paint_ms"), 2), Number(sum, 2),
-            Number(bound, 0) });
+        steps.AddRow({size.name, Number(make, 2), Number(draw, 2), Number(show, 2),
+                      Number(s.MedianOf(key, "pixmap_ms"), 2), Number(s.MedianOf(key, "paint_ms"), 2), Number(sum, 2),
+                      Number(bound, 0)});
     }
     std::cout << steps.Render()
               << "\nEach step is the window's own code, timed one after another on the simulator's frame and"
@@ -345,16 +353,16 @@ void PrintReport(const BenchRun& run, const std::vector<FrameSize>& sizes, const
     if (linkMs && pngMs) {
         totalMs = *linkMs + *pngMs;
     }
-    MarkdownTable results({ "part", "median ms", "share" });
-    results.AddRow({ "GetRawImages (" + Number(s.MedianOf(resultsKey, "megabytes"), 1) + " MB)", Number(linkMs, 1),
-        Ratio(linkMs, totalMs) });
-    results.AddRow({ "PNG writing (WriteRawFrames, cv::imwrite defaults)", Number(pngMs, 1), Ratio(pngMs, totalMs) });
-    results.AddRow({ "total", Number(totalMs, 1), "" });
+    MarkdownTable results({"part", "median ms", "share"});
+    results.AddRow({"GetRawImages (" + Number(s.MedianOf(resultsKey, "megabytes"), 1) + " MB)", Number(linkMs, 1),
+                    Ratio(linkMs, totalMs)});
+    results.AddRow({"PNG writing (WriteRawFrames, cv::imwrite defaults)", Number(pngMs, 1), Ratio(pngMs, totalMs)});
+    results.AddRow({"total", Number(totalMs, 1), ""});
     std::cout << results.Render() << "\n";
 
     std::cout << "## 4. Waiting costs: one request answered 1000 ms late\n\n";
-    MarkdownTable waiting({ "waiter", "wait ms", "caller CPU ms per s waited", "process CPU ms per s waited" });
-    for (Waiter waiter : { Waiter::Signal, Waiter::BusyPoll }) {
+    MarkdownTable waiting({"waiter", "wait ms", "caller CPU ms per s waited", "process CPU ms per s waited"});
+    for (Waiter waiter : {Waiter::Signal, Waiter::BusyPoll}) {
         const std::string key = K::Key("wait-cost", "", waiter);
         const auto wait = s.MedianOf(key, "wait_ms");
         const auto caller = s.MedianOf(key, "caller_cpu_ms");
@@ -365,8 +373,9 @@ void PrintReport(const BenchRun& run, const std::vector<FrameSize>& sizes, const
             }
             return *cpu / (*wait / 1000.0);
         };
-        waiting.AddRow({ waiter == Waiter::Signal ? "Device (waits on the inbound queue's signal)" : "busy-polling Device",
-            Number(wait, 1), Number(perSecond(caller), 2), Number(perSecond(process), 2) });
+        waiting.AddRow(
+            {waiter == Waiter::Signal ? "Device (waits on the inbound queue's signal)" : "busy-polling Device",
+             Number(wait, 1), Number(perSecond(caller), 2), Number(perSecond(process), 2)});
     }
     std::cout << waiting.Render()
               << "\nThe busy-polling rows of sections 1 and 2 show what such a waiter does to the other figures.\n";
@@ -394,10 +403,10 @@ int main(int argc, char** argv)
     // The live view runs offscreen; the probes inherit this.
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
 
-    const std::vector<FrameSize> sizes {
-        { "1 MP", 1280, 800, true },
-        { "5 MP", 2592, 1944, true },
-        { "12 MP", 4000, 3000, false },
+    const std::vector<FrameSize> sizes{
+        {"1 MP", 1280, 800, true},
+        {"5 MP", 2592, 1944, true},
+        {"12 MP", 4000, 3000, false},
     };
     const FrameSize& resultsSize = sizes[1];
     constexpr int kRawImages = 10;

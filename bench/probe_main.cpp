@@ -15,8 +15,8 @@ int main(int argc, char** argv)
 {
     using namespace ondrel::bench;
     if (argc < 4) {
-        std::cerr << "usage: " << argv[0] << " link-raw|link-device|live-view|gui-steps|results|wait-cost HOST PORT [SECONDS]"
-                  << std::endl;
+        std::cerr << "usage: " << argv[0]
+                  << " link-raw|link-device|live-view|gui-steps|results|wait-cost HOST PORT [SECONDS]" << std::endl;
         return 2;
     }
     const std::string kind = argv[1];

@@ -1,6 +1,7 @@
 // Takes the README's screenshots from a real window on an X display (run under Xvfb by
 // scripts/screenshots.sh): the main window during a live view against ondrel-sim, the
-// settings dialog, and the main window after a complete run. Run from the OndrelApp directory so the style sheet is found.
+// settings dialog, and the main window after a complete run. Run from the OndrelApp directory so the style sheet is
+// found.
 #include "DialogSettings.h"
 #include "SimProcess.h"
 #include "TempSettingsHome.h"
@@ -49,16 +50,16 @@ int main(int argc, char** argv)
 
     // The hand takes a while to settle, so the live view shows it approaching with its
     // coloured boxes and every overlay switched on.
-    ondrel::testsupport::SimProcess sim({ "--settle-ms", "6000", "--fps", "30" });
+    ondrel::testsupport::SimProcess sim({"--settle-ms", "6000", "--fps", "30"});
     TempSettingsHome home;
     const auto writeSettings = [&home](uint16_t port) {
         home.write(QStringLiteral("[DeviceSettings]\nDeviceIp=127.0.0.1\nDevicePort=%1\n"
-                           "[LiveViewSettings]\nDrawFPS=true\nDrawBoundingBox=true\nDrawPosition=true\n"
-                           "DrawDistance=true\nDrawMovement=true\n"
-                           "[SaveSettings]\nBasePath=%2\n")
-                .arg(port)
-                .arg(home.path() + QStringLiteral("/Captured"))
-                .toUtf8());
+                                  "[LiveViewSettings]\nDrawFPS=true\nDrawBoundingBox=true\nDrawPosition=true\n"
+                                  "DrawDistance=true\nDrawMovement=true\n"
+                                  "[SaveSettings]\nBasePath=%2\n")
+                       .arg(port)
+                       .arg(home.path() + QStringLiteral("/Captured"))
+                       .toUtf8());
     };
     writeSettings(sim.port());
 
@@ -92,7 +93,7 @@ int main(int argc, char** argv)
             window.close();
 
             // A window of its own against a hand that settles at once, for a complete run.
-            ondrel::testsupport::SimProcess quickSim({ "--settle-ms", "300" });
+            ondrel::testsupport::SimProcess quickSim({"--settle-ms", "300"});
             writeSettings(quickSim.port());
             app_ondrel afterRun(nullptr, options);
             afterRun.show();

@@ -7,11 +7,10 @@
 
 namespace {
 
-using quorvel::tcp::BodyReader;
 using ondrel::fuzz::ReferenceReader;
+using quorvel::tcp::BodyReader;
 
-template <typename T>
-void CheckRead(BodyReader& reader, ReferenceReader& reference)
+template <typename T> void CheckRead(BodyReader& reader, ReferenceReader& reference)
 {
     const std::size_t before = reader.Position();
     const T value = reader.Read<T>();
@@ -43,12 +42,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         for (std::size_t i = 0; i < scriptSize; ++i) {
             const uint8_t op = script[i];
             switch (op % 10) {
-            case 0: CheckRead<uint8_t>(reader, reference); break;
-            case 1: CheckRead<uint16_t>(reader, reference); break;
-            case 2: CheckRead<int32_t>(reader, reference); break;
-            case 3: CheckRead<uint64_t>(reader, reference); break;
-            case 4: CheckRead<float>(reader, reference); break;
-            case 5: CheckRead<double>(reader, reference); break;
+            case 0:
+                CheckRead<uint8_t>(reader, reference);
+                break;
+            case 1:
+                CheckRead<uint16_t>(reader, reference);
+                break;
+            case 2:
+                CheckRead<int32_t>(reader, reference);
+                break;
+            case 3:
+                CheckRead<uint64_t>(reader, reference);
+                break;
+            case 4:
+                CheckRead<float>(reader, reference);
+                break;
+            case 5:
+                CheckRead<double>(reader, reference);
+                break;
             case 6: {
                 const std::size_t start = reference.Position();
                 const auto read = reader.ReadString();

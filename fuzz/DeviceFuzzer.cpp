@@ -31,12 +31,12 @@ struct Rig {
     Rig()
     {
         const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address {};
+        sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof(address);
-        FUZZ_CHECK(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0
-            && ::listen(listener, 1) == 0 && ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) == 0);
+        FUZZ_CHECK(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 && ::listen(listener, 1) == 0
+                   && ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) == 0);
         std::thread greeter([&] {
             FUZZ_CHECK((peer = ::accept(listener, nullptr, nullptr)) >= 0);
             Write(false, {}, tcp::MessageType::CONNECTED);
@@ -77,15 +77,11 @@ struct Rig {
     }
 };
 
-std::string FirstText(const Bytes& body)
-{
-    return tcp::BodyReader(body).ReadString().text;
-}
+std::string FirstText(const Bytes& body) { return tcp::BodyReader(body).ReadString().text; }
 
 // The result for a refusal, for a body the decoder takes (with `same` telling whether the
 // outputs are what it made of it), and for one it refuses.
-void Check(const DeviceError& r, bool error, const std::string& refusal, bool decoded, bool same,
-    const std::string& failure = "")
+void Check(const DeviceError& r, bool error, const std::string& refusal, bool decoded, bool same, const std::string& failure = "")
 {
     const uint32_t code = error || !decoded ? DeviceError::RESPONSE_ERROR : DeviceError::OK;
     const std::string message = error ? refusal : decoded ? "-" : failure + " failed";
@@ -118,70 +114,65 @@ struct Operation {
 
 const Operation kOperations[] = {
     { "Start", true, false,
-        [](Rig& rig, bool error, const Bytes&, const std::string& refusal) {
-            Check(rig.device.Start(), error, refusal, true, true);
-        } },
+      [](Rig& rig, bool error, const Bytes&, const std::string& refusal) { Check(rig.device.Start(), error, refusal, true, true); } },
     { "GetFrame", false, true,
-        [](Rig& rig, bool error, const Bytes& body, const std::string& refusal) {
-            cv::Mat image, expected;
-            std::vector<SegmentInfo> segments, expectedSegments;
-            uint32_t frameId = 0, expectedId = 0;
-            const DeviceError r = rig.device.GetFrame(image, segments, frameId);
-            const bool decoded = DecodeFrame(body, expected, expectedSegments, expectedId); // before comparing
-            Check(r, error, refusal, decoded,
+      [](Rig& rig, bool error, const Bytes& body, const std::string& refusal) {
+          cv::Mat image, expected;
+          std::vector<SegmentInfo> segments, expectedSegments;
+          uint32_t frameId = 0, expectedId = 0;
+          const DeviceError r = rig.device.GetFrame(image, segments, frameId);
+          const bool decoded = DecodeFrame(body, expected, expectedSegments, expectedId); // before comparing
+          Check(r, error, refusal, decoded,
                 frameId == expectedId && segments.size() == expectedSegments.size() && image.size() == expected.size()
                     && image.type() == expected.type(),
                 EXTRACTION("GetFrame", "image"));
-        } },
+      } },
     { "GetFinalImage", false, false,
-        [](Rig& rig, bool error, const Bytes& body, const std::string& refusal) {
-            cv::Mat image, expected;
-            const DeviceError r = rig.device.GetFinalImage(image, 7);
-            const bool decoded = DecodeFinalImage(body, expected);
-            Check(r, error, refusal, decoded,
-                image.size() == expected.size() && image.type() == expected.type(),
+      [](Rig& rig, bool error, const Bytes& body, const std::string& refusal) {
+          cv::Mat image, expected;
+          const DeviceError r = rig.device.GetFinalImage(image, 7);
+          const bool decoded = DecodeFinalImage(body, expected);
+          Check(r, error, refusal, decoded, image.size() == expected.size() && image.type() == expected.type(),
                 EXTRACTION("GetFinalImage", "final image"));
-        } },
+      } },
     { "GetRawImages", false, false,
-        [](Rig& rig, bool error, const Bytes& body, const std::string& refusal) {
-            std::vector<cv::Mat> images, expected;
-            const DeviceError r = rig.device.GetRawImages(images, 7);
-            const bool decoded = DecodeRawImages(body, expected);
-            Check(r, error, refusal, decoded, images.size() == expected.size(),
-                EXTRACTION("GetRawImages", "raw images"));
-        } },
+      [](Rig& rig, bool error, const Bytes& body, const std::string& refusal) {
+          std::vector<cv::Mat> images, expected;
+          const DeviceError r = rig.device.GetRawImages(images, 7);
+          const bool decoded = DecodeRawImages(body, expected);
+          Check(r, error, refusal, decoded, images.size() == expected.size(), EXTRACTION("GetRawImages", "raw images"));
+      } },
     { "GetFinalSegmentInfos", false, false,
-        [](Rig& rig, bool error, const Bytes& body, const std::string& refusal) {
-            std::vector<SegmentInfo> segments, expected;
-            const DeviceError r = rig.device.GetFinalSegmentInfos(segments, 7);
-            const bool decoded = DecodeFinalSegments(body, expected);
-            Check(r, error, refusal, decoded, segments.size() == expected.size(),
-                EXTRACTION("GetFinalSegmentInfos", "segment informations"));
-        } },
+      [](Rig& rig, bool error, const Bytes& body, const std::string& refusal) {
+          std::vector<SegmentInfo> segments, expected;
+          const DeviceError r = rig.device.GetFinalSegmentInfos(segments, 7);
+          const bool decoded = DecodeFinalSegments(body, expected);
+          Check(r, error, refusal, decoded, segments.size() == expected.size(), EXTRACTION("GetFinalSegmentInfos", "segment informations"));
+      } },
     // The three below leave their output as it was on a refusal.
     { "GetCalibrationFile", false, false,
-        [](Rig& rig, bool error, const Bytes& body, const std::string& refusal) {
-            Bytes calibration { 1, 2, 3 };
-            const DeviceError r = rig.device.GetCalibrationFile(calibration); // before comparing
-            Check(r, error, refusal, true, calibration == body);
-            FUZZ_CHECK(!error || calibration == (Bytes { 1, 2, 3 }));
-        } },
+      [](Rig& rig, bool error, const Bytes& body, const std::string& refusal) {
+          Bytes calibration{ 1, 2, 3 };
+          const DeviceError r = rig.device.GetCalibrationFile(calibration); // before comparing
+          Check(r, error, refusal, true, calibration == body);
+          FUZZ_CHECK(!error || calibration == (Bytes{ 1, 2, 3 }));
+      } },
     { "RequestValidation", true, false,
-        [](Rig& rig, bool error, const Bytes& body, const std::string& refusal) {
-            CheckText(rig, error, body, refusal, &Device::RequestValidation);
-        } },
+      [](Rig& rig, bool error, const Bytes& body, const std::string& refusal) {
+          CheckText(rig, error, body, refusal, &Device::RequestValidation);
+      } },
     { "SendAuthResponse", false, false,
-        [](Rig& rig, bool error, const Bytes&, const std::string&) {
-            Check(rig.device.SendAuthResponse("ADMIN", { 0xAB }), error, "Authentification as ADMIN failed.", true, true);
-        } },
+      [](Rig& rig, bool error, const Bytes&, const std::string&) {
+          Check(rig.device.SendAuthResponse("ADMIN", { 0xAB }), error, "Authentification as ADMIN failed.", true, true);
+      } },
     { "GetCurrentAuthGroup", true, false,
-        [](Rig& rig, bool error, const Bytes& body, const std::string& refusal) {
-            CheckText(rig, error, body, refusal, &Device::GetCurrentAuthGroup);
-        } },
+      [](Rig& rig, bool error, const Bytes& body, const std::string& refusal) {
+          CheckText(rig, error, body, refusal, &Device::GetCurrentAuthGroup);
+      } },
     { "UploadFirmware", false, false,
-        [](Rig& rig, bool error, const Bytes&, const std::string& refusal) {
-            Check(rig.device.UploadFirmware(rig.firmwarePath), error, refusal, true, true);
-        } },
+      [](Rig& rig, bool error, const Bytes&, const std::string& refusal) {
+          Check(rig.device.UploadFirmware(rig.firmwarePath), error, refusal, true, true);
+      } },
 };
 
 } // namespace

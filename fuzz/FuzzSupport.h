@@ -16,12 +16,12 @@
 #include <limits>
 #include <new>
 
-#define FUZZ_CHECK(cond)                                                                                    \
-    do {                                                                                                    \
-        if (!(cond)) {                                                                                      \
-            std::fprintf(stderr, "fuzz invariant failed: %s (%s:%d)\n", #cond, __FILE__, __LINE__);         \
-            std::abort();                                                                                   \
-        }                                                                                                   \
+#define FUZZ_CHECK(cond)                                                                                                                   \
+    do {                                                                                                                                   \
+        if (!(cond)) {                                                                                                                     \
+            std::fprintf(stderr, "fuzz invariant failed: %s (%s:%d)\n", #cond, __FILE__, __LINE__);                                        \
+            std::abort();                                                                                                                  \
+        }                                                                                                                                  \
     } while (0)
 
 namespace ondrel::fuzz {
@@ -30,15 +30,11 @@ namespace ondrel::fuzz {
 constexpr std::size_t kSmallBody = 1024 * 1024;
 
 // memcmp that accepts empty ranges, whose pointers may be null.
-inline bool SameBytes(const void* a, const void* b, std::size_t n)
-{
-    return n == 0 || std::memcmp(a, b, n) == 0;
-}
+inline bool SameBytes(const void* a, const void* b, std::size_t n) { return n == 0 || std::memcmp(a, b, n) == 0; }
 
 // The decoders promise not to throw; an allocation failure is tolerated only for bodies
 // large enough that it can be an honest one.
-template <typename Fn>
-void RunGuarded(std::size_t bodySize, Fn&& fn)
+template <typename Fn> void RunGuarded(std::size_t bodySize, Fn&& fn)
 {
     try {
         fn();
@@ -55,7 +51,11 @@ void RunGuarded(std::size_t bodySize, Fn&& fn)
 
 class ReferenceReader {
 public:
-    ReferenceReader(const uint8_t* bytes, std::size_t count) : data(bytes), size(count) {}
+    ReferenceReader(const uint8_t* bytes, std::size_t count)
+        : data(bytes)
+        , size(count)
+    {
+    }
 
     uint64_t Take(std::size_t width)
     {
@@ -82,6 +82,7 @@ public:
 
     std::size_t Position() const { return pos; }
     std::size_t Remaining() const { return size - pos; }
+
 private:
     const uint8_t* data;
     std::size_t size;
@@ -143,8 +144,7 @@ inline void CheckImage(const cv::Mat& image, const ExpectedBlock& block, const u
     FUZZ_CHECK(image.rows == static_cast<int>(block.rows) && image.cols == static_cast<int>(block.cols));
     FUZZ_CHECK(image.type() == static_cast<int>(block.type) && image.isContinuous());
     FUZZ_CHECK(image.total() * image.elemSize() == block.byteCount && block.byteCount <= size);
-    const bool inBody = std::greater_equal<const uint8_t*>()(image.data, body)
-        && std::less<const uint8_t*>()(image.data, body + size);
+    const bool inBody = std::greater_equal<const uint8_t*>()(image.data, body) && std::less<const uint8_t*>()(image.data, body + size);
     FUZZ_CHECK(!inBody);
     FUZZ_CHECK(std::memcmp(image.data, body + block.pixelOffset, static_cast<std::size_t>(block.byteCount)) == 0);
 }

@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
             // Every counted image needs its whole block header in the body; one that is cut
             // off is refused rather than read as zeros.
             if (reference.Remaining() < 20) {
-                blocks.push_back(ExpectedBlock {});
+                blocks.push_back(ExpectedBlock{});
                 break;
             }
             blocks.push_back(TakeImageBlock(reference));

@@ -34,7 +34,7 @@ struct AdoptedBody {
 class AdoptedBodyAllocator final : public cv::MatAllocator {
 public:
     cv::UMatData* allocate(int dims, const int* sizes, int type, void* data, size_t* step, cv::AccessFlag flags,
-        cv::UMatUsageFlags usage) const override
+                           cv::UMatUsageFlags usage) const override
     {
         return cv::Mat::getStdAllocator()->allocate(dims, sizes, type, data, step, flags, usage);
     }
@@ -74,7 +74,7 @@ cv::Mat AdoptBody(std::vector<uint8_t>&& body, const cv::Mat& view, std::weak_pt
         return {};
     }
     CV_Assert(view.datastart >= body.data() && view.dataend <= body.data() + body.size());
-    auto adopted = std::make_unique<AdoptedBody>(AdoptedBody { std::move(body), std::move(pool) });
+    auto adopted = std::make_unique<AdoptedBody>(AdoptedBody{std::move(body), std::move(pool)});
 
     // The view's header stays; only who owns the bytes changes. Moving the vector kept
     // its buffer, so view still points into it.

@@ -11,7 +11,7 @@ StringRead BodyReader::ReadString()
     }
     const uint8_t* begin = data + cursor;
     const uint8_t* end = data + size;
-    const uint8_t* zero = std::find(begin, end, uint8_t { 0 });
+    const uint8_t* zero = std::find(begin, end, uint8_t{0});
     result.text.assign(reinterpret_cast<const char*>(begin), static_cast<std::size_t>(zero - begin));
     cursor = static_cast<std::size_t>(zero - data);
     if (zero != end) {

@@ -25,15 +25,22 @@ struct BytesRead {
 // The body must outlive the reader.
 class BodyReader {
 public:
-    explicit BodyReader(const std::vector<uint8_t>& body) : data(body.data()), size(body.size()) {}
-    BodyReader(const uint8_t* bytes, std::size_t count) : data(bytes), size(count) {}
+    explicit BodyReader(const std::vector<uint8_t>& body)
+        : data(body.data())
+        , size(body.size())
+    {
+    }
+    BodyReader(const uint8_t* bytes, std::size_t count)
+        : data(bytes)
+        , size(count)
+    {
+    }
 
-    template <typename T>
-    T Read()
+    template <typename T> T Read()
     {
         static_assert(std::is_arithmetic_v<T>, "Read takes plain numbers");
         if (Remaining() < sizeof(T)) {
-            return T {};
+            return T{};
         }
         uint8_t bytes[sizeof(T)];
         std::memcpy(bytes, data + cursor, sizeof(T));
@@ -56,8 +63,14 @@ public:
     // (cursor unchanged) when fewer remain. n = 0 yields a non-null pointer.
     const uint8_t* ReadSpan(std::size_t n);
 
-    std::size_t Remaining() const { return size - cursor; }
-    std::size_t Position() const { return cursor; }
+    std::size_t Remaining() const
+    {
+        return size - cursor;
+    }
+    std::size_t Position() const
+    {
+        return cursor;
+    }
 
 private:
     const uint8_t* data;

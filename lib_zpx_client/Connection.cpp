@@ -23,8 +23,11 @@ std::size_t AsMuchAsArrived(const std::error_code& error, std::size_t)
 }
 } // namespace
 
-Connection::Connection(asio::io_context& context, asio::ip::tcp::socket sock, TreadSafeQueue<OwnedMessage>& inboundQueue)
-    : ioContext(context), socket(std::move(sock)), inbound(inboundQueue)
+Connection::Connection(asio::io_context& context, asio::ip::tcp::socket sock,
+                       TreadSafeQueue<OwnedMessage>& inboundQueue)
+    : ioContext(context)
+    , socket(std::move(sock))
+    , inbound(inboundQueue)
 {
 }
 
@@ -87,7 +90,7 @@ void Connection::Enqueue(const Message& message, SendProgress progress)
 {
     asio::post(ioContext, [this, message, progress = std::move(progress)]() mutable {
         const bool writing = !outbound.empty();
-        outbound.push_back(Outgoing { std::move(message), std::move(progress) });
+        outbound.push_back(Outgoing{std::move(message), std::move(progress)});
         if (!writing) {
             BeginWriteHeader();
         }
@@ -141,27 +144,27 @@ void Connection::BeginReadBody()
         return;
     }
     asio::async_read(socket, asio::buffer(incoming.body.data() + bodyReceived, chunk), AsMuchAsArrived,
-        [this](std::error_code ec, std::size_t transferred) {
-            if (ec) {
-                std::cout << "[" << connectionId << "] Read Body Fail." << std::endl;
-                CloseOnIoThread();
-                return;
-            }
-            bodyReceived += transferred;
-            if (bodyReceived < incoming.header.size) {
-                BeginReadBody();
-            } else {
-                incoming.body.resize(incoming.header.size); // a reused body may reach further
-                DeliverInbound();
-            }
-        });
+                     [this](std::error_code ec, std::size_t transferred) {
+                         if (ec) {
+                             std::cout << "[" << connectionId << "] Read Body Fail." << std::endl;
+                             CloseOnIoThread();
+                             return;
+                         }
+                         bodyReceived += transferred;
+                         if (bodyReceived < incoming.header.size) {
+                             BeginReadBody();
+                         } else {
+                             incoming.body.resize(incoming.header.size); // a reused body may reach further
+                             DeliverInbound();
+                         }
+                     });
 }
 
 void Connection::DeliverInbound()
 {
     // Nothing observes `incoming` between messages, so the body is moved, not copied.
-    inbound.push_back(OwnedMessage { nullptr, std::move(incoming) });
-    incoming = Message {};
+    inbound.push_back(OwnedMessage{nullptr, std::move(incoming)});
+    incoming = Message{};
     BeginReadHeader();
 }
 
@@ -192,21 +195,21 @@ void Connection::BeginWriteBody(std::size_t written)
     const std::size_t total = front.message.body.size();
     const std::size_t part = front.progress ? std::min(kProgressPart, total - written) : total - written;
     asio::async_write(socket, asio::buffer(front.message.body.data() + written, part),
-        [this, written, total](std::error_code ec, std::size_t transferred) {
-            if (ec) {
-                CloseOnIoThread();
-                return;
-            }
-            const std::size_t now = written + transferred;
-            if (now < total) {
-                if (outbound.front().progress) {
-                    outbound.front().progress(now, total);
-                }
-                BeginWriteBody(now);
-                return;
-            }
-            FinishWrite();
-        });
+                      [this, written, total](std::error_code ec, std::size_t transferred) {
+                          if (ec) {
+                              CloseOnIoThread();
+                              return;
+                          }
+                          const std::size_t now = written + transferred;
+                          if (now < total) {
+                              if (outbound.front().progress) {
+                                  outbound.front().progress(now, total);
+                              }
+                              BeginWriteBody(now);
+                              return;
+                          }
+                          FinishWrite();
+                      });
 }
 
 void Connection::FinishWrite()

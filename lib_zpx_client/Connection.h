@@ -74,15 +74,15 @@ private:
     Message incoming;
     uint32_t connectionId = 0;
 
-    HeaderBytes readHeader {};
-    HeaderBytes writeHeader {};
+    HeaderBytes readHeader{};
+    HeaderBytes writeHeader{};
     std::size_t bodyReceived = 0;
     // Bodies handed back, waiting for the next large message.
     std::shared_ptr<BodyPool> bodies = std::make_shared<BodyPool>();
     mutable std::mutex failureMutex;
     std::error_code connectFailure;
     // Mirrors "socket is open" for callers on other threads.
-    std::atomic<bool> open { false };
+    std::atomic<bool> open{false};
 };
 
 } // namespace quorvel::tcp

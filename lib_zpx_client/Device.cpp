@@ -52,8 +52,9 @@ Device::~Device()
 DeviceError Device::Connect(const std::string& host, uint16_t port)
 {
     if (connectAttempted) {
-        return { DeviceError::EXCEPTION,
-            "quorvel::Device::Connect(): quorvel error - this device was connected before; use a new Device to connect again" };
+        return {DeviceError::EXCEPTION,
+                "quorvel::Device::Connect(): quorvel error - this device was connected before; use a new Device to "
+                "connect again"};
     }
     connectAttempted = true;
     try {
@@ -70,14 +71,15 @@ DeviceError Device::Connect(const std::string& host, uint16_t port)
         while (true) {
             if (Clock::now() - start >= kConnectTimeout) {
                 StopLink(); // a failed attempt leaves no link that Send could use
-                return { DeviceError::TIMEOUT, "connecting failed, server timeout" };
+                return {DeviceError::TIMEOUT, "connecting failed, server timeout"};
             }
             if (!inbound.empty()) {
                 break;
             }
             if (const std::error_code failure = connection->ConnectFailure()) {
                 StopLink();
-                return { DeviceError::CONNECTION_ERROR, "quorvel::Device::Connect(): quorvel error - " + ConnectFailureText(failure) };
+                return {DeviceError::CONNECTION_ERROR,
+                        "quorvel::Device::Connect(): quorvel error - " + ConnectFailureText(failure)};
             }
             seen = tcp::WaitForInbound(inbound, seen, std::min(start + kConnectTimeout, Clock::now() + kWaitSlice));
         }
@@ -88,13 +90,14 @@ DeviceError Device::Connect(const std::string& host, uint16_t port)
             return DeviceError::Ok();
         }
         StopLink();
-        return { DeviceError::CONNECTION_ERROR, "unexpected MessageType " + tcp::MessageTypeToString(first.msg.header.id) };
+        return {DeviceError::CONNECTION_ERROR,
+                "unexpected MessageType " + tcp::MessageTypeToString(first.msg.header.id)};
     } catch (const std::exception& e) {
         StopLink();
-        return { DeviceError::EXCEPTION, std::string("quorvel::Device::Connect(): quorvel error - ") + e.what() };
+        return {DeviceError::EXCEPTION, std::string("quorvel::Device::Connect(): quorvel error - ") + e.what()};
     } catch (...) {
         StopLink();
-        return { DeviceError::EXCEPTION, "quorvel::Device::Connect(): quorvel error - unknown exception occured" };
+        return {DeviceError::EXCEPTION, "quorvel::Device::Connect(): quorvel error - unknown exception occured"};
     }
 }
 
@@ -118,7 +121,7 @@ DeviceError Device::Send(const tcp::Message& message)
 DeviceError Device::SendWithProgress(const tcp::Message& message, SendProgress progress)
 {
     if (!connection || !connection->IsOpen()) {
-        return { DeviceError::CONNECTION_ERROR, "quorvel::Device::Send(): quorvel error - socket not open" };
+        return {DeviceError::CONNECTION_ERROR, "quorvel::Device::Send(): quorvel error - socket not open"};
     }
     // The copy handed to the I/O thread can fail for a large body (a firmware file).
     return Guarded("quorvel::Device::Send", [&]() -> DeviceError {
@@ -215,13 +218,13 @@ DeviceError Device::ResultOf(const tcp::Message& response, bool local, const Exc
         return DeviceError::Ok();
     }
     if (exchange.errorText == ErrorText::Fixed) {
-        return { DeviceError::RESPONSE_ERROR, exchange.fixedText };
+        return {DeviceError::RESPONSE_ERROR, exchange.fixedText};
     }
     // The code bytes behind a local error's text never reach a message text; a local text
     // is our own and shown as it is.
     if (local) {
         const std::string text = LocalErrorText(response);
-        return { DeviceError::RESPONSE_ERROR, exchange.errorText == ErrorText::StringOnly ? text : exchange.name + text };
+        return {DeviceError::RESPONSE_ERROR, exchange.errorText == ErrorText::StringOnly ? text : exchange.name + text};
     }
 
     // Only the device's text is taken (the whole body, or up to its first zero byte), and
@@ -235,10 +238,10 @@ DeviceError Device::ResultOf(const tcp::Message& response, bool local, const Exc
     }
     if (exchange.errorText == ErrorText::StringOnly) {
         std::string text = ShowableDeviceText(data, size);
-        return { DeviceError::RESPONSE_ERROR,
-            text.empty() ? DeviceReasonMessage(exchange.name, data, 0) : std::move(text) };
+        return {DeviceError::RESPONSE_ERROR,
+                text.empty() ? DeviceReasonMessage(exchange.name, data, 0) : std::move(text)};
     }
-    return { DeviceError::RESPONSE_ERROR, DeviceReasonMessage(exchange.name, data, size) };
+    return {DeviceError::RESPONSE_ERROR, DeviceReasonMessage(exchange.name, data, size)};
 }
 
 bool Device::LinkOpen() const

@@ -81,15 +81,26 @@ private:
     // One request's terms, named at the call:
     //   Exchange("quorvel::Device::Stop").TimeLimitMs(3000).PauseMs(100).Text(ErrorText::NameAndBody)
     struct Exchange {
-        const char* name;      // qualified operation name, e.g. "quorvel::Device::Start"
+        const char* name; // qualified operation name, e.g. "quorvel::Device::Start"
         int32_t timeLimitMs = 0;
-        int32_t pauseMs = 0;   // sleep between a successful Send and the wait
+        int32_t pauseMs = 0; // sleep between a successful Send and the wait
         ErrorText errorText = ErrorText::NameAndString;
         std::string fixedText = {};
 
-        explicit Exchange(const char* operation) : name(operation) {}
-        Exchange& TimeLimitMs(int32_t ms) { timeLimitMs = ms; return *this; }
-        Exchange& PauseMs(int32_t ms) { pauseMs = ms; return *this; }
+        explicit Exchange(const char* operation)
+            : name(operation)
+        {
+        }
+        Exchange& TimeLimitMs(int32_t ms)
+        {
+            timeLimitMs = ms;
+            return *this;
+        }
+        Exchange& PauseMs(int32_t ms)
+        {
+            pauseMs = ms;
+            return *this;
+        }
         Exchange& Text(ErrorText how, std::string fixed = {})
         {
             errorText = how;

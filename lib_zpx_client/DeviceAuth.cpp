@@ -20,7 +20,7 @@ DeviceError Device::Authenticate(std::string authGroup, std::string privateKeyFi
         }
         const std::vector<uint8_t> signature = SignChallenge(challenge, privateKeyFile);
         if (signature.empty()) {
-            return { DeviceError::EXCEPTION, "error creating signature" };
+            return {DeviceError::EXCEPTION, "error creating signature"};
         }
         return SendAuthResponse(authGroup, signature);
     });
@@ -30,7 +30,8 @@ DeviceError Device::RequestValidation(std::string& challenge)
 {
     return Guarded("quorvel::Device::RequestValidation", [&]() -> DeviceError {
         tcp::Message response;
-        DeviceError result = Request(tcp::Message(tcp::MessageType::AUTH_REQUEST),
+        DeviceError result = Request(
+            tcp::Message(tcp::MessageType::AUTH_REQUEST),
             Exchange("quorvel::Device::RequestValidation").TimeLimitMs(10000).Text(ErrorText::NameAndBody), response);
         if (result.failed()) {
             return result;
@@ -47,8 +48,10 @@ DeviceError Device::SendAuthResponse(const std::string& authGroup, const std::ve
         request.AppendBytes(signature.data(), signature.size());
         tcp::Message response;
         return Request(request,
-            Exchange("quorvel::Device::SendAuthResponse").TimeLimitMs(10000).Text(ErrorText::Fixed, "Authentification as " + authGroup + " failed."),
-            response);
+                       Exchange("quorvel::Device::SendAuthResponse")
+                           .TimeLimitMs(10000)
+                           .Text(ErrorText::Fixed, "Authentification as " + authGroup + " failed."),
+                       response);
     });
 }
 
@@ -56,7 +59,8 @@ DeviceError Device::GetCurrentAuthGroup(std::string& authGroup)
 {
     return Guarded("quorvel::Device::GetCurrentAuthGroup", [&]() -> DeviceError {
         tcp::Message response;
-        DeviceError result = Request(tcp::Message(tcp::MessageType::GET, "auth_group"),
+        DeviceError result = Request(
+            tcp::Message(tcp::MessageType::GET, "auth_group"),
             Exchange("quorvel::Device::GetCurrentAuthGroup").TimeLimitMs(10000).Text(ErrorText::NameAndBody), response);
         if (result.failed()) {
             return result;

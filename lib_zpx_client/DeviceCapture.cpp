@@ -21,7 +21,7 @@ DeviceError Device::Start()
     return Guarded("quorvel::Device::Start", [&]() -> DeviceError {
         tcp::Message response;
         return Request(tcp::Message(tcp::MessageType::START_CAPTURE_MODE),
-            Exchange("quorvel::Device::Start").TimeLimitMs(3000).Text(ErrorText::NameAndBody), response);
+                       Exchange("quorvel::Device::Start").TimeLimitMs(3000).Text(ErrorText::NameAndBody), response);
     });
 }
 
@@ -30,7 +30,8 @@ DeviceError Device::Stop()
     return Guarded("quorvel::Device::Stop", [&]() -> DeviceError {
         tcp::Message response;
         return Request(tcp::Message(tcp::MessageType::STOP_CAPTURE_MODE),
-            Exchange("quorvel::Device::Stop").TimeLimitMs(3000).PauseMs(100).Text(ErrorText::NameAndBody), response);
+                       Exchange("quorvel::Device::Stop").TimeLimitMs(3000).PauseMs(100).Text(ErrorText::NameAndBody),
+                       response);
     });
 }
 
@@ -40,7 +41,9 @@ DeviceError Device::PlaySound(uint32_t soundId)
         tcp::Message request(tcp::MessageType::PLAY_SOUND);
         request.Append(soundId);
         tcp::Message response;
-        return Request(request, Exchange("quorvel::Device::PlaySound").TimeLimitMs(3000).PauseMs(100).Text(ErrorText::NameAndBody), response);
+        return Request(
+            request, Exchange("quorvel::Device::PlaySound").TimeLimitMs(3000).PauseMs(100).Text(ErrorText::NameAndBody),
+            response);
     });
 }
 
@@ -48,8 +51,9 @@ DeviceError Device::GetFrame(cv::Mat& image, std::vector<SegmentInfo>& segmentIn
 {
     return Guarded("quorvel::Device::GetFrame", [&]() -> DeviceError {
         tcp::Message response;
-        DeviceError result = Request(tcp::Message(tcp::MessageType::CAPTURE),
-            Exchange("quorvel::Device::GetFrame").TimeLimitMs(5000).Text(ErrorText::StringOnly), response);
+        DeviceError result =
+            Request(tcp::Message(tcp::MessageType::CAPTURE),
+                    Exchange("quorvel::Device::GetFrame").TimeLimitMs(5000).Text(ErrorText::StringOnly), response);
         if (result.failed()) {
             return result;
         }
@@ -60,7 +64,8 @@ DeviceError Device::GetFrame(cv::Mat& image, std::vector<SegmentInfo>& segmentIn
             if (decoded && IsAlignedForItsElements(view)) {
                 // The frame keeps the body it arrived in instead of a copy; once released, the
                 // body goes back to the connection for a later frame.
-                image = AdoptBody(std::move(response.body), view, connection ? connection->Bodies() : std::weak_ptr<BodyPool>());
+                image = AdoptBody(std::move(response.body), view,
+                                  connection ? connection->Bodies() : std::weak_ptr<BodyPool>());
             } else {
                 if (decoded) {
                     view.copyTo(image);
@@ -75,7 +80,7 @@ DeviceError Device::GetFrame(cv::Mat& image, std::vector<SegmentInfo>& segmentIn
         if (decoded) {
             return DeviceError::Ok();
         }
-        return { DeviceError::RESPONSE_ERROR, "quorvel::Device::GetFrame(): quorvel error - Extraction of image failed" };
+        return {DeviceError::RESPONSE_ERROR, "quorvel::Device::GetFrame(): quorvel error - Extraction of image failed"};
     });
 }
 

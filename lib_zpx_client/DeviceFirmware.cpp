@@ -13,7 +13,7 @@ namespace quorvel {
 DeviceError Device::UploadFirmware(std::string firmwarePath, SendProgress progress)
 {
     return Guarded("quorvel::Device::UploadFirmware",
-        [&]() -> DeviceError { return Upload(firmwarePath, std::move(progress)); });
+                   [&]() -> DeviceError { return Upload(firmwarePath, std::move(progress)); });
 }
 
 DeviceError Device::Upload(const std::string& firmwarePath, SendProgress progress)
@@ -30,8 +30,10 @@ DeviceError Device::Upload(const std::string& firmwarePath, SendProgress progres
         }
         if (!regular || !file.is_open()) {
             // Windows-1252: 0xD6 is the letter O with diaeresis.
-            std::cerr << "Fehler beim \xD6" "ffnen der Datei!" << std::endl;
-            return { DeviceError::RESPONSE_ERROR, "Open Firmware File failed" };
+            std::cerr << "Fehler beim \xD6"
+                         "ffnen der Datei!"
+                      << std::endl;
+            return {DeviceError::RESPONSE_ERROR, "Open Firmware File failed"};
         }
         // The size is checked before anything is read, so a file too large for one
         // message never has to fit into memory.
@@ -39,8 +41,8 @@ DeviceError Device::Upload(const std::string& firmwarePath, SendProgress progres
         const std::streamoff length = file.tellg();
         file.seekg(0, std::ios::beg);
         if (length > static_cast<std::streamoff>(std::numeric_limits<uint32_t>::max())) {
-            return { DeviceError::EXCEPTION,
-                "quorvel::Device::UploadFirmware(): quorvel error - firmware file is larger than 4294967295 bytes" };
+            return {DeviceError::EXCEPTION,
+                    "quorvel::Device::UploadFirmware(): quorvel error - firmware file is larger than 4294967295 bytes"};
         }
         std::vector<uint8_t> bytes;
         if (length > 0) {
@@ -48,8 +50,8 @@ DeviceError Device::Upload(const std::string& firmwarePath, SendProgress progres
         }
         bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
         if (file.bad()) {
-            return { DeviceError::EXCEPTION,
-                "quorvel::Device::UploadFirmware(): quorvel error - firmware file could not be read" };
+            return {DeviceError::EXCEPTION,
+                    "quorvel::Device::UploadFirmware(): quorvel error - firmware file could not be read"};
         }
         file.close();
         request.body = std::move(bytes);

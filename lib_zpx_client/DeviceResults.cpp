@@ -14,8 +14,7 @@ tcp::Message FrameKeyRequest(const char* key, uint32_t frameId)
 }
 
 // Runs a decoder; a malformed body or any exception becomes the operation's extraction text.
-template <typename Decode>
-DeviceError DecodeOr(const char* failureText, Decode&& decode)
+template <typename Decode> DeviceError DecodeOr(const char* failureText, Decode&& decode)
 {
     try {
         if (decode()) {
@@ -23,7 +22,7 @@ DeviceError DecodeOr(const char* failureText, Decode&& decode)
         }
     } catch (...) {
     }
-    return { DeviceError::RESPONSE_ERROR, failureText };
+    return {DeviceError::RESPONSE_ERROR, failureText};
 }
 } // namespace
 
@@ -31,13 +30,13 @@ DeviceError Device::GetRawImages(std::vector<cv::Mat>& rawImages, uint32_t frame
 {
     return Guarded("quorvel::Device::GetRawImages", [&]() -> DeviceError {
         tcp::Message response;
-        DeviceError result
-            = Request(FrameKeyRequest("raw_images", frameId), Exchange("quorvel::Device::GetRawImages").TimeLimitMs(30000), response);
+        DeviceError result = Request(FrameKeyRequest("raw_images", frameId),
+                                     Exchange("quorvel::Device::GetRawImages").TimeLimitMs(30000), response);
         if (result.failed()) {
             return result;
         }
         return DecodeOr("quorvel::Device::GetRawImages(): quorvel error - Extraction of raw images failed",
-            [&] { return DecodeRawImages(response.body, rawImages); });
+                        [&] { return DecodeRawImages(response.body, rawImages); });
     });
 }
 
@@ -52,7 +51,7 @@ DeviceError Device::GetFinalImage(cv::Mat& image, uint32_t frameId)
             return result;
         }
         return DecodeOr("quorvel::Device::GetFinalImage(): quorvel error - Extraction of final image failed",
-            [&] { return DecodeFinalImage(response.body, image); });
+                        [&] { return DecodeFinalImage(response.body, image); });
     });
 }
 
@@ -60,12 +59,13 @@ DeviceError Device::GetFinalSegmentInfos(std::vector<SegmentInfo>& segmentInfos,
 {
     return Guarded("quorvel::Device::GetFinalSegmentInfos", [&]() -> DeviceError {
         tcp::Message response;
-        DeviceError result = Request(
-            FrameKeyRequest("final_segments", frameId), Exchange("quorvel::Device::GetFinalSegmentInfos").TimeLimitMs(10000), response);
+        DeviceError result = Request(FrameKeyRequest("final_segments", frameId),
+                                     Exchange("quorvel::Device::GetFinalSegmentInfos").TimeLimitMs(10000), response);
         if (result.failed()) {
             return result;
         }
-        return DecodeOr("quorvel::Device::GetFinalSegmentInfos(): quorvel error - Extraction of segment informations failed",
+        return DecodeOr(
+            "quorvel::Device::GetFinalSegmentInfos(): quorvel error - Extraction of segment informations failed",
             [&] { return DecodeFinalSegments(response.body, segmentInfos); });
     });
 }
@@ -74,16 +74,16 @@ DeviceError Device::GetCalibrationFile(std::vector<uint8_t>& calibrationData)
 {
     return Guarded("quorvel::Device::GetCalibrationFile", [&]() -> DeviceError {
         tcp::Message response;
-        DeviceError result = Request(
-            tcp::Message(tcp::MessageType::GET, "calib_file"), Exchange("quorvel::Device::GetCalibrationFile").TimeLimitMs(3000), response);
+        DeviceError result = Request(tcp::Message(tcp::MessageType::GET, "calib_file"),
+                                     Exchange("quorvel::Device::GetCalibrationFile").TimeLimitMs(3000), response);
         if (result.failed()) {
             return result;
         }
         return DecodeOr("quorvel::Device::GetCalibrationFile(): quorvel error - Extraction of calibfile content failed",
-            [&] {
-                calibrationData = std::move(response.body);
-                return true;
-            });
+                        [&] {
+                            calibrationData = std::move(response.body);
+                            return true;
+                        });
     });
 }
 

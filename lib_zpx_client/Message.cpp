@@ -22,7 +22,7 @@ uint32_t GetU32(const uint8_t* in)
 
 HeaderBytes EncodeHeader(const MessageHeader& header)
 {
-    HeaderBytes bytes {};
+    HeaderBytes bytes{};
     PutU32(bytes.data(), static_cast<uint32_t>(header.id));
     PutU32(bytes.data() + 4, header.size);
     bytes[8] = header.error ? 1 : 0;

@@ -16,15 +16,15 @@ namespace quorvel::tcp {
 // The part of a message that travels as the fixed 12-byte header.
 struct MessageHeader {
     MessageType id = MessageType::NOT_SET;
-    uint32_t size = 0;   // always the body length; kept by updateSize()
-    bool error = false;  // the message reports a failure instead of its payload
+    uint32_t size = 0;  // always the body length; kept by updateSize()
+    bool error = false; // the message reports a failure instead of its payload
 };
 
 constexpr std::size_t kHeaderSize = 12;
 using HeaderBytes = std::array<uint8_t, kHeaderSize>;
 
 // Wire sizes of the records inside response bodies.
-constexpr std::size_t kImageBlockHeaderSize = 20;  // uint64 byte count, uint32 type, cols, rows
+constexpr std::size_t kImageBlockHeaderSize = 20;   // uint64 byte count, uint32 type, cols, rows
 constexpr std::size_t kLiveSegmentRecordSize = 38;  // SegmentInfo + 6 uninterpreted bytes
 constexpr std::size_t kFinalSegmentRecordSize = 32; // SegmentInfo alone
 
@@ -46,8 +46,7 @@ struct Message {
     void updateSize();
 
     // Appends a fixed-size value least significant byte first.
-    template <typename T>
-    Message& Append(const T& value)
+    template <typename T> Message& Append(const T& value)
     {
         static_assert(std::is_arithmetic_v<T> || std::is_enum_v<T>, "Append takes plain numbers");
         uint8_t bytes[sizeof(T)];

@@ -12,8 +12,9 @@ namespace quorvel {
 inline DeviceError ExceptionResult(const char* operation, const char* what) noexcept
 {
     try {
-        return { DeviceError::EXCEPTION,
-            std::string(operation) + "(): quorvel error - " + (what != nullptr ? what : "unknown exception occured") };
+        return {DeviceError::EXCEPTION,
+                std::string(operation) + "(): quorvel error - "
+                    + (what != nullptr ? what : "unknown exception occured")};
     } catch (...) {
         DeviceError bare;
         bare.code = DeviceError::EXCEPTION;
@@ -23,8 +24,7 @@ inline DeviceError ExceptionResult(const char* operation, const char* what) noex
 
 // Runs one device operation so that nothing it throws (an allocation failure above all)
 // reaches its caller.
-template <typename Operation>
-DeviceError Guarded(const char* operation, Operation&& run) noexcept
+template <typename Operation> DeviceError Guarded(const char* operation, Operation&& run) noexcept
 {
     try {
         return run();

@@ -47,7 +47,8 @@ bool ReadImageBlock(tcp::BodyReader& reader, cv::Mat& view)
         view.release();
         return true;
     }
-    view = cv::Mat(static_cast<int>(rows), static_cast<int>(cols), static_cast<int>(type), const_cast<uint8_t*>(pixels));
+    view =
+        cv::Mat(static_cast<int>(rows), static_cast<int>(cols), static_cast<int>(type), const_cast<uint8_t*>(pixels));
     return true;
 }
 
@@ -66,7 +67,7 @@ SegmentInfo ReadSegmentInfo(tcp::BodyReader& reader)
 }
 
 bool DecodeFrame(const std::vector<uint8_t>& body, cv::Mat& image, std::vector<SegmentInfo>& segmentInfos,
-    uint32_t& frameId)
+                 uint32_t& frameId)
 {
     cv::Mat view;
     if (!DecodeFrameView(body, view, segmentInfos, frameId)) {
@@ -77,7 +78,7 @@ bool DecodeFrame(const std::vector<uint8_t>& body, cv::Mat& image, std::vector<S
 }
 
 bool DecodeFrameView(const std::vector<uint8_t>& body, cv::Mat& view, std::vector<SegmentInfo>& segmentInfos,
-    uint32_t& frameId)
+                     uint32_t& frameId)
 {
     segmentInfos.clear();
     tcp::BodyReader reader(body);

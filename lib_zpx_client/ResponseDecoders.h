@@ -32,10 +32,10 @@ SegmentInfo ReadSegmentInfo(tcp::BodyReader& reader);
 // The CAPTURE response: frame id, image block, one skipped byte, int32 count, 38-byte records.
 // `image` receives its own copy of the pixels.
 bool DecodeFrame(const std::vector<uint8_t>& body, cv::Mat& image, std::vector<SegmentInfo>& segmentInfos,
-    uint32_t& frameId);
+                 uint32_t& frameId);
 // The same, with `view` a matrix header over the body's own bytes (no copy).
 bool DecodeFrameView(const std::vector<uint8_t>& body, cv::Mat& view, std::vector<SegmentInfo>& segmentInfos,
-    uint32_t& frameId);
+                     uint32_t& frameId);
 // The GET_FINAL_FRAME response: one image block.
 bool DecodeFinalImage(const std::vector<uint8_t>& body, cv::Mat& image);
 // The "raw_images" response: int32 count, then image blocks; each image is a deep copy.

@@ -24,7 +24,7 @@ int NoPassphrase(char*, int, int, void*)
 std::vector<uint8_t> SignChallenge(const std::string& challenge, const std::string& keyFile)
 {
     OPENSSL_init_crypto(OPENSSL_INIT_LOAD_CRYPTO_STRINGS | OPENSSL_INIT_ADD_ALL_CIPHERS | OPENSSL_INIT_ADD_ALL_DIGESTS,
-        nullptr);
+                        nullptr);
 
     // Only a regular file can hold a key; opening a pipe would wait for a writer.
     std::error_code ignored;

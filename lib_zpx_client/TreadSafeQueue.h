@@ -10,8 +10,7 @@ namespace quorvel::tcp {
 
 // A locked double-ended queue that carries messages between the I/O thread and callers.
 // The misspelt name is kept on purpose: code written against the original client uses it.
-template <typename T>
-class TreadSafeQueue {
+template <typename T> class TreadSafeQueue {
 public:
     TreadSafeQueue() = default;
     TreadSafeQueue(const TreadSafeQueue&) = delete;

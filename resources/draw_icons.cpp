@@ -41,7 +41,7 @@ const QColor kGray(0x9a, 0xa0, 0xa6);
 // transparent holes into what was painted before them.
 struct Step {
     QPainterPath path;
-    qreal strokeWidth = 0.0;  // 0: fill the path; otherwise stroke it with round caps and joins
+    qreal strokeWidth = 0.0; // 0: fill the path; otherwise stroke it with round caps and joins
     bool cut = false;
 };
 
@@ -98,13 +98,15 @@ Figure mirrored(const Figure& f, qreal axisX)
 Figure rightHand()
 {
     Figure f;
-    const qreal fw = 58;  // finger width
-    struct Finger { qreal x, length, angle; };
+    const qreal fw = 58; // finger width
+    struct Finger {
+        qreal x, length, angle;
+    };
     const Finger fingers[] = {
-        {196, 205, -9},   // index
-        {258, 245, -3},   // middle
-        {320, 220, 3},    // ring
-        {380, 160, 10},   // little
+        {196, 205, -9}, // index
+        {258, 245, -3}, // middle
+        {320, 220, 3},  // ring
+        {380, 160, 10}, // little
     };
     for (const Finger& g : fingers)
         f.fill(capsule(QPointF(g.x, 300), g.length, fw, g.angle));
@@ -317,8 +319,7 @@ QImage render(const Figure& figure, const QColor& color, int size = kCanvas)
     p.scale(scale, scale);
     p.translate(-b.center());
     for (const Step& s : figure.steps) {
-        p.setCompositionMode(s.cut ? QPainter::CompositionMode_DestinationOut
-                                   : QPainter::CompositionMode_SourceOver);
+        p.setCompositionMode(s.cut ? QPainter::CompositionMode_DestinationOut : QPainter::CompositionMode_SourceOver);
         if (s.strokeWidth > 0) {
             p.setPen(QPen(color, s.strokeWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
             p.setBrush(Qt::NoBrush);
@@ -423,10 +424,10 @@ QByteArray bmpEntry(const QImage& source)
     QByteArray out;
     putLE32(out, 40);
     putLE32(out, quint32(w));
-    putLE32(out, quint32(2 * h));  // colour and mask stacked
+    putLE32(out, quint32(2 * h)); // colour and mask stacked
     putLE16(out, 1);
     putLE16(out, 32);
-    putLE32(out, 0);  // BI_RGB
+    putLE32(out, 0); // BI_RGB
     putLE32(out, 0);
     putLE32(out, 0);
     putLE32(out, 0);
@@ -435,7 +436,7 @@ QByteArray bmpEntry(const QImage& source)
     for (int y = h - 1; y >= 0; --y) {
         const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         for (int x = 0; x < w; ++x)
-            putLE32(out, row[x]);  // 0xAARRGGBB stored little-endian is B, G, R, A
+            putLE32(out, row[x]); // 0xAARRGGBB stored little-endian is B, G, R, A
     }
     const int maskStride = ((w + 31) / 32) * 4;
     for (int y = h - 1; y >= 0; --y) {
@@ -457,18 +458,18 @@ QByteArray icoFile(const std::vector<int>& sizes)
         entries.push_back(size >= 256 ? pngBytes(image) : bmpEntry(image));
     }
     QByteArray out;
-    putLE16(out, 0);  // reserved
-    putLE16(out, 1);  // icon
+    putLE16(out, 0); // reserved
+    putLE16(out, 1); // icon
     putLE16(out, quint16(sizes.size()));
     quint32 offset = quint32(6 + 16 * sizes.size());
     for (size_t i = 0; i < sizes.size(); ++i) {
         const int size = sizes[i];
-        out.append(char(size >= 256 ? 0 : size));  // 0 stands for 256
+        out.append(char(size >= 256 ? 0 : size)); // 0 stands for 256
         out.append(char(size >= 256 ? 0 : size));
-        out.append(char(0));  // no palette
+        out.append(char(0)); // no palette
         out.append(char(0));
-        putLE16(out, 1);   // planes
-        putLE16(out, 32);  // bits per pixel
+        putLE16(out, 1);  // planes
+        putLE16(out, 32); // bits per pixel
         putLE32(out, quint32(entries[i].size()));
         putLE32(out, offset);
         offset += quint32(entries[i].size());
@@ -503,8 +504,8 @@ bool checkIco(const QString& path, const std::vector<int>& sizes)
 {
     QImageReader reader(path, "ico");
     if (reader.imageCount() != int(sizes.size())) {
-        qCritical().noquote() << path << "holds" << reader.imageCount() << "images, expected"
-                              << sizes.size() << reader.errorString();
+        qCritical().noquote() << path << "holds" << reader.imageCount() << "images, expected" << sizes.size()
+                              << reader.errorString();
         return false;
     }
     for (size_t i = 0; i < sizes.size(); ++i) {
@@ -518,7 +519,7 @@ bool checkIco(const QString& path, const std::vector<int>& sizes)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -537,7 +538,10 @@ int main(int argc, char* argv[])
         return 1;
     }
 
-    struct Named { QString name; Figure figure; };
+    struct Named {
+        QString name;
+        Figure figure;
+    };
     const std::vector<Named> hands = {{"4R", rightHand()}, {"4L", leftHand()}, {"2T", thumbs()}};
     const std::vector<std::pair<QString, QColor>> colours = {
         {"black", kBlack}, {"blue", kBlue}, {"green", kGreen}, {"gray", kGray}};

@@ -28,7 +28,10 @@ bool IsPlainName(const std::string& level)
 }
 } // namespace
 
-Authenticator::Authenticator(std::string keysDirectory) : keysDir(std::move(keysDirectory)) {}
+Authenticator::Authenticator(std::string keysDirectory)
+    : keysDir(std::move(keysDirectory))
+{
+}
 
 std::string Authenticator::NewChallenge()
 {
@@ -45,8 +48,8 @@ std::string Authenticator::NewChallenge()
     return challenge;
 }
 
-bool Authenticator::Grant(const std::string& level, const std::string* challenge,
-    const std::vector<uint8_t>& signature, std::string& reason) const
+bool Authenticator::Grant(const std::string& level, const std::string* challenge, const std::vector<uint8_t>& signature,
+                          std::string& reason) const
 {
     if (level == "GUEST") {
         return true;
@@ -67,7 +70,7 @@ bool Authenticator::Grant(const std::string& level, const std::string* challenge
 }
 
 bool Authenticator::VerifySignature(const std::string& level, const std::string& challenge,
-    const std::vector<uint8_t>& signature, std::string& reason) const
+                                    const std::vector<uint8_t>& signature, std::string& reason) const
 {
     if (keysDir.empty()) {
         reason = "no keys configured";

@@ -19,11 +19,11 @@ public:
     // Whether `level` may be granted for this answer to `challenge`. GUEST needs no proof.
     // On refusal `reason` says why.
     bool Grant(const std::string& level, const std::string* challenge, const std::vector<uint8_t>& signature,
-        std::string& reason) const;
+               std::string& reason) const;
 
 private:
     bool VerifySignature(const std::string& level, const std::string& challenge, const std::vector<uint8_t>& signature,
-        std::string& reason) const;
+                         std::string& reason) const;
 
     std::string keysDir;
 };

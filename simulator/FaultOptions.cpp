@@ -6,14 +6,14 @@
 namespace ondrel::sim {
 
 namespace {
-const std::array<std::pair<HostileKind, const char*>, 6> kHostileNames { {
-    { HostileKind::HugeSize, "huge-size" },
-    { HostileKind::BadImageType, "bad-image-type" },
-    { HostileKind::BadByteCount, "bad-byte-count" },
-    { HostileKind::BadRect, "bad-rect" },
-    { HostileKind::BadCount, "bad-count" },
-    { HostileKind::Stall, "stall" },
-} };
+const std::array<std::pair<HostileKind, const char*>, 6> kHostileNames{{
+    {HostileKind::HugeSize, "huge-size"},
+    {HostileKind::BadImageType, "bad-image-type"},
+    {HostileKind::BadByteCount, "bad-byte-count"},
+    {HostileKind::BadRect, "bad-rect"},
+    {HostileKind::BadCount, "bad-count"},
+    {HostileKind::Stall, "stall"},
+}};
 } // namespace
 
 std::optional<HostileKind> HostileKindFromName(const std::string& name)

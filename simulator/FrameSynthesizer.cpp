@@ -102,9 +102,9 @@ double FingerValue(double x, double y, double warp, const FingerShape& f, std::s
     const double length = f.baseY - tipEnd;
     const double t = std::clamp((y - tipEnd) / length, 0.0, 1.0);
     const double bend = 0.003 * dx * dx;
-    double value
-        = (kFingerBrightness - 45.0 * t) * (0.55 + 0.45 * roundness) * Ridge(y - bend + warp, 0.1 * ridgeContrast);
-    for (const double crease : { tipEnd + 4.0, tipEnd + 0.45 * length }) {
+    double value =
+        (kFingerBrightness - 45.0 * t) * (0.55 + 0.45 * roundness) * Ridge(y - bend + warp, 0.1 * ridgeContrast);
+    for (const double crease : {tipEnd + 4.0, tipEnd + 0.45 * length}) {
         const double off = (y - bend - crease) / 4.0;
         if (std::fabs(off) < 4.0) {
             value *= 1.0 - 0.5 * std::exp(-off * off);
@@ -118,8 +118,8 @@ double PalmValue(double x, double y, double warp, double inside, double palmTop,
     const double shade = std::sqrt(std::min(1.0, inside / 90.0));
     // Further from the light towards the wrist.
     const double fall = 1.0 - 0.3 * std::clamp((y - palmTop) / 500.0, 0.0, 1.0);
-    double value = kPalmBrightness * fall * (0.55 + 0.45 * shade)
-        * Ridge(0.8 * y + 0.25 * x + warp, 0.06 * ridgeContrast);
+    double value =
+        kPalmBrightness * fall * (0.55 + 0.45 * shade) * Ridge(0.8 * y + 0.25 * x + warp, 0.06 * ridgeContrast);
     // A crease across the palm, sloping gently.
     const double off = (y - (palmTop + 150.0 + 0.06 * x + 0.0003 * x * x) + 0.3 * warp) / 5.0;
     if (std::fabs(off) < 4.0) {
@@ -134,7 +134,7 @@ cv::Mat RidgeWarp(int rows, int cols, double scale)
 {
     constexpr double kCell = 60.0; // model units
     cv::Mat grid(std::max(2, static_cast<int>(rows / (kCell * scale)) + 2),
-        std::max(2, static_cast<int>(cols / (kCell * scale)) + 2), CV_32FC1);
+                 std::max(2, static_cast<int>(cols / (kCell * scale)) + 2), CV_32FC1);
     cv::RNG(0x51D6E).fill(grid, cv::RNG::UNIFORM, -1.5 * kRidgePeriod, 1.5 * kRidgePeriod);
     cv::Mat warp;
     cv::resize(grid, warp, cv::Size(cols, rows), 0, 0, cv::INTER_CUBIC);
@@ -193,8 +193,8 @@ cv::Mat RenderHand(const HandShape& shape, double scale, cv::Point2d& origin)
                 const double fingerWeight = std::clamp(0.5 + (palm - finger) / 30.0, 0.0, 1.0);
                 double value = 0.0;
                 if (fingerWeight > 0.0) {
-                    value += fingerWeight
-                        * FingerValue(x, y, warpRow[px], shape.fingers[nearest], nearest, ridgeContrast);
+                    value +=
+                        fingerWeight * FingerValue(x, y, warpRow[px], shape.fingers[nearest], nearest, ridgeContrast);
                 }
                 if (fingerWeight < 1.0) {
                     value += (1.0 - fingerWeight) * PalmValue(x, y, warpRow[px], -outline, palmTop, ridgeContrast);
@@ -230,7 +230,9 @@ bool Drawable(const HandView& view, int width, int height)
 } // namespace
 
 FrameSynthesizer::FrameSynthesizer(int frameWidth, int frameHeight)
-    : width(frameWidth), height(frameHeight), background(RenderBackground(frameWidth, frameHeight))
+    : width(frameWidth)
+    , height(frameHeight)
+    , background(RenderBackground(frameWidth, frameHeight))
 {
 }
 
@@ -276,8 +278,8 @@ void FrameSynthesizer::Render(const HandView& view, uint8_t* pixels, int shiftX,
     }
     const Picture picture = HandPicture(view.hand, view.scale, view.restScale);
     const cv::Rect box(static_cast<int>(std::lround(view.centerX - picture.origin.x)) + shiftX,
-        static_cast<int>(std::lround(view.centerY - picture.origin.y)) + shiftY, picture.pixels.cols,
-        picture.pixels.rows);
+                       static_cast<int>(std::lround(view.centerY - picture.origin.y)) + shiftY, picture.pixels.cols,
+                       picture.pixels.rows);
     const cv::Rect visible = box & cv::Rect(0, 0, width, height);
     if (visible.empty()) {
         return;

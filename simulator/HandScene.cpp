@@ -23,11 +23,11 @@ constexpr double kRestHeight = 0.38;
 
 // What the seed may vary, within what keeps a settled hand capturable and its overlay
 // texts apart on the default frame.
-constexpr double kSizeSpread = 0.05;      // +-5 % hand size
-constexpr double kOffsetXSpread = 50.0;   // model units
+constexpr double kSizeSpread = 0.05;    // +-5 % hand size
+constexpr double kOffsetXSpread = 50.0; // model units
 constexpr double kOffsetYSpread = 30.0;
-constexpr double kDistanceSpread = 3.0;   // mm around the rest distance
-constexpr double kApproachSpread = 0.15;  // +-15 % of the approach path
+constexpr double kDistanceSpread = 3.0;  // mm around the rest distance
+constexpr double kApproachSpread = 0.15; // +-15 % of the approach path
 // Pixels a settled fingertip keeps from the frame's edges: the capture margin and the tremble.
 constexpr double kEdgeRoom = 32.0;
 
@@ -37,22 +37,22 @@ struct Wave {
     double amplitude;
     double hertz;
 };
-constexpr Wave kTrembleX[] = { { 0.5, 1.3 }, { 0.3, 2.9 } };
-constexpr Wave kTrembleY[] = { { 0.5, 1.1 }, { 0.3, 2.3 } };
-constexpr Wave kTrembleZ[] = { { 1.2, 0.6 }, { 0.5, 1.7 } };
+constexpr Wave kTrembleX[] = {{0.5, 1.3}, {0.3, 2.9}};
+constexpr Wave kTrembleY[] = {{0.5, 1.1}, {0.3, 2.3}};
+constexpr Wave kTrembleZ[] = {{1.2, 0.6}, {0.5, 1.7}};
 
 // The value and the change per frame period of two waves at `seconds`.
 std::pair<double, double> Tremble(const Wave (&waves)[2], double phase0, double phase1, double seconds)
 {
     double value = 0.0;
     double slope = 0.0;
-    const double phases[] = { phase0, phase1 };
+    const double phases[] = {phase0, phase1};
     for (int i = 0; i < 2; ++i) {
         const double omega = 2.0 * kPi * waves[i].hertz;
         value += waves[i].amplitude * std::sin(omega * seconds + phases[i]);
         slope += waves[i].amplitude * omega * std::cos(omega * seconds + phases[i]) * kFramePeriodMs / 1000.0;
     }
-    return { value, slope };
+    return {value, slope};
 }
 
 // How far the fingertips of any hand reach from the model's origin: sideways and upwards.
@@ -60,13 +60,13 @@ std::pair<double, double> TipReach()
 {
     double side = 0.0;
     double up = 0.0;
-    for (HandKind kind : { HandKind::Right4, HandKind::Left4, HandKind::Thumbs2 }) {
+    for (HandKind kind : {HandKind::Right4, HandKind::Left4, HandKind::Thumbs2}) {
         for (const FingerShape& finger : ShapeOf(kind).fingers) {
             side = std::max(side, std::fabs(finger.centerX) + finger.width / 2.0);
             up = std::max(up, -finger.tipTop);
         }
     }
-    return { side, up };
+    return {side, up};
 }
 
 double Smoothstep(double u)
@@ -116,9 +116,15 @@ void HandScene::Restart(Clock::time_point now)
 void HandScene::NextHand(Clock::time_point now)
 {
     switch (hand) {
-    case HandKind::Right4: hand = HandKind::Left4; break;
-    case HandKind::Left4: hand = HandKind::Thumbs2; break;
-    case HandKind::Thumbs2: hand = HandKind::Right4; break;
+    case HandKind::Right4:
+        hand = HandKind::Left4;
+        break;
+    case HandKind::Left4:
+        hand = HandKind::Thumbs2;
+        break;
+    case HandKind::Thumbs2:
+        hand = HandKind::Right4;
+        break;
     }
     presentedAt = now;
 }
@@ -144,15 +150,21 @@ HandScene::Pose HandScene::PoseAfter(HandKind kind, double elapsedMs) const
     // The right hand comes in from the right, the left hand from the left, thumbs from below.
     double approachX = 0.0;
     switch (kind) {
-    case HandKind::Right4: approachX = kApproachX * width; break;
-    case HandKind::Left4: approachX = -kApproachX * width; break;
-    case HandKind::Thumbs2: approachX = 0.0; break;
+    case HandKind::Right4:
+        approachX = kApproachX * width;
+        break;
+    case HandKind::Left4:
+        approachX = -kApproachX * width;
+        break;
+    case HandKind::Thumbs2:
+        approachX = 0.0;
+        break;
     }
     approachX *= person.approachX;
     const double approachY = kApproachY * height * person.approachY;
     const double approachZ = kFarDistanceMm - person.restDistance;
 
-    Pose pose {};
+    Pose pose{};
     pose.centerX = width / 2.0 + person.offsetX * unit + approachX * remaining;
     pose.centerY = height * kRestHeight + person.offsetY * unit + approachY * remaining;
     pose.distance = person.restDistance + approachZ * remaining;

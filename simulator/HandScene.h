@@ -77,7 +77,7 @@ private:
         double restDistance = kRestDistanceMm;
         double approachX = 1.0; // factors on the usual approach
         double approachY = 1.0;
-        std::array<double, 6> phases {};
+        std::array<double, 6> phases{};
     };
 
     Pose PoseAfter(HandKind kind, double elapsedMs) const;

@@ -16,7 +16,7 @@ constexpr double kThumbsMidY = 137.0;
 
 FingerShape Finger(double centerX, double tipTop, double width, double baseY, double aspect, double midY)
 {
-    return { centerX, tipTop - midY, width, width * aspect, baseY - midY };
+    return {centerX, tipTop - midY, width, width * aspect, baseY - midY};
 }
 
 HandShape RightFour()
@@ -30,8 +30,8 @@ HandShape RightFour()
     };
     // The palm, and on the index side the ball of the thumb swelling out below it.
     shape.palms = {
-        { -470.0, 445.0, 530.0 - kFourMidY, 1500.0, 150.0 },
-        { -560.0, -180.0, 760.0 - kFourMidY, 1500.0, 190.0 },
+        {-470.0, 445.0, 530.0 - kFourMidY, 1500.0, 150.0},
+        {-560.0, -180.0, 760.0 - kFourMidY, 1500.0, 190.0},
     };
     return shape;
 }
@@ -43,7 +43,7 @@ HandShape Mirrored(HandShape shape)
     }
     std::reverse(shape.fingers.begin(), shape.fingers.end());
     for (auto& palm : shape.palms) {
-        palm = { -palm.right, -palm.left, palm.top, palm.bottom, palm.radius };
+        palm = {-palm.right, -palm.left, palm.top, palm.bottom, palm.radius};
     }
     return shape;
 }
@@ -57,8 +57,8 @@ HandShape Thumbs()
         Finger(232.0, 0.0, 196.0, 420.0, kThumbAspect, kThumbsMidY),
     };
     shape.palms = {
-        { -650.0, -110.0, 290.0 - kThumbsMidY, 1500.0, 230.0 },
-        { 115.0, 650.0, 280.0 - kThumbsMidY, 1500.0, 230.0 },
+        {-650.0, -110.0, 290.0 - kThumbsMidY, 1500.0, 230.0},
+        {115.0, 650.0, 280.0 - kThumbsMidY, 1500.0, 230.0},
     };
     return shape;
 }
@@ -67,9 +67,12 @@ HandShape Thumbs()
 const char* HandKindName(HandKind hand)
 {
     switch (hand) {
-    case HandKind::Right4: return "right four fingers";
-    case HandKind::Left4: return "left four fingers";
-    case HandKind::Thumbs2: return "two thumbs";
+    case HandKind::Right4:
+        return "right four fingers";
+    case HandKind::Left4:
+        return "left four fingers";
+    case HandKind::Thumbs2:
+        return "two thumbs";
     }
     return "";
 }
@@ -77,9 +80,12 @@ const char* HandKindName(HandKind hand)
 HandShape ShapeOf(HandKind kind)
 {
     switch (kind) {
-    case HandKind::Right4: return RightFour();
-    case HandKind::Left4: return Mirrored(RightFour());
-    case HandKind::Thumbs2: return Thumbs();
+    case HandKind::Right4:
+        return RightFour();
+    case HandKind::Left4:
+        return Mirrored(RightFour());
+    case HandKind::Thumbs2:
+        return Thumbs();
     }
     return {};
 }

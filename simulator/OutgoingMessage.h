@@ -16,7 +16,7 @@ using SharedBytes = std::shared_ptr<const std::vector<uint8_t>>;
 // blocks, written together in one gather write. Blocks are shared, so a prepared body is
 // sent to any number of clients without being copied.
 struct OutgoingMessage {
-    quorvel::tcp::HeaderBytes headerBytes {};
+    quorvel::tcp::HeaderBytes headerBytes{};
     std::vector<SharedBytes> parts;
     bool restartsDevice = false; // the device restarts once this is sent
 

@@ -18,8 +18,8 @@ SharedBytes FrameIdBytes(uint32_t frameId)
 }
 } // namespace
 
-PreparedFrame::PreparedFrame(
-    const FrameSynthesizer& synthesizer, HandView restingView, uint32_t rawImageCount, HostileKind hostile)
+PreparedFrame::PreparedFrame(const FrameSynthesizer& synthesizer, HandView restingView, uint32_t rawImageCount,
+                             HostileKind hostile)
     : view(std::move(restingView))
 {
     quorvel::tcp::Message frame = FrameResponse(0, synthesizer, view, hostile);
@@ -32,22 +32,22 @@ PreparedFrame::PreparedFrame(
 
 OutgoingMessage PreparedFrame::Frame(uint32_t frameId) const
 {
-    return OutgoingMessage(quorvel::tcp::MessageType::CAPTURE, false, { FrameIdBytes(frameId), frameAfterId });
+    return OutgoingMessage(quorvel::tcp::MessageType::CAPTURE, false, {FrameIdBytes(frameId), frameAfterId});
 }
 
 OutgoingMessage PreparedFrame::FinalImage() const
 {
-    return OutgoingMessage(quorvel::tcp::MessageType::GET_FINAL_FRAME, false, { finalImage });
+    return OutgoingMessage(quorvel::tcp::MessageType::GET_FINAL_FRAME, false, {finalImage});
 }
 
 OutgoingMessage PreparedFrame::RawImages() const
 {
-    return OutgoingMessage(quorvel::tcp::MessageType::GET, false, { rawImages });
+    return OutgoingMessage(quorvel::tcp::MessageType::GET, false, {rawImages});
 }
 
 OutgoingMessage PreparedFrame::FinalSegments() const
 {
-    return OutgoingMessage(quorvel::tcp::MessageType::GET, false, { finalSegments });
+    return OutgoingMessage(quorvel::tcp::MessageType::GET, false, {finalSegments});
 }
 
 } // namespace ondrel::sim

@@ -18,15 +18,15 @@ constexpr int32_t kPhantomSegments = 1000;
 constexpr int32_t kPhantomImages = 5;
 
 // Takes of the raw frames differ by a pixel or two, as a hand never holds perfectly still.
-constexpr int kRawShift[][2] = { { 0, 0 }, { 1, 0 }, { 0, 1 }, { -1, 0 }, { 0, -1 }, { 2, 1 }, { -2, -1 } };
+constexpr int kRawShift[][2] = {{0, 0}, {1, 0}, {0, 1}, {-1, 0}, {0, -1}, {2, 1}, {-2, -1}};
 
-void AppendImageBlock(Message& message, const FrameSynthesizer& synthesizer, const HandView& view,
-    HostileKind hostile, int shiftX = 0, int shiftY = 0)
+void AppendImageBlock(Message& message, const FrameSynthesizer& synthesizer, const HandView& view, HostileKind hostile,
+                      int shiftX = 0, int shiftY = 0)
 {
     const std::size_t pixels = synthesizer.PixelBytes();
     const uint64_t byteCount = hostile == HostileKind::BadByteCount ? pixels - 1 : pixels;
     AppendImageBlockHeader(message, byteCount, hostile == HostileKind::BadImageType ? kUnbuildableType : kGrey8,
-        static_cast<uint32_t>(synthesizer.Width()), static_cast<uint32_t>(synthesizer.Height()));
+                           static_cast<uint32_t>(synthesizer.Width()), static_cast<uint32_t>(synthesizer.Height()));
     const std::size_t offset = message.body.size();
     message.body.resize(offset + pixels);
     synthesizer.Render(view, message.body.data() + offset, shiftX, shiftY);
@@ -40,16 +40,32 @@ quorvel::SegmentInfo OutOfImage(quorvel::SegmentInfo info, std::size_t index)
     constexpr int32_t big = std::numeric_limits<int32_t>::max();
     constexpr int32_t small = std::numeric_limits<int32_t>::min();
     switch (index % 4) {
-    case 0: info.posX = -5000; info.posY = -4000; break;
-    case 1: info.posX = 1 << 20; info.posY = 1 << 20; break;
-    case 2: info.posX = 10; info.posY = 10; info.width = big; info.height = big; break;
-    default: info.posX = small; info.posY = 0; info.width = -60; info.height = -80; break;
+    case 0:
+        info.posX = -5000;
+        info.posY = -4000;
+        break;
+    case 1:
+        info.posX = 1 << 20;
+        info.posY = 1 << 20;
+        break;
+    case 2:
+        info.posX = 10;
+        info.posY = 10;
+        info.width = big;
+        info.height = big;
+        break;
+    default:
+        info.posX = small;
+        info.posY = 0;
+        info.width = -60;
+        info.height = -80;
+        break;
     }
     return info;
 }
 
-void AppendSegments(Message& message, const std::vector<quorvel::SegmentInfo>& segments, HostileKind hostile,
-    bool live, int32_t phantom)
+void AppendSegments(Message& message, const std::vector<quorvel::SegmentInfo>& segments, HostileKind hostile, bool live,
+                    int32_t phantom)
 {
     int32_t count = static_cast<int32_t>(segments.size());
     if (hostile == HostileKind::BadCount) {
@@ -57,7 +73,8 @@ void AppendSegments(Message& message, const std::vector<quorvel::SegmentInfo>& s
     }
     message.Append(count);
     for (std::size_t i = 0; i < segments.size(); ++i) {
-        AppendSegmentRecord(message, hostile == HostileKind::BadRect ? OutOfImage(segments[i], i) : segments[i], i, live);
+        AppendSegmentRecord(message, hostile == HostileKind::BadRect ? OutOfImage(segments[i], i) : segments[i], i,
+                            live);
     }
 }
 
@@ -88,7 +105,8 @@ Message FrameResponse(uint32_t frameId, const FrameSynthesizer& synthesizer, con
 {
     const auto& segments = view.segments;
     Message message(MessageType::CAPTURE);
-    message.body.reserve(4 + ImageBlockSize(synthesizer) + 1 + 4 + segments.size() * quorvel::tcp::kLiveSegmentRecordSize);
+    message.body.reserve(4 + ImageBlockSize(synthesizer) + 1 + 4
+                         + segments.size() * quorvel::tcp::kLiveSegmentRecordSize);
     message.Append(frameId);
     AppendImageBlock(message, synthesizer, view, hostile);
     message.Append(static_cast<uint8_t>(1)); // frame is valid
@@ -104,8 +122,8 @@ Message FinalImageResponse(const FrameSynthesizer& synthesizer, const HandView& 
     return message;
 }
 
-Message RawImagesResponse(
-    const FrameSynthesizer& synthesizer, const HandView& view, uint32_t count, HostileKind hostile)
+Message RawImagesResponse(const FrameSynthesizer& synthesizer, const HandView& view, uint32_t count,
+                          HostileKind hostile)
 {
     // Refused before anything is rendered: one message carries at most 4 GiB - 1.
     const uint64_t bodySize = 4 + uint64_t(count) * ImageBlockSize(synthesizer);

@@ -21,7 +21,7 @@ ScannerResponder::ScannerResponder(SharedScanner& sharedScanner, uint32_t id)
     : shared(sharedScanner)
     , connectionId(id)
     , scene(sharedScanner.Options().width, sharedScanner.Options().height,
-          std::chrono::milliseconds(sharedScanner.Options().settleMs), sharedScanner.Options().seed)
+            std::chrono::milliseconds(sharedScanner.Options().settleMs), sharedScanner.Options().seed)
 {
 }
 
@@ -52,23 +52,38 @@ OutgoingMessage ScannerResponder::Respond(Message& request)
     }
     try {
         switch (type) {
-        case MessageType::START_CAPTURE_MODE: return StartCaptureMode(request);
-        case MessageType::STOP_CAPTURE_MODE: return StopCaptureMode(request);
-        case MessageType::PLAY_SOUND: return PlaySound(request);
-        case MessageType::CAPTURE: return Capture(request);
-        case MessageType::GET_FINAL_FRAME: return FinalFrame(request);
-        case MessageType::GET: return Get(request);
-        case MessageType::AUTH_REQUEST: return AuthRequest(request);
-        case MessageType::AUTH_RESPONSE: return AuthResponse(request);
-        case MessageType::UPDATE_FIRMWARE: return UpdateFirmware(request);
-        case MessageType::GET_SERIALNUMBER: return Text(type, "ONDREL-SIM-0001");
-        case MessageType::GET_FIRMWARE_VERSION: return Text(type, "0.2.1-sim");
-        case MessageType::GET_NAME: return Text(type, "ondrel-sim");
-        case MessageType::GET_MANUFACTURER: return Text(type, "Quorvel GmbH");
+        case MessageType::START_CAPTURE_MODE:
+            return StartCaptureMode(request);
+        case MessageType::STOP_CAPTURE_MODE:
+            return StopCaptureMode(request);
+        case MessageType::PLAY_SOUND:
+            return PlaySound(request);
+        case MessageType::CAPTURE:
+            return Capture(request);
+        case MessageType::GET_FINAL_FRAME:
+            return FinalFrame(request);
+        case MessageType::GET:
+            return Get(request);
+        case MessageType::AUTH_REQUEST:
+            return AuthRequest(request);
+        case MessageType::AUTH_RESPONSE:
+            return AuthResponse(request);
+        case MessageType::UPDATE_FIRMWARE:
+            return UpdateFirmware(request);
+        case MessageType::GET_SERIALNUMBER:
+            return Text(type, "ONDREL-SIM-0001");
+        case MessageType::GET_FIRMWARE_VERSION:
+            return Text(type, "0.2.1-sim");
+        case MessageType::GET_NAME:
+            return Text(type, "ondrel-sim");
+        case MessageType::GET_MANUFACTURER:
+            return Text(type, "Quorvel GmbH");
         case MessageType::PING:
         case MessageType::LED_ON:
-        case MessageType::LED_OFF: return Ok(type);
-        default: break;
+        case MessageType::LED_OFF:
+            return Ok(type);
+        default:
+            break;
         }
     } catch (const std::exception& e) {
         // Whatever goes wrong inside, the client still gets its one response.
@@ -109,10 +124,10 @@ OutgoingMessage ScannerResponder::Capture(const Message& request)
     }
     const uint32_t frameId = shared.NextFrameId();
     if (const PreparedFrame* prepared = shared.Prepared()) {
-        frames.Remember({ frameId, prepared->View() });
+        frames.Remember({frameId, prepared->View()});
         return prepared->Frame(frameId);
     }
-    FrameRecord record { frameId, scene.ViewAt(HandScene::Clock::now()) };
+    FrameRecord record{frameId, scene.ViewAt(HandScene::Clock::now())};
     OutgoingMessage response(FrameResponse(frameId, shared.Synthesizer(), record.view, shared.Faults().hostile));
     frames.Remember(std::move(record));
     return response;
@@ -170,10 +185,11 @@ OutgoingMessage ScannerResponder::Get(const Message& request)
         const HostileKind hostile = shared.Faults().hostile;
         if (key == "raw_images") {
             return prepared ? prepared->RawImages()
-                            : OutgoingMessage(RawImagesResponse(
-                                shared.Synthesizer(), record->view, shared.Options().rawImageCount, hostile));
+                            : OutgoingMessage(RawImagesResponse(shared.Synthesizer(), record->view,
+                                                                shared.Options().rawImageCount, hostile));
         }
-        return prepared ? prepared->FinalSegments() : OutgoingMessage(FinalSegmentsResponse(record->view.segments, hostile));
+        return prepared ? prepared->FinalSegments()
+                        : OutgoingMessage(FinalSegmentsResponse(record->view.segments, hostile));
     }
     return Error(type, "unknown key '" + key + "'");
 }
@@ -190,8 +206,8 @@ OutgoingMessage ScannerResponder::AuthResponse(const Message& request)
     BodyReader reader(request.body);
     const std::string level = reader.ReadString().text;
     // Everything after the name's zero byte is the signature.
-    const std::vector<uint8_t> signature(
-        request.body.begin() + static_cast<std::ptrdiff_t>(reader.Position()), request.body.end());
+    const std::vector<uint8_t> signature(request.body.begin() + static_cast<std::ptrdiff_t>(reader.Position()),
+                                         request.body.end());
     std::string reason;
     const bool granted = shared.Auth().Grant(level, challenge ? &*challenge : nullptr, signature, reason);
     if (level != "GUEST") {

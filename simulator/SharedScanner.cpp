@@ -21,7 +21,7 @@ std::vector<uint8_t> MakeCalibrationFile(const SimOptions& options)
          << "pixels_per_mm=" << 19.5 * std::min(options.width / 1280.0, options.height / 1024.0) << "\n"
          << "distortion=0 0 0 0 0\n";
     const std::string content = text.str();
-    return { content.begin(), content.end() };
+    return {content.begin(), content.end()};
 }
 } // namespace
 
@@ -33,8 +33,8 @@ SharedScanner::SharedScanner(SimOptions opts)
 {
     if (options.preparedFrame) {
         const HandScene scene(options.width, options.height, std::chrono::milliseconds(0), options.seed);
-        prepared = std::make_unique<PreparedFrame>(
-            synthesizer, scene.RestingView(HandKind::Right4), options.rawImageCount, options.faults.hostile);
+        prepared = std::make_unique<PreparedFrame>(synthesizer, scene.RestingView(HandKind::Right4),
+                                                   options.rawImageCount, options.faults.hostile);
     }
 }
 

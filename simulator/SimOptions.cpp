@@ -32,8 +32,7 @@ bool ParseUnsigned(const std::string& text, uint64_t max, uint64_t& value)
     return true;
 }
 
-template <typename T>
-std::function<bool(const std::string&)> UnsignedInto(T& target, uint64_t min, uint64_t max)
+template <typename T> std::function<bool(const std::string&)> UnsignedInto(T& target, uint64_t min, uint64_t max)
 {
     return [&target, min, max](const std::string& text) {
         uint64_t value = 0;
@@ -75,38 +74,50 @@ ParseOutcome ParseOptions(const std::vector<std::string>& args)
     uint32_t stallAfter = 0;
 
     // Options that take a value.
-    const std::map<std::string, std::function<bool(const std::string&)>> valued {
-        { "--host", [&](const std::string& v) { o.host = v; return !v.empty(); } },
-        { "--port", UnsignedInto(o.port, 0, 65535) },
-        { "--width", UnsignedInto(o.width, kMinWidth, kMaxSide) },
-        { "--height", UnsignedInto(o.height, kMinHeight, kMaxSide) },
-        { "--settle-ms", UnsignedInto(o.settleMs, 0, 600000) },
-        { "--raw-images", UnsignedInto(o.rawImageCount, 1, 64) },
-        { "--fps", UnsignedInto(o.fps, 0, kMaxFps) },
-        { "--restart-ms", UnsignedInto(o.restartMs, 0, 600000) },
-        { "--seed", UnsignedInto(o.seed, 0, u32Max) },
-        { "--keys", [&](const std::string& v) { o.keysDir = v; return !v.empty(); } },
-        { "--firmware-dir", [&](const std::string& v) { o.firmwareDir = v; return !v.empty(); } },
-        { "--delay-ms", UnsignedInto(f.delayMs, 0, 600000) },
-        { "--first-type", UnsignedInto(firstType, 0, u32Max) },
-        { "--close-after", UnsignedInto(closeAfter, 0, u32Max) },
-        { "--stall-after", UnsignedInto(stallAfter, 0, u32Max) },
-        { "--error-type", [&](const std::string& v) { return ParseTypeList(v, f.errorTypes); } },
-        { "--hostile",
-            [&](const std::string& v) {
-                const auto kind = HostileKindFromName(v);
-                if (kind) {
-                    f.hostile = *kind;
-                }
-                return kind.has_value();
-            } },
+    const std::map<std::string, std::function<bool(const std::string&)>> valued{
+        {"--host",
+         [&](const std::string& v) {
+             o.host = v;
+             return !v.empty();
+         }},
+        {"--port", UnsignedInto(o.port, 0, 65535)},
+        {"--width", UnsignedInto(o.width, kMinWidth, kMaxSide)},
+        {"--height", UnsignedInto(o.height, kMinHeight, kMaxSide)},
+        {"--settle-ms", UnsignedInto(o.settleMs, 0, 600000)},
+        {"--raw-images", UnsignedInto(o.rawImageCount, 1, 64)},
+        {"--fps", UnsignedInto(o.fps, 0, kMaxFps)},
+        {"--restart-ms", UnsignedInto(o.restartMs, 0, 600000)},
+        {"--seed", UnsignedInto(o.seed, 0, u32Max)},
+        {"--keys",
+         [&](const std::string& v) {
+             o.keysDir = v;
+             return !v.empty();
+         }},
+        {"--firmware-dir",
+         [&](const std::string& v) {
+             o.firmwareDir = v;
+             return !v.empty();
+         }},
+        {"--delay-ms", UnsignedInto(f.delayMs, 0, 600000)},
+        {"--first-type", UnsignedInto(firstType, 0, u32Max)},
+        {"--close-after", UnsignedInto(closeAfter, 0, u32Max)},
+        {"--stall-after", UnsignedInto(stallAfter, 0, u32Max)},
+        {"--error-type", [&](const std::string& v) { return ParseTypeList(v, f.errorTypes); }},
+        {"--hostile",
+         [&](const std::string& v) {
+             const auto kind = HostileKindFromName(v);
+             if (kind) {
+                 f.hostile = *kind;
+             }
+             return kind.has_value();
+         }},
     };
-    const std::map<std::string, bool*> flags {
-        { "--prepared-frame", &o.preparedFrame },
-        { "--verbose", &o.verbose },
-        { "--silent", &f.silent },
-        { "--extra-after-connect", &f.extraAfterConnect },
-        { "--close-mid-body", &f.closeMidBody },
+    const std::map<std::string, bool*> flags{
+        {"--prepared-frame", &o.preparedFrame},
+        {"--verbose", &o.verbose},
+        {"--silent", &f.silent},
+        {"--extra-after-connect", &f.extraAfterConnect},
+        {"--close-mid-body", &f.closeMidBody},
     };
 
     for (std::size_t i = 0; i < args.size(); ++i) {

@@ -13,7 +13,7 @@ asio::ip::tcp::endpoint ResolveListenAddress(asio::io_context& context, const Si
 {
     asio::ip::tcp::resolver resolver(context);
     const auto results = resolver.resolve(options.host, std::to_string(options.port),
-        asio::ip::resolver_base::passive | asio::ip::resolver_base::numeric_service);
+                                          asio::ip::resolver_base::passive | asio::ip::resolver_base::numeric_service);
     return results.begin()->endpoint(); // resolve() throws rather than return nothing
 }
 
@@ -149,10 +149,10 @@ void SimServer::BeginAccept()
         }
         std::error_code ignored;
         socket.set_option(asio::ip::tcp::no_delay(true), ignored);
-        auto session = std::make_shared<SimSession>(
-            std::move(socket), scanner, ++nextConnectionId, [this] { RestartDevice(); });
+        auto session =
+            std::make_shared<SimSession>(std::move(socket), scanner, ++nextConnectionId, [this] { RestartDevice(); });
         sessions.erase(std::remove_if(sessions.begin(), sessions.end(), [](const auto& w) { return w.expired(); }),
-            sessions.end());
+                       sessions.end());
         sessions.push_back(session);
         session->Start();
         BeginAccept();

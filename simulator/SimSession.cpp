@@ -20,8 +20,7 @@ constexpr std::size_t kMaxBodyChunk = 16 * 1024 * 1024;
 constexpr std::size_t kCuttableBody = 2;
 } // namespace
 
-SimSession::SimSession(
-    asio::ip::tcp::socket sock, SharedScanner& scanner, uint32_t id, std::function<void()> onRestart)
+SimSession::SimSession(asio::ip::tcp::socket sock, SharedScanner& scanner, uint32_t id, std::function<void()> onRestart)
     : socket(std::move(sock))
     , delayTimer(socket.get_executor())
     , paceTimer(socket.get_executor())
@@ -63,28 +62,27 @@ void SimSession::Close()
 
 void SimSession::BeginReadHeader()
 {
-    asio::async_read(socket, asio::buffer(readHeader),
-        [self = shared_from_this()](std::error_code ec, std::size_t) {
-            if (ec) {
-                self->Close();
-                return;
-            }
-            self->incoming = quorvel::tcp::Message();
-            self->incoming.header = quorvel::tcp::DecodeHeader(self->readHeader.data());
-            self->bodyReceived = 0;
-            if (self->incoming.header.size == 0) {
-                self->HandleRequest();
-            } else {
-                self->BeginReadBody();
-            }
-        });
+    asio::async_read(socket, asio::buffer(readHeader), [self = shared_from_this()](std::error_code ec, std::size_t) {
+        if (ec) {
+            self->Close();
+            return;
+        }
+        self->incoming = quorvel::tcp::Message();
+        self->incoming.header = quorvel::tcp::DecodeHeader(self->readHeader.data());
+        self->bodyReceived = 0;
+        if (self->incoming.header.size == 0) {
+            self->HandleRequest();
+        } else {
+            self->BeginReadBody();
+        }
+    });
 }
 
 void SimSession::BeginReadBody()
 {
     const std::size_t announced = incoming.header.size;
-    const std::size_t chunk
-        = std::min(announced - bodyReceived, std::min(kMaxBodyChunk, std::max(kFirstBodyChunk, bodyReceived)));
+    const std::size_t chunk =
+        std::min(announced - bodyReceived, std::min(kMaxBodyChunk, std::max(kFirstBodyChunk, bodyReceived)));
     try {
         incoming.body.resize(bodyReceived + chunk);
     } catch (const std::bad_alloc&) {
@@ -92,18 +90,18 @@ void SimSession::BeginReadBody()
         return;
     }
     asio::async_read(socket, asio::buffer(incoming.body.data() + bodyReceived, chunk),
-        [self = shared_from_this()](std::error_code ec, std::size_t transferred) {
-            if (ec) {
-                self->Close();
-                return;
-            }
-            self->bodyReceived += transferred;
-            if (self->bodyReceived < self->incoming.header.size) {
-                self->BeginReadBody();
-            } else {
-                self->HandleRequest();
-            }
-        });
+                     [self = shared_from_this()](std::error_code ec, std::size_t transferred) {
+                         if (ec) {
+                             self->Close();
+                             return;
+                         }
+                         self->bodyReceived += transferred;
+                         if (self->bodyReceived < self->incoming.header.size) {
+                             self->BeginReadBody();
+                         } else {
+                             self->HandleRequest();
+                         }
+                     });
 }
 
 void SimSession::HandleRequest()
@@ -142,8 +140,8 @@ void SimSession::HandleRequest()
         using Clock = std::chrono::steady_clock;
         const auto now = Clock::now();
         const auto due = std::max(nextFrameAt, now);
-        nextFrameAt = due + std::chrono::duration_cast<Clock::duration>(
-                                std::chrono::duration<double>(1.0 / shared.Options().fps));
+        nextFrameAt = due
+            + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / shared.Options().fps));
         if (due > now) {
             paceTimer.expires_at(due);
             paceTimer.async_wait([self = shared_from_this()](std::error_code ec) {
@@ -209,13 +207,13 @@ void SimSession::BeginWrite()
         bodyCutDone = true;
     }
     asio::async_write(socket, front.Buffers(cut ? bodySize / 2 : SIZE_MAX),
-        [self = shared_from_this(), cut](std::error_code ec, std::size_t) {
-            if (ec) {
-                self->Close();
-                return;
-            }
-            self->WriteDone(cut);
-        });
+                      [self = shared_from_this(), cut](std::error_code ec, std::size_t) {
+                          if (ec) {
+                              self->Close();
+                              return;
+                          }
+                          self->WriteDone(cut);
+                      });
 }
 
 void SimSession::WriteDone(bool cutShort)

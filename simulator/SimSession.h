@@ -24,7 +24,7 @@ class SimSession : public std::enable_shared_from_this<SimSession> {
 public:
     // `restartDevice` is called when a response that restarts the device is queued.
     SimSession(asio::ip::tcp::socket socket, SharedScanner& shared, uint32_t connectionId,
-        std::function<void()> restartDevice);
+               std::function<void()> restartDevice);
 
     void Start();
     // Closes the socket; pending handlers end with an error and let the session go.
@@ -44,22 +44,22 @@ private:
     asio::ip::tcp::socket socket;
     asio::steady_timer delayTimer;
     asio::steady_timer paceTimer;
-    std::chrono::steady_clock::time_point nextFrameAt {};
+    std::chrono::steady_clock::time_point nextFrameAt{};
     std::function<void()> restartDevice;
     SharedScanner& shared;
     const FaultOptions& faults;
     uint32_t connectionId;
     ScannerResponder responder;
 
-    quorvel::tcp::HeaderBytes readHeader {};
+    quorvel::tcp::HeaderBytes readHeader{};
     quorvel::tcp::Message incoming;
     std::size_t bodyReceived = 0;
 
     std::deque<OutgoingMessage> outbound;
     uint32_t requestsSeen = 0;
-    bool quiet = false;          // reads on, answers nothing more
+    bool quiet = false; // reads on, answers nothing more
     bool closeWhenWritten = false;
-    bool bodyCutDone = false;    // --close-mid-body strikes once
+    bool bodyCutDone = false; // --close-mid-body strikes once
 };
 
 } // namespace ondrel::sim

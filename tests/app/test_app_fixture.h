@@ -8,8 +8,8 @@
 #include "MessageBoxCloser.h"
 #include "ScriptedServer.h"
 #include "TempSettingsHome.h"
-#include "test_segments.h"
 #include "app_ondrel.h"
+#include "test_segments.h"
 
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
@@ -52,12 +52,7 @@ inline QMap<QString, QString> IniEntries(const QByteArray& text)
     return entries;
 }
 
-template <typename T>
-T* Child(const QObject& parent, const char* name)
-{
-    return parent.findChild<T*>(QString::fromLatin1(name));
-}
-
+template <typename T> T* Child(const QObject& parent, const char* name) { return parent.findChild<T*>(QString::fromLatin1(name)); }
 
 inline QByteArray DeviceSection(uint16_t port)
 {
@@ -71,7 +66,9 @@ inline std::vector<SegmentInfo> Hand(int hand)
     const std::vector<SegmentInfo> hands[] = {
         { MakeSegment(35, 35, 15, 40), MakeSegment(55, 36, 15, 40), MakeSegment(75, 37, 15, 40), MakeSegment(95, 38, 15, 40) },
         { MakeSegment(35, 38, 15, 40), MakeSegment(55, 37, 15, 40), MakeSegment(75, 36, 15, 40), MakeSegment(95, 35, 15, 40) },
-        { MakeSegment(40, 35, 20, 40), MakeSegment(90, 35, 20, 40) }, { MakeSegment(40, 35, 20, 40, 100.0f) } };
+        { MakeSegment(40, 35, 20, 40), MakeSegment(90, 35, 20, 40) },
+        { MakeSegment(40, 35, 20, 40, 100.0f) }
+    };
     return hands[hand];
 }
 constexpr int kNeverReady = 3;
@@ -96,7 +93,10 @@ struct Behaviour {
 // four after START, then left four and thumbs, one per PLAY_SOUND.
 class FakeScanner {
 public:
-    FakeScanner() : server(std::chrono::seconds(60)) {}
+    FakeScanner()
+        : server(std::chrono::seconds(60))
+    {
+    }
 
     // The behaviour of the next accepted connection; call once per expected connection.
     void Serve(Behaviour behaviour = {})
@@ -138,10 +138,10 @@ private:
                 response.header.error = true;
                 response.AppendString("refused");
             } else if (request.header.id == MessageType::GET) {
-                text == std::string("auth_group", 11) ? response.AppendString(b.authGroup) : response.Append(int32_t { 0 });
+                text == std::string("auth_group", 11) ? response.AppendString(b.authGroup) : response.Append(int32_t{ 0 });
             } else if (request.header.id == MessageType::GET_FINAL_FRAME) {
                 const uint8_t pixel = 1;
-                response.Append(uint64_t { 1 }).Append(uint32_t { 0 }).Append(uint32_t { 1 }).Append(uint32_t { 1 }).AppendBytes(&pixel, 1);
+                response.Append(uint64_t{ 1 }).Append(uint32_t{ 0 }).Append(uint32_t{ 1 }).Append(uint32_t{ 1 }).AppendBytes(&pixel, 1);
             } else if (request.header.id == MessageType::CAPTURE && static_cast<int>(++frameId) == b.failFrame) {
                 hand = (hand + 1) % 3; // the mode is skipped without a sound
                 response.header.error = true;
@@ -158,8 +158,8 @@ private:
     {
         const std::vector<uint8_t> pixels(160 * 120 * CV_ELEM_SIZE(static_cast<int>(type)), FrameValue(frameId));
         Message m(MessageType::CAPTURE);
-        m.Append(frameId).Append(static_cast<uint64_t>(pixels.size())).Append(type).Append(uint32_t { 160 }).Append(uint32_t { 120 });
-        m.AppendBytes(pixels.data(), pixels.size()).Append(uint8_t { 0 }).Append(static_cast<int32_t>(segments.size()));
+        m.Append(frameId).Append(static_cast<uint64_t>(pixels.size())).Append(type).Append(uint32_t{ 160 }).Append(uint32_t{ 120 });
+        m.AppendBytes(pixels.data(), pixels.size()).Append(uint8_t{ 0 }).Append(static_cast<int32_t>(segments.size()));
         for (const SegmentInfo& s : segments) {
             m.Append(s.posX).Append(s.posY).Append(s.width).Append(s.height);
             m.Append(s.distance).Append(s.moveX).Append(s.moveY).Append(s.moveZ).AppendBytes(std::vector<uint8_t>(6, 0).data(), 6);
@@ -191,8 +191,9 @@ private:
 };
 
 // The capture buttons and their modes' icon names.
-inline const std::pair<const char*, const char*> kModeButtons[] = { { "btn_captureRight", "4R" }, { "btn_captureLeft", "4L" },
-    { "btn_captureThumbs", "2T" } };
+inline const std::pair<const char*, const char*> kModeButtons[] = { { "btn_captureRight", "4R" },
+                                                                    { "btn_captureLeft", "4L" },
+                                                                    { "btn_captureThumbs", "2T" } };
 
 // Whether a button shows this resource image (which must exist), rendered small.
 inline bool Shows(const QPushButton* button, const char* resource)

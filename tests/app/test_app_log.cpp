@@ -22,7 +22,8 @@ TEST(AppLog, RotationKeepsTheFileAndOneOlderWithinTheBoundAndControlCharactersAr
     // The older file ends right where the current one begins.
     const auto ReadLines = [](const QString& name) {
         QFile file(name);
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts) : QStringList();
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                                              : QStringList();
     };
     const QStringList older = ReadLines(path + QStringLiteral(".1"));
     const QStringList current = ReadLines(path);

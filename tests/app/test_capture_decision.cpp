@@ -22,8 +22,8 @@ constexpr int kRows = 480;
 // bottom border in that order; the first lies above the fourth.
 std::vector<SegmentInfo> RightHandAtMargin(int margin)
 {
-    return { MakeSegment(margin, 100, 80, 200), MakeSegment(200, margin, 80, 200),
-        MakeSegment(kCols - margin - 80, 150, 80, 200), MakeSegment(400, kRows - margin - 200, 80, 200) };
+    return { MakeSegment(margin, 100, 80, 200), MakeSegment(200, margin, 80, 200), MakeSegment(kCols - margin - 80, 150, 80, 200),
+             MakeSegment(400, kRows - margin - 200, 80, 200) };
 }
 
 float Below(float value) { return std::nextafter(value, -1000.0f); }
@@ -104,13 +104,22 @@ TEST(CaptureDecision, TheHandArrangementNeedsTheModesCountAndOrder)
         std::vector<int32_t> posY;
         bool ok;
     } rows[] = {
-        { Right4, { 100, 50, 60, 101 }, true }, { Left4, { 100, 50, 60, 101 }, false },
-        { Right4, { 100, 50, 60, 100 }, false }, { Left4, { 100, 50, 60, 100 }, false },
-        { Right4, { 100, 50, 60, 99 }, false }, { Left4, { 100, 50, 60, 99 }, true },
-        { Right4, { 10, 20, 30 }, false }, { Left4, { 30, 20, 10 }, false },
-        { Right4, { 10, 20, 30, 40, 50 }, false }, { Left4, { 50, 40, 30, 20, 10 }, false },
-        { Right4, { 10, 20 }, false }, { Thumbs2, { 90, 10 }, true }, { Thumbs2, { 10, 90 }, true },
-        { Thumbs2, { 10 }, false }, { Thumbs2, { 10, 20, 30 }, false }, { Thumbs2, { 10, 20, 30, 40 }, false },
+        { Right4, { 100, 50, 60, 101 }, true },
+        { Left4, { 100, 50, 60, 101 }, false },
+        { Right4, { 100, 50, 60, 100 }, false },
+        { Left4, { 100, 50, 60, 100 }, false },
+        { Right4, { 100, 50, 60, 99 }, false },
+        { Left4, { 100, 50, 60, 99 }, true },
+        { Right4, { 10, 20, 30 }, false },
+        { Left4, { 30, 20, 10 }, false },
+        { Right4, { 10, 20, 30, 40, 50 }, false },
+        { Left4, { 50, 40, 30, 20, 10 }, false },
+        { Right4, { 10, 20 }, false },
+        { Thumbs2, { 90, 10 }, true },
+        { Thumbs2, { 10, 90 }, true },
+        { Thumbs2, { 10 }, false },
+        { Thumbs2, { 10, 20, 30 }, false },
+        { Thumbs2, { 10, 20, 30, 40 }, false },
     };
     for (const auto& row : rows) {
         std::vector<SegmentInfo> segments;

@@ -30,7 +30,7 @@ protected:
     {
         dialog = std::make_unique<DialogSettings>(nullptr, &relay);
         QObject::connect(dialog.get(), &DialogSettings::authRequested,
-            [this](std::string group, std::string key) { requests.emplace_back(group, key); });
+                         [this](std::string group, std::string key) { requests.emplace_back(group, key); });
         DialogSettings::Choosers choosers;
         choosers.openFile = [this, chosen](QWidget*, const QString& caption, const QString&, const QString& filter) {
             asked << caption << filter;
@@ -42,8 +42,7 @@ protected:
         };
         dialog->setChoosers(choosers);
     }
-    template <typename T>
-    T* Get(const char* name) const { return Child<T>(*dialog, name); }
+    template <typename T> T* Get(const char* name) const { return Child<T>(*dialog, name); }
     void Click(const char* name) const { Get<QPushButton>(name)->click(); }
     void Edit(const char* name, const char* text) const
     {
@@ -57,7 +56,7 @@ protected:
             EXPECT_EQ(Get<QCheckBox>(name)->isHidden(), !shown) << name;
         }
         EXPECT_FALSE(Get<QCheckBox>("check_finalImg")->isHidden() || Get<QCheckBox>("check_segInfos")->isHidden()
-            || Get<QCheckBox>("check_finalSegments")->isHidden());
+                     || Get<QCheckBox>("check_finalSegments")->isHidden());
     }
 
     FakeRelay relay;
@@ -157,8 +156,9 @@ TEST_F(DialogSettingsTest, LabelsShowWholeAndEnterOnlyAppliesTheField)
 TEST(PrivateKeyFileName, TheGroupIsTheUpperCaseNameBeforeTheFirstDot)
 {
     const std::pair<const char*, std::optional<QString>> rows[] = { { "USER.priv.pem", "USER" }, { "USER..pem", "USER" },
-        { "USER.", "USER" }, { "DEVELOPER.key.pem", "DEVELOPER" }, { ".priv.pem", "" }, { "user.priv.pem", std::nullopt },
-        { "USER", std::nullopt }, { "US3R.priv.pem", std::nullopt } };
+                                                                    { "USER.", "USER" },         { "DEVELOPER.key.pem", "DEVELOPER" },
+                                                                    { ".priv.pem", "" },         { "user.priv.pem", std::nullopt },
+                                                                    { "USER", std::nullopt },    { "US3R.priv.pem", std::nullopt } };
     for (const auto& [name, group] : rows) {
         EXPECT_EQ(ParseAuthGroupFromFileName(QLatin1String(name)), group) << name;
     }
@@ -204,9 +204,10 @@ TEST_F(DialogSettingsTest, AKeyFileNameWithoutAGroupShowsTheErrorAndChangesNothi
         Click("btn_browsePrivKeyFile");
         ASSERT_EQ(boxes.count(), 1);
         EXPECT_EQ(boxes.last().title, QStringLiteral("Error"));
-        EXPECT_EQ(boxes.last().text, QStringLiteral("Could not parse AuthGroup from filename. Please make sure your filename "
-                                                    "starts with the AuthGroup in UPPERCASE followed by a '.', for example: "
-                                                    "USER.priv.pem"));
+        EXPECT_EQ(boxes.last().text,
+                  QStringLiteral("Could not parse AuthGroup from filename. Please make sure your filename "
+                                 "starts with the AuthGroup in UPPERCASE followed by a '.', for example: "
+                                 "USER.priv.pem"));
         EXPECT_TRUE(requests.empty());
         EXPECT_EQ(dialog->settings().authGroup, std::string("USER"));
         EXPECT_EQ(Get<QLineEdit>("edit_authPrivKeyFile")->text(), QStringLiteral("/keys/USER.priv.pem"));
@@ -231,7 +232,8 @@ TEST_F(DialogSettingsTest, ClearingTheKeyAsksForGuestAndARefreshKeepsTheConfigur
     EXPECT_EQ(stored.value("Auth/AuthPrivateKeyFile"), QString());
 
     ASSERT_TRUE(home.write(kUserKey));
-    for (const std::string& answer : { std::string(kRelayNotConnected), std::string(kRelayCaptureRunning), std::string(), std::string("GUEST\x07") }) {
+    for (const std::string& answer :
+         { std::string(kRelayNotConnected), std::string(kRelayCaptureRunning), std::string(), std::string("GUEST\x07") }) {
         relay.answer = answer;
         Open();
         dialog->RefreshAuthGroup();

@@ -15,7 +15,8 @@ using namespace apptest;
 
 namespace {
 
-const QString kSuccess = QStringLiteral("Firmware successfully uploaded!\n\nPlease wait for the device to restart. This may take several minutes");
+const QString kSuccess =
+    QStringLiteral("Firmware successfully uploaded!\n\nPlease wait for the device to restart. This may take several minutes");
 
 class DialogSettingsFirmware : public AppTest {
 protected:
@@ -40,7 +41,7 @@ protected:
     }
 
     QTemporaryDir received, files;
-    ondrel::testsupport::SimProcess sim { { "--firmware-dir", received.path().toStdString() } };
+    ondrel::testsupport::SimProcess sim{ { "--firmware-dir", received.path().toStdString() } };
     std::unique_ptr<DialogSettings> dialog;
 };
 
@@ -73,8 +74,9 @@ TEST_F(DialogSettingsFirmware, FailuresAreShownAndAnUploadShowsItsProgressWhileT
     ticker.start(0);
     Button("btn_uploadFW")->click();
     // The click returns with the upload under way; a second request must not start another.
-    EXPECT_EQ(Status()->text(), QStringLiteral("Firmware upload is in progress.\n\nPlease do not close the application or "
-                                               "disconnect the device from the power source."));
+    EXPECT_EQ(Status()->text(),
+              QStringLiteral("Firmware upload is in progress.\n\nPlease do not close the application or "
+                             "disconnect the device from the power source."));
     EXPECT_FALSE(Status()->isHidden() || Button("btn_uploadFW")->isEnabled() || Button("btn_ok")->isEnabled()
                  || Button("btn_cancel")->isEnabled());
     dialog->UpdateFirmware();

@@ -101,7 +101,7 @@ TEST_F(MainWindowShell, AutomaticLoginAuthenticatesOnceAfterConnectingAndARefusa
     EXPECT_EQ(boxes.count(), 0);
     ASSERT_EQ(scanner.Received().size(), 1u);
     EXPECT_EQ(scanner.Received()[0].header.id, MessageType::AUTH_RESPONSE);
-    EXPECT_EQ(scanner.Received()[0].body, (std::vector<uint8_t> { 'G', 'U', 'E', 'S', 'T', 0 }));
+    EXPECT_EQ(scanner.Received()[0].body, (std::vector<uint8_t>{ 'G', 'U', 'E', 'S', 'T', 0 }));
     window = std::make_unique<app_ondrel>();
     ASSERT_EQ(boxes.count(), 1);
     EXPECT_EQ(boxes.last().text, QStringLiteral("Authentification as GUEST failed."));
@@ -121,7 +121,7 @@ TEST_F(MainWindowShell, TheSettingsKeyOpensTheDialogBothShowTheGroupTheDeviceGra
     EXPECT_EQ(ShownGroup(), QStringLiteral("ADMIN"));
     EXPECT_EQ(Label("lbl_Link"), QStringLiteral("Connected to 127.0.0.1:%1 \u00b7 access level ADMIN").arg(scanner.Port()));
     EXPECT_EQ(scanner.Last(), MessageType::GET);
-    EXPECT_EQ(scanner.Received().back().body, (std::vector<uint8_t> { 'a', 'u', 't', 'h', '_', 'g', 'r', 'o', 'u', 'p', 0 }));
+    EXPECT_EQ(scanner.Received().back().body, (std::vector<uint8_t>{ 'a', 'u', 't', 'h', '_', 'g', 'r', 'o', 'u', 'p', 0 }));
     EXPECT_EQ(boxes.count(), 0);
 
     // Closing the idle window disconnects without stopping the device.

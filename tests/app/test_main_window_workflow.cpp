@@ -7,8 +7,8 @@
 #include "test_app_fixture.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QCheckBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QTemporaryDir>
 
@@ -35,7 +35,7 @@ protected:
     }
 };
 
-Behaviour Ready() { return Behaviour { MessageType::CONNECTED, false, false, "USER", true }; }
+Behaviour Ready() { return Behaviour{ MessageType::CONNECTED, false, false, "USER", true }; }
 
 } // namespace
 
@@ -47,12 +47,13 @@ TEST_F(MainWindowWorkflow, ACompleteRunCapturesRightLeftThumbsWithSoundTwoAndEnd
     Open(Ready(), "[WorkflowSettings]\nMinWorkflowDelayMs=0\n[SaveSettings]\nBasePath=" + results.path().toUtf8() + "\n");
     ShowActive();
     window->ConnectToDevice();
-    WhenReady leftActive([&] { return Active("btn_captureLeft", "4L"); }, [&] {
-        EXPECT_TRUE(Shows(Button("btn_captureRight"), ":/impressions/icons/4R_green.png"));
-        EXPECT_TRUE(Button("btn_captureThumbs")->isEnabled());
-        EXPECT_TRUE(Shows(Button("btn_AutoWorkflow"), ":/settings/icons/Cross_black.png"));
-        EXPECT_FALSE(Shown().isNull());
-    });
+    WhenReady leftActive([&] { return Active("btn_captureLeft", "4L"); },
+                         [&] {
+                             EXPECT_TRUE(Shows(Button("btn_captureRight"), ":/impressions/icons/4R_green.png"));
+                             EXPECT_TRUE(Button("btn_captureThumbs")->isEnabled());
+                             EXPECT_TRUE(Shows(Button("btn_AutoWorkflow"), ":/settings/icons/Cross_black.png"));
+                             EXPECT_FALSE(Shown().isNull());
+                         });
     QTest::keyClick(Child<QLineEdit>(*window, "edit_Person"), Qt::Key_Return);
     EXPECT_TRUE(leftActive.Done());
     EXPECT_EQ(boxes.count(), 0);
@@ -62,7 +63,7 @@ TEST_F(MainWindowWorkflow, ACompleteRunCapturesRightLeftThumbsWithSoundTwoAndEnd
     EXPECT_EQ(scanner.Count(MessageType::PLAY_SOUND, 1), 3u);
     EXPECT_EQ(scanner.Count(MessageType::STOP_CAPTURE_MODE, 1), 1u);
     for (const Message& m : scanner.Received(1)) {
-        EXPECT_TRUE(m.header.id != MessageType::PLAY_SOUND || m.body == (std::vector<uint8_t> { 2, 0, 0, 0 })); // sound 2
+        EXPECT_TRUE(m.header.id != MessageType::PLAY_SOUND || m.body == (std::vector<uint8_t>{ 2, 0, 0, 0 })); // sound 2
     }
     ExpectIdle();
 }
@@ -122,8 +123,10 @@ TEST_F(MainWindowWorkflow, AFailedOrUnshowableFrameSkipsTheModeWithOneBoxAndTheR
     failing.failFrame = 3; // the first request made while a frame is shown
     Behaviour floats = Ready();
     floats.frameType = CV_32FC1;
-    const std::tuple<Behaviour, QString, std::size_t> rows[] = { { failing, QStringLiteral("frame lost"), 2 },
-        { floats, QStringLiteral("The device sent a live frame that cannot be shown (type 5, 160 x 120 pixels)."), 0 } };
+    const std::tuple<Behaviour, QString, std::size_t> rows[] = {
+        { failing, QStringLiteral("frame lost"), 2 },
+        { floats, QStringLiteral("The device sent a live frame that cannot be shown (type 5, 160 x 120 pixels)."), 0 }
+    };
     for (std::size_t i = 0; i < 2; ++i) {
         const auto& [behaviour, text, sounds] = rows[i];
         SCOPED_TRACE(text.toStdString());
@@ -191,10 +194,11 @@ TEST_F(MainWindowWorkflow, ClicksLeftOverFromOneRunNeverReachTheNextAndEveryRunE
         }
     });
     forcer.start(5);
-    WhenReady lastPause([&] { return Shows(Button("btn_captureThumbs"), ":/impressions/icons/2T_green.png"); }, [&] {
-        Button("btn_captureThumbs")->click();
-        Button("btn_AutoWorkflow")->click();
-    });
+    WhenReady lastPause([&] { return Shows(Button("btn_captureThumbs"), ":/impressions/icons/2T_green.png"); },
+                        [&] {
+                            Button("btn_captureThumbs")->click();
+                            Button("btn_AutoWorkflow")->click();
+                        });
     window->StartWorkflow();
     ASSERT_TRUE(lastPause.Done());
 
@@ -202,12 +206,13 @@ TEST_F(MainWindowWorkflow, ClicksLeftOverFromOneRunNeverReachTheNextAndEveryRunE
     window->ForcedCapturing(); // nor does one while no run lasts
     Button("btn_captureRight")->click();
     const std::size_t framesBefore = scanner.Count(MessageType::CAPTURE);
-    WhenReady stop([&] { return scanner.Count(MessageType::CAPTURE) >= framesBefore + 6; }, [&] {
-        QTest::keyClick(window.get(), Qt::Key_Escape);
-        // The buttons go idle at once, before the run has ended.
-        EXPECT_FALSE(Button("btn_captureRight")->isEnabled());
-        EXPECT_TRUE(Shows(Button("btn_AutoWorkflow"), ":/settings/icons/Autoscan_black.png"));
-    });
+    WhenReady stop([&] { return scanner.Count(MessageType::CAPTURE) >= framesBefore + 6; },
+                   [&] {
+                       QTest::keyClick(window.get(), Qt::Key_Escape);
+                       // The buttons go idle at once, before the run has ended.
+                       EXPECT_FALSE(Button("btn_captureRight")->isEnabled());
+                       EXPECT_TRUE(Shows(Button("btn_AutoWorkflow"), ":/settings/icons/Autoscan_black.png"));
+                   });
     window->StartWorkflow();
     EXPECT_TRUE(stop.Done());
     EXPECT_EQ(scanner.Count(MessageType::PLAY_SOUND), 3u);
@@ -229,16 +234,17 @@ TEST_F(MainWindowWorkflow, ARunKeepsItsSettingsAndTheSettingsDialogNeverReachesT
     auto* dialog = window->findChild<DialogSettings*>();
     const AppSettings before = dialog->settings();
     Child<QLineEdit>(*dialog, "edit_fwPath")->setText(QStringLiteral("/nonexistent/fw.zpxfw"));
-    WhenReady meddle([&] { return scanner.Count(MessageType::CAPTURE) >= 4; }, [&] {
-        Child<QCheckBox>(*dialog, "check_finalImg")->click();
-        Child<QPushButton>(*dialog, "btn_uploadFW")->click();
-        Child<QPushButton>(*dialog, "btn_authClear")->click();
-        EXPECT_EQ(window->GetAuthGroupText(), std::string(kRelayCaptureRunning));
-        dialog->hide();
-        window->OpenSettingsWindow();
-        EXPECT_FALSE(dialog->isVisible());
-        Button("btn_captureThumbs")->click(); // any capture button forces the mode there is
-    });
+    WhenReady meddle([&] { return scanner.Count(MessageType::CAPTURE) >= 4; },
+                     [&] {
+                         Child<QCheckBox>(*dialog, "check_finalImg")->click();
+                         Child<QPushButton>(*dialog, "btn_uploadFW")->click();
+                         Child<QPushButton>(*dialog, "btn_authClear")->click();
+                         EXPECT_EQ(window->GetAuthGroupText(), std::string(kRelayCaptureRunning));
+                         dialog->hide();
+                         window->OpenSettingsWindow();
+                         EXPECT_FALSE(dialog->isVisible());
+                         Button("btn_captureThumbs")->click(); // any capture button forces the mode there is
+                     });
     WhenReady stop([&] { return Active("btn_captureLeft", "4L"); }, [&] { Button("btn_AutoWorkflow")->click(); });
     window->StartWorkflow();
     ASSERT_TRUE(stop.Done());
@@ -251,10 +257,12 @@ TEST_F(MainWindowWorkflow, ARunKeepsItsSettingsAndTheSettingsDialogNeverReachesT
     EXPECT_TRUE(QDir(results.path()).isEmpty());
     // Device actions are refused with a box each, and change nothing.
     ASSERT_EQ(boxes.count(), 2);
-    EXPECT_EQ(boxes.boxes()[0].text, QStringLiteral("A firmware update is not possible while a capture is running. "
-                                                    "Please try again when the workflow has ended."));
-    EXPECT_EQ(boxes.boxes()[1].text, QStringLiteral("Authentication is not possible while a capture is running. "
-                                                    "Please try again when the workflow has ended."));
+    EXPECT_EQ(boxes.boxes()[0].text,
+              QStringLiteral("A firmware update is not possible while a capture is running. "
+                             "Please try again when the workflow has ended."));
+    EXPECT_EQ(boxes.boxes()[1].text,
+              QStringLiteral("Authentication is not possible while a capture is running. "
+                             "Please try again when the workflow has ended."));
     EXPECT_TRUE(dialog->settings().authGroup == before.authGroup && dialog->settings().authAutoLogin == before.authAutoLogin);
     EXPECT_EQ(scanner.Count(MessageType::GET), 1u); // the dialog's opening before the run
     EXPECT_EQ(scanner.Count(MessageType::AUTH_RESPONSE) + scanner.Count(MessageType::AUTH_REQUEST), 0u);
@@ -317,8 +325,9 @@ TEST_F(MainWindowWorkflow, TheStoredPreviewAndTheCheckMarkAreTheFrameWhoseResult
     QTemporaryDir base;
     Behaviour behaviour = Ready();
     behaviour.readyEvery = 3;
-    Open(behaviour, "[UserSettings]\nUser=5307\n[WorkflowSettings]\nMinWorkflowDelayMs=0\n[SaveSettings]\nBasePath="
-            + base.path().toUtf8() + "\nPreviewImage=true\nFinalImage=true\nSegmentInformations=false\nSegments=false\n");
+    Open(behaviour,
+         "[UserSettings]\nUser=5307\n[WorkflowSettings]\nMinWorkflowDelayMs=0\n[SaveSettings]\nBasePath=" + base.path().toUtf8()
+             + "\nPreviewImage=true\nFinalImage=true\nSegmentInformations=false\nSegments=false\n");
     // The frame's grey value under every check mark shown; (2, 2) is clear of every overlay.
     std::vector<int> underCheckmarks;
     QObject::connect(Scene(), &QGraphicsScene::changed, [&] {
@@ -332,7 +341,7 @@ TEST_F(MainWindowWorkflow, TheStoredPreviewAndTheCheckMarkAreTheFrameWhoseResult
     std::vector<uint32_t> fetched;
     for (const Message& m : scanner.Received()) {
         if (m.header.id == MessageType::GET_FINAL_FRAME && m.body.size() >= 4) {
-            fetched.push_back(m.body[0] | m.body[1] << 8 | m.body[2] << 16 | uint32_t { m.body[3] } << 24);
+            fetched.push_back(m.body[0] | m.body[1] << 8 | m.body[2] << 16 | uint32_t{ m.body[3] } << 24);
         }
     }
     ASSERT_EQ(fetched.size(), 3u);
@@ -340,10 +349,11 @@ TEST_F(MainWindowWorkflow, TheStoredPreviewAndTheCheckMarkAreTheFrameWhoseResult
     const QStringList runs = QDir(base.filePath(QStringLiteral("unknown"))).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     ASSERT_EQ(runs.size(), 1);
     for (int i = 0; i < 3; ++i) {
-        const QString mode = QStringList { "4R", "4L", "2T" }[i];
+        const QString mode = QStringList{ "4R", "4L", "2T" }[i];
         const QImage preview(base.filePath(QStringLiteral("unknown/%1/%2/preview.png").arg(runs[0], mode)));
         ASSERT_FALSE(preview.isNull()) << mode.toStdString();
-        EXPECT_EQ(qGray(preview.pixel(80, 60)), FrameValue(fetched[i])) << mode.toStdString() << ": not the frame whose results were fetched";
+        EXPECT_EQ(qGray(preview.pixel(80, 60)), FrameValue(fetched[i]))
+            << mode.toStdString() << ": not the frame whose results were fetched";
         EXPECT_EQ(underCheckmarks[i], FrameValue(fetched[i])) << mode.toStdString();
     }
 }

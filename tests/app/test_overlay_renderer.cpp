@@ -73,7 +73,8 @@ TEST(Overlays, GreyAndColourFramesBecomeDisplayImagesAndOtherTypesAreRefused)
 TEST(Overlays, BoxEdgesCarryTheBoxColourAndTheInsideStaysGrey)
 {
     cv::Mat display = Grey();
-    DrawOverlays(display, { MakeSegment(100, 100, 200, 150), MakeSegment(2, 300, 50, 50) }, 13.0f, Drawing(false, true, false, false, false));
+    DrawOverlays(display, { MakeSegment(100, 100, 200, 150), MakeSegment(2, 300, 50, 50) }, 13.0f,
+                 Drawing(false, true, false, false, false));
     const cv::Vec3b green(0, 200, 0);
     EXPECT_EQ(display.at<cv::Vec3b>(175, 100), green); // left edge
     EXPECT_EQ(display.at<cv::Vec3b>(100, 200), green); // top edge
@@ -100,8 +101,8 @@ TEST(Overlays, SegmentsFarOutsideTheImageAreDrawnWithoutHarm)
 {
     cv::Mat small = Grey(64, 48);
     const int32_t big = std::numeric_limits<int32_t>::max(), least = std::numeric_limits<int32_t>::min();
-    DrawOverlays(small, { MakeSegment(big, big, big, big), MakeSegment(least, least, big, big), MakeSegment(10, 10, -5, -5) },
-        13.0f, Drawing(true, true, true, true, true));
+    DrawOverlays(small, { MakeSegment(big, big, big, big), MakeSegment(least, least, big, big), MakeSegment(10, 10, -5, -5) }, 13.0f,
+                 Drawing(true, true, true, true, true));
     EXPECT_EQ(small.size(), cv::Size(64, 48));
 }
 

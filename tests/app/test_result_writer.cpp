@@ -51,16 +51,18 @@ protected:
 TEST_F(ResultWriter, CaptureConfigHoldsTheSixSettingsWithSixSignificantDigitsAndReplacesTheFile)
 {
     ASSERT_TRUE(WriteCaptureConfig(Path("cfg.txt"), DefaultAppSettings(), report));
-    EXPECT_EQ(Read("cfg.txt"), QByteArray("MinWorkflowStep: 1500 ms\nThresholdTooHigh: 205 mm\nThresholdTooLow: 185 mm\n"
-                                          "ThresholdMoveX: 2.5 px\nThresholdMoveY: 3 px\nThresholdMoveZ: 20 px\n"));
+    EXPECT_EQ(Read("cfg.txt"),
+              QByteArray("MinWorkflowStep: 1500 ms\nThresholdTooHigh: 205 mm\nThresholdTooLow: 185 mm\n"
+                         "ThresholdMoveX: 2.5 px\nThresholdMoveY: 3 px\nThresholdMoveZ: 20 px\n"));
     Write("cfg.txt", QByteArray(500, '#'));
     AppSettings settings = DefaultAppSettings();
     settings.minWorkflowDelayMs = 1234567.0f;
     settings.thresholdMoveY = 0.125f;
     settings.thresholdMoveZ = 3.14159274f;
     ASSERT_TRUE(WriteCaptureConfig(Path("cfg.txt"), settings, report));
-    EXPECT_EQ(Read("cfg.txt"), QByteArray("MinWorkflowStep: 1.23457e+06 ms\nThresholdTooHigh: 205 mm\nThresholdTooLow: 185 mm\n"
-                                          "ThresholdMoveX: 2.5 px\nThresholdMoveY: 0.125 px\nThresholdMoveZ: 3.14159 px\n"));
+    EXPECT_EQ(Read("cfg.txt"),
+              QByteArray("MinWorkflowStep: 1.23457e+06 ms\nThresholdTooHigh: 205 mm\nThresholdTooLow: 185 mm\n"
+                         "ThresholdMoveX: 2.5 px\nThresholdMoveY: 0.125 px\nThresholdMoveZ: 3.14159 px\n"));
     EXPECT_TRUE(report.Empty());
 }
 
@@ -78,12 +80,13 @@ TEST_F(ResultWriter, TimesListFinalRawAndFullStepInThatOrderLeavingOutWhatIsOff)
 TEST_F(ResultWriter, SegmentInfosHoldTheCountAndEightKeysPerSegment)
 {
     ASSERT_TRUE(WriteSegmentInfosIni(Path("SegmentInfos.ini"), std::vector<quorvel::SegmentInfo>(6, MakeSegment(1, 2, 3, 4)), report));
-    ASSERT_TRUE(WriteSegmentInfosIni(Path("SegmentInfos.ini"),
-        { MakeSegment(120, 340, 180, 420, 197.5f), MakeSegment(-3, 7, 1, 2, 123.456789f, -1.25f, 0.5f, 1e-7f) }, report));
+    ASSERT_TRUE(WriteSegmentInfosIni(
+        Path("SegmentInfos.ini"), { MakeSegment(120, 340, 180, 420, 197.5f), MakeSegment(-3, 7, 1, 2, 123.456789f, -1.25f, 0.5f, 1e-7f) },
+        report));
     EXPECT_EQ(Read("SegmentInfos.ini").toStdString(),
-        "[General]\nSegments=2\n\n"
-        "[Segment0]\ndistance=197.5\nheight=420\nmoveX=0\nmoveY=0\nmoveZ=0\nposX=120\nposY=340\nwidth=180\n\n"
-        "[Segment1]\ndistance=123.457\nheight=2\nmoveX=-1.25\nmoveY=0.5\nmoveZ=1e-07\nposX=-3\nposY=7\nwidth=1\n");
+              "[General]\nSegments=2\n\n"
+              "[Segment0]\ndistance=197.5\nheight=420\nmoveX=0\nmoveY=0\nmoveZ=0\nposX=120\nposY=340\nwidth=180\n\n"
+              "[Segment1]\ndistance=123.457\nheight=2\nmoveX=-1.25\nmoveY=0.5\nmoveZ=1e-07\nposX=-3\nposY=7\nwidth=1\n");
 }
 
 TEST_F(ResultWriter, ImagesAreStoredExactlyAsDeliveredAndAnEmptyOneIsNotWritten)
@@ -102,12 +105,13 @@ TEST_F(ResultWriter, SegmentImagesAreClippedOrSkippedAndKeepTheirIndex)
 {
     const cv::Mat finalImage = Random(200, 100, CV_8UC1);
     const int32_t big = std::numeric_limits<int32_t>::max();
-    ASSERT_TRUE(WriteSegmentImages(Path("4L/segments"), finalImage,
-        { MakeSegment(10, 10, 20, 30), /* inside */ MakeSegment(190, 90, 50, 50), /* over the bottom right corner */
-            MakeSegment(300, 10, 5, 5), /* wholly outside */ MakeSegment(-10, -5, 15, 10), /* over the top left corner */
-            MakeSegment(50, 50, -5, 10), /* negative size */ MakeSegment(big, big, big, big), /* would overflow */
-            MakeSegment(0, 0, 200, 100) /* the whole image */ },
-        report));
+    ASSERT_TRUE(
+        WriteSegmentImages(Path("4L/segments"), finalImage,
+                           { MakeSegment(10, 10, 20, 30), /* inside */ MakeSegment(190, 90, 50, 50), /* over the bottom right corner */
+                             MakeSegment(300, 10, 5, 5), /* wholly outside */ MakeSegment(-10, -5, 15, 10), /* over the top left corner */
+                             MakeSegment(50, 50, -5, 10), /* negative size */ MakeSegment(big, big, big, big), /* would overflow */
+                             MakeSegment(0, 0, 200, 100) /* the whole image */ },
+                           report));
     EXPECT_TRUE(report.Empty());
     EXPECT_EQ(QDir(Path("4L/segments")).entryList(QDir::Files, QDir::Name), QStringList({ "0.png", "1.png", "3.png", "6.png" }));
     EXPECT_TRUE(StoredAs("4L/segments/0.png", finalImage(cv::Rect(10, 10, 20, 30))));
@@ -131,8 +135,8 @@ TEST_F(ResultWriter, EveryWriterReportsAnUnwritablePathAndGoesOnAndSoDoesAFailed
     EXPECT_FALSE(WriteBytes(dir + "/calibration.calib", { 1, 2, 3 }, report));
     EXPECT_FALSE(WriteRawFrames(dir + "/raw", { image, image, image }, report));
     EXPECT_FALSE(WriteSegmentImages(dir + "/segments", image, { MakeSegment(0, 0, 4, 4), MakeSegment(1, 1, 4, 4) }, report));
-    const QStringList expected = { Path("file.txt"), dir + "/cfg.txt", dir + "/preview.png", dir + "/SegmentInfos.ini",
-        dir + "/times.txt", dir + "/calibration.calib", dir + "/raw", dir + "/segments" };
+    const QStringList expected = { Path("file.txt"),   dir + "/cfg.txt",           dir + "/preview.png", dir + "/SegmentInfos.ini",
+                                   dir + "/times.txt", dir + "/calibration.calib", dir + "/raw",         dir + "/segments" };
     EXPECT_EQ(report.FailedPaths(), expected);
     EXPECT_EQ(report.Message(), "The capture results could not be written to:\n" + expected.join('\n'));
 

@@ -29,13 +29,26 @@ TEST_F(SettingsStore, DefaultsAreWrittenAsTheseKeysAndTexts)
     const QMap<QString, QString> stored = Stored();
     EXPECT_TRUE(stored.value("SaveSettings/BasePath").endsWith(QStringLiteral("/Captured")));
     const QMap<QString, QString> expected = {
-        { "Auth/AuthAutoLogin", "false" }, { "Auth/AuthGroup", "GUEST" }, { "Auth/AuthPrivateKeyFile", "" }, { "CaptureSettings/ThresholdMoveX", "2.5" },
-        { "CaptureSettings/ThresholdMoveY", "3" }, { "CaptureSettings/ThresholdMoveZ", "20" }, { "CaptureSettings/ThresholdTooHigh", "205" },
-        { "CaptureSettings/ThresholdTooLow", "185" }, { "DeviceSettings/DeviceIp", "127.0.0.1" }, { "DeviceSettings/DevicePort", "60123" },
-        { "LiveViewSettings/DrawBoundingBox", "true" }, { "LiveViewSettings/DrawDistance", "false" }, { "LiveViewSettings/DrawFPS", "false" },
-        { "LiveViewSettings/DrawMovement", "false" }, { "LiveViewSettings/DrawPosition", "false" }, { "SaveSettings/FinalImage", "true" },
-        { "SaveSettings/BasePath", stored.value("SaveSettings/BasePath") }, { "SaveSettings/SegmentInformations", "false" },
-        { "SaveSettings/Segments", "false" }, { "WorkflowSettings/MinWorkflowDelayMs", "1500" },
+        { "Auth/AuthAutoLogin", "false" },
+        { "Auth/AuthGroup", "GUEST" },
+        { "Auth/AuthPrivateKeyFile", "" },
+        { "CaptureSettings/ThresholdMoveX", "2.5" },
+        { "CaptureSettings/ThresholdMoveY", "3" },
+        { "CaptureSettings/ThresholdMoveZ", "20" },
+        { "CaptureSettings/ThresholdTooHigh", "205" },
+        { "CaptureSettings/ThresholdTooLow", "185" },
+        { "DeviceSettings/DeviceIp", "127.0.0.1" },
+        { "DeviceSettings/DevicePort", "60123" },
+        { "LiveViewSettings/DrawBoundingBox", "true" },
+        { "LiveViewSettings/DrawDistance", "false" },
+        { "LiveViewSettings/DrawFPS", "false" },
+        { "LiveViewSettings/DrawMovement", "false" },
+        { "LiveViewSettings/DrawPosition", "false" },
+        { "SaveSettings/FinalImage", "true" },
+        { "SaveSettings/BasePath", stored.value("SaveSettings/BasePath") },
+        { "SaveSettings/SegmentInformations", "false" },
+        { "SaveSettings/Segments", "false" },
+        { "WorkflowSettings/MinWorkflowDelayMs", "1500" },
     };
     EXPECT_EQ(stored, expected);
 }
@@ -67,11 +80,13 @@ TEST_F(SettingsStore, OnlyTheUnlockValueGivesTheExtendedSwitchesAndOthersLeaveTh
     const struct {
         const char* user;
         bool unlocks;
-    } rows[] = { { "", false }, { "User=0", false }, { "User=5306", false }, { "User=5307x", false },
-        { "User=ADMIN", false }, { "User=4294972603", false } /* 2^32 + 5307 must not wrap */, { "User=5307", true } };
+    } rows[] = { { "", false },           { "User=0", false },     { "User=5306", false },
+                 { "User=5307x", false }, { "User=ADMIN", false }, { "User=4294972603", false } /* 2^32 + 5307 must not wrap */,
+                 { "User=5307", true } };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.user);
-        ASSERT_TRUE(home.write("[UserSettings]\n" + QByteArray(row.user) + "\n[SaveSettings]\nRawData=true\nCaptureTimes=true\nPreviewImage=true\nCalibrationFile=true\n"));
+        ASSERT_TRUE(home.write("[UserSettings]\n" + QByteArray(row.user)
+                               + "\n[SaveSettings]\nRawData=true\nCaptureTimes=true\nPreviewImage=true\nCalibrationFile=true\n"));
         const AppSettings loaded = Load();
         EXPECT_EQ(loaded.extendedMode, row.unlocks);
         for (bool on : { loaded.saveRawData, loaded.saveCaptureTimes, loaded.savePreviewImage, loaded.saveCalibrationFile }) {
@@ -109,14 +124,18 @@ TEST_F(SettingsStore, ValuesOutsideTheRangesAreReadAsTheDialogShowsThemAndNumber
         const QAbstractSpinBox* spin = Child<QAbstractSpinBox>(dialog, c.spin);
         EXPECT_EQ(c.field, c.expected) << c.spin;
         EXPECT_EQ(spin->property("value").toDouble(), c.expected) << c.spin;
-        EXPECT_EQ(QPair(spin->property("minimum").toDouble(), spin->property("maximum").toDouble()), QPair(c.range.minimum, c.range.maximum)) << c.spin;
+        EXPECT_EQ(QPair(spin->property("minimum").toDouble(), spin->property("maximum").toDouble()),
+                  QPair(c.range.minimum, c.range.maximum))
+            << c.spin;
     }
     EXPECT_EQ(Stored().value("WorkflowSettings/MinWorkflowDelayMs"), QStringLiteral("5000"));
     // Numbers too long or not finite read as zero; so does one below the range.
     ASSERT_TRUE(home.write("[DeviceSettings]\nDevicePort=4295027419\n[WorkflowSettings]\nMinWorkflowDelayMs=4294968796\n"
                            "[CaptureSettings]\nThresholdMoveX=nan\nThresholdMoveY=-inf\nThresholdMoveZ=1e40\n"));
     const AppSettings loaded = Load();
-    EXPECT_EQ(std::vector<float>({ float(loaded.devicePort), loaded.minWorkflowDelayMs, loaded.thresholdMoveX, loaded.thresholdMoveY, loaded.thresholdMoveZ }), std::vector<float>(5, 0.0f));
+    EXPECT_EQ(std::vector<float>({ float(loaded.devicePort), loaded.minWorkflowDelayMs, loaded.thresholdMoveX, loaded.thresholdMoveY,
+                                   loaded.thresholdMoveZ }),
+              std::vector<float>(5, 0.0f));
     ASSERT_TRUE(home.write("[WorkflowSettings]\nMinWorkflowDelayMs=-7\n"));
     EXPECT_EQ(Load().minWorkflowDelayMs, 0.0f);
 }

@@ -54,7 +54,7 @@ std::map<QString, QByteArray> Snapshot(const QString& directory)
 }
 
 const QStringList kUnattended = { QStringLiteral("--person"), QStringLiteral("P 17"), QStringLiteral("--autostart"),
-    QStringLiteral("--quit-after-workflow") };
+                                  QStringLiteral("--quit-after-workflow") };
 
 class Program : public ::testing::Test {
 protected:
@@ -65,8 +65,8 @@ protected:
         args.insert(args.end(), simArgs.begin(), simArgs.end());
         sim = std::make_unique<ondrel::testsupport::SimProcess>(args);
         ASSERT_TRUE(home.write("[DeviceSettings]\nDeviceIp=127.0.0.1\nDevicePort=" + QByteArray::number(sim->port())
-            + "\n[WorkflowSettings]\nMinWorkflowDelayMs=0\n[SaveSettings]\nBasePath=" + results.path().toUtf8() + "\n"
-            + extraSettings));
+                               + "\n[WorkflowSettings]\nMinWorkflowDelayMs=0\n[SaveSettings]\nBasePath=" + results.path().toUtf8() + "\n"
+                               + extraSettings));
     }
     Outcome RunUnattended() const { return RunProgram(kUnattended, environment); }
 
@@ -105,7 +105,8 @@ TEST_F(Program, VersionHelpAndUsageErrorsNeedNoDisplayAndUsageErrorsExitWithTwo)
         { "--device scanner", nullptr, "'scanner' is not a device address" },
         { "--device host:70000", nullptr, "is not a device address" },
         { "stray", nullptr, "Unexpected argument 'stray'." },
-        { "", nullptr, "OndrelApp: no display found (DISPLAY is not set). To run without a display: OndrelApp --person ID --quit-after-workflow\n" },
+        { "", nullptr,
+          "OndrelApp: no display found (DISPLAY is not set). To run without a display: OndrelApp --person ID --quit-after-workflow\n" },
         { "--person P1", ":4711", "OndrelApp: cannot open the display ':4711'. To run without a display:" },
     };
     for (const auto& c : cases) {
@@ -124,8 +125,9 @@ TEST_F(Program, VersionHelpAndUsageErrorsNeedNoDisplayAndUsageErrorsExitWithTwo)
 // Every save option (which needs the extended mode): each file in its place, exit code 0.
 TEST_F(Program, AWholeRunStoresEveryFileLogsItselfAndNoLaterFailedRunTouchesIt)
 {
-    StartSim({ "--settle-ms", "150" }, "[UserSettings]\nUser=5307\n[SaveSettings]\nRawData=true\nCaptureTimes=true\n"
-                                       "PreviewImage=true\nFinalImage=true\nCalibrationFile=true\nSegmentInformations=true\nSegments=true\n");
+    StartSim({ "--settle-ms", "150" },
+             "[UserSettings]\nUser=5307\n[SaveSettings]\nRawData=true\nCaptureTimes=true\n"
+             "PreviewImage=true\nFinalImage=true\nCalibrationFile=true\nSegmentInformations=true\nSegments=true\n");
     const Outcome run = RunUnattended();
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QStringList runs = QDir(results.path() + QStringLiteral("/P 17")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
@@ -139,8 +141,8 @@ TEST_F(Program, AWholeRunStoresEveryFileLogsItselfAndNoLaterFailedRunTouchesIt)
         EXPECT_TRUE(run.out.contains(QStringLiteral("Captured %1 -> %2/%1 (").arg(mode, runDirectory))) << run.out.toStdString();
         const int segments = QSettings(runDirectory + "/" + mode + "/SegmentInfos.ini", QSettings::IniFormat).value("Segments").toInt();
         EXPECT_EQ(segments, mode == "2T" ? 2 : 4);
-        for (const char* name : { "preview.png", "final.png", "SegmentInfos.ini", "calibration.calib", "times.txt",
-                 "raw/frame1.png", "raw/frame2.png", "raw/frame3.png" }) {
+        for (const char* name : { "preview.png", "final.png", "SegmentInfos.ini", "calibration.calib", "times.txt", "raw/frame1.png",
+                                  "raw/frame2.png", "raw/frame3.png" }) {
             expected.insert(mode + "/" + name);
         }
         for (int i = 0; i < segments; ++i) {
@@ -159,14 +161,17 @@ TEST_F(Program, AWholeRunStoresEveryFileLogsItselfAndNoLaterFailedRunTouchesIt)
     ASSERT_TRUE(logFile.open(QIODevice::ReadOnly));
     const QString log = QString::fromUtf8(logFile.readAll());
     const QRegularExpression unformatted(QStringLiteral("^(?!\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}(Z|[+-]\\d\\d:\\d\\d) "
-                                                        "(info|warning|critical) [a-z.]+: \\S).+$"), QRegularExpression::MultilineOption);
+                                                        "(info|warning|critical) [a-z.]+: \\S).+$"),
+                                         QRegularExpression::MultilineOption);
     EXPECT_FALSE(unformatted.match(log).hasMatch()) << unformatted.match(log).captured().toStdString();
     const QString address = QStringLiteral("127.0.0.1:%1").arg(sim->port());
     QString inOrder;
-    for (const QString& text : { QStringLiteral("info ondrel.app: OndrelApp 0.2.1 started: "), QStringLiteral("info ondrel.device: Connected to ") + address,
-             QStringLiteral("info ondrel.run: Run started: person \"P 17\", directory %1/P 17/").arg(results.path()),
-             QStringLiteral("info ondrel.run: Run ended: Stored 3 of 3 modes in %1/P 17/").arg(results.path()),
-             QStringLiteral("info ondrel.device: Disconnected from ") + address, QStringLiteral("info ondrel.app: OndrelApp 0.2.1 exits with code 0") }) {
+    for (const QString& text :
+         { QStringLiteral("info ondrel.app: OndrelApp 0.2.1 started: "), QStringLiteral("info ondrel.device: Connected to ") + address,
+           QStringLiteral("info ondrel.run: Run started: person \"P 17\", directory %1/P 17/").arg(results.path()),
+           QStringLiteral("info ondrel.run: Run ended: Stored 3 of 3 modes in %1/P 17/").arg(results.path()),
+           QStringLiteral("info ondrel.device: Disconnected from ") + address,
+           QStringLiteral("info ondrel.app: OndrelApp 0.2.1 exits with code 0") }) {
         inOrder += QRegularExpression::escape(text) + QStringLiteral(".*");
     }
     EXPECT_TRUE(QRegularExpression(inOrder, QRegularExpression::DotMatchesEverythingOption).match(log).hasMatch()) << log.toStdString();
@@ -174,7 +179,10 @@ TEST_F(Program, AWholeRunStoresEveryFileLogsItselfAndNoLaterFailedRunTouchesIt)
     // program ends normally and every file of the run above stays byte for byte as it was.
     const auto stored = Snapshot(results.path());
     const std::vector<std::string> broken[] = { { "--error-type", "129" } /* every final image request fails */,
-        { "--hostile", "bad-image-type" }, { "--hostile", "bad-byte-count" }, { "--hostile", "bad-count" }, { "--hostile", "huge-size" } };
+                                                { "--hostile", "bad-image-type" },
+                                                { "--hostile", "bad-byte-count" },
+                                                { "--hostile", "bad-count" },
+                                                { "--hostile", "huge-size" } };
     for (const std::vector<std::string>& args : broken) {
         SCOPED_TRACE(args.back());
         sim.reset();
@@ -200,7 +208,8 @@ TEST_F(Program, NoDeviceServerEndsAtOnceWithExitCodeTwo)
     ondrel::testsupport::SimProcess gone;
     const uint16_t dead = gone.port();
     gone.Stop();
-    const Outcome run = RunProgram(kUnattended + QStringList { QStringLiteral("--device"), QStringLiteral("127.0.0.1:%1").arg(dead) }, environment);
+    const Outcome run =
+        RunProgram(kUnattended + QStringList{ QStringLiteral("--device"), QStringLiteral("127.0.0.1:%1").arg(dead) }, environment);
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(run.err.contains(QStringLiteral("Error: Unable to connect to device server.\nIP: 127.0.0.1\nPort: %1\n").arg(dead)))
         << run.err.toStdString();
@@ -211,11 +220,12 @@ TEST_F(Program, NoDeviceServerEndsAtOnceWithExitCodeTwo)
 TEST_F(Program, AnUnusableIdentifierEndsAtOnceAndAnUnattendedRunGivesUpOnAModeAtItsTimeLimit)
 {
     StartSim({ "--settle-ms", "600000" }); // the hand never comes into range
-    const Outcome refused = RunProgram({ QStringLiteral("--person"), QStringLiteral(".."), QStringLiteral("--quit-after-workflow") }, environment);
+    const Outcome refused =
+        RunProgram({ QStringLiteral("--person"), QStringLiteral(".."), QStringLiteral("--quit-after-workflow") }, environment);
     EXPECT_NE(refused.exitCode, 0);
     EXPECT_TRUE(refused.err.contains(QStringLiteral("Error: The person identifier \"..\" cannot be used"))) << refused.err.toStdString();
     EXPECT_TRUE(QDir(results.path()).isEmpty());
-    const Outcome run = RunProgram(kUnattended + QStringList { QStringLiteral("--mode-time-limit"), QStringLiteral("1") }, environment);
+    const Outcome run = RunProgram(kUnattended + QStringList{ QStringLiteral("--mode-time-limit"), QStringLiteral("1") }, environment);
     EXPECT_EQ(run.exitCode, 1);
     for (const char* mode : { "4R", "4L", "2T" }) {
         EXPECT_TRUE(run.out.contains(QStringLiteral("Not captured: %1 (time limit of 1 s reached)\n").arg(QLatin1String(mode))))

@@ -28,15 +28,15 @@ namespace {
 bool Verifies(const std::string& publicKeyFile, const std::string& text, const Bytes& signature)
 {
     FILE* file = std::fopen(publicKeyFile.c_str(), "rb");
-    std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)> key(
-        file ? PEM_read_PUBKEY(file, nullptr, nullptr, nullptr) : nullptr, EVP_PKEY_free);
+    std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)> key(file ? PEM_read_PUBKEY(file, nullptr, nullptr, nullptr) : nullptr,
+                                                            EVP_PKEY_free);
     if (file) {
         std::fclose(file);
     }
     std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(), EVP_MD_CTX_free);
     return key && context && EVP_DigestVerifyInit(context.get(), nullptr, EVP_sha256(), nullptr, key.get()) == 1
-        && EVP_DigestVerify(context.get(), signature.data(), signature.size(),
-               reinterpret_cast<const unsigned char*>(text.data()), text.size())
+        && EVP_DigestVerify(context.get(), signature.data(), signature.size(), reinterpret_cast<const unsigned char*>(text.data()),
+                            text.size())
         == 1;
 }
 
@@ -104,7 +104,7 @@ TEST_F(Keys, EncryptedKeyIsRefusedWithoutAskingTheTerminal)
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     bool ended = false;
     while (!ended && std::chrono::steady_clock::now() < deadline && shown.find("pass phrase") == std::string::npos) {
-        pollfd watch { terminal, POLLIN, 0 };
+        pollfd watch{ terminal, POLLIN, 0 };
         if (::poll(&watch, 1, 100) > 0) {
             char buffer[256];
             const ssize_t n = ::read(terminal, buffer, sizeof buffer);
@@ -125,8 +125,7 @@ TEST_F(Keys, EncryptedKeyIsRefusedWithoutAskingTheTerminal)
 // Exchanges with the device
 
 // Runs Authenticate against a device that answers with `answers`; returns every message the Device sent.
-std::vector<Message> Authenticate(const std::string& level, const std::string& keyFile, std::vector<Message> answers,
-    DeviceError& result)
+std::vector<Message> Authenticate(const std::string& level, const std::string& keyFile, std::vector<Message> answers, DeviceError& result)
 {
     Script script;
     script.SendConnected();
@@ -197,15 +196,30 @@ TEST_F(Keys, RefusalsAndUnusableKeysEndTheExchangeWithTheirTexts)
         std::string message;
         std::size_t sent;
     } cases[] = {
-        { "missing key", pairs->dir.File("USER.missing.pem"), { OkResponse(ZeroTerminated("c")) }, DeviceError::EXCEPTION,
-            "error creating signature", 1 },
-        { "encrypted key", pairs->dir.File("locked.priv.pem"), { OkResponse(ZeroTerminated("c")) }, DeviceError::EXCEPTION,
-            "error creating signature", 1 },
-        { "refused challenge", Key("USER"), { ErrorResponse(locked) }, DeviceError::RESPONSE_ERROR,
-            "quorvel::Device::RequestValidationlocked\\x00x", 1 },
-        { "refused answer", Key("USER"),
-            { OkResponse(ZeroTerminated("c")), ErrorResponse(ZeroTerminated("signature does not verify")) },
-            DeviceError::RESPONSE_ERROR, "Authentification as USER failed.", 2 },
+        { "missing key",
+          pairs->dir.File("USER.missing.pem"),
+          { OkResponse(ZeroTerminated("c")) },
+          DeviceError::EXCEPTION,
+          "error creating signature",
+          1 },
+        { "encrypted key",
+          pairs->dir.File("locked.priv.pem"),
+          { OkResponse(ZeroTerminated("c")) },
+          DeviceError::EXCEPTION,
+          "error creating signature",
+          1 },
+        { "refused challenge",
+          Key("USER"),
+          { ErrorResponse(locked) },
+          DeviceError::RESPONSE_ERROR,
+          "quorvel::Device::RequestValidationlocked\\x00x",
+          1 },
+        { "refused answer",
+          Key("USER"),
+          { OkResponse(ZeroTerminated("c")), ErrorResponse(ZeroTerminated("signature does not verify")) },
+          DeviceError::RESPONSE_ERROR,
+          "Authentification as USER failed.",
+          2 },
     };
     ASSERT_TRUE(WritePemKey(pairs->dir.File("locked.priv.pem"), "EC", "secret"));
     for (const auto& c : cases) {

@@ -110,7 +110,9 @@ TEST(DeviceWire, BackToBackSendsGoOutExactlyAsEncodedAndInOrder)
         big.Append(static_cast<uint8_t>(i * 7));
     }
     const Bytes expected = Concat({ { 0x64, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0 },
-        { 0x0A, 0, 0, 0, 0x0B, 0, 0, 0, 0, 0, 0, 0 }, ZeroTerminated("auth_group"), WireBytes(big) });
+                                    { 0x0A, 0, 0, 0, 0x0B, 0, 0, 0, 0, 0, 0, 0 },
+                                    ZeroTerminated("auth_group"),
+                                    WireBytes(big) });
     ScriptedServer server;
     server.Serve(Script().SendConnected().ReadBytes(expected.size()));
     Device device;
@@ -147,8 +149,12 @@ TEST(DeviceAwaitResponse, LateResponseIsTakenByTheNextCall)
 {
     ScriptedServer server;
     // The first request is answered only after the second has arrived.
-    server.Serve(Script().SendConnected().ReadMessage().ReadMessage().Send(Message(MessageType::GET, "late")).Send(
-        Message(MessageType::GET, "current")));
+    server.Serve(Script()
+                     .SendConnected()
+                     .ReadMessage()
+                     .ReadMessage()
+                     .Send(Message(MessageType::GET, "late"))
+                     .Send(Message(MessageType::GET, "current")));
     Device device;
     ASSERT_CONNECTED(device, server);
     const DeviceError unanswered = device.Start();
@@ -242,15 +248,14 @@ Bytes Pixels(std::size_t count, uint8_t seed)
 Bytes Frame(uint32_t frameId, uint32_t side, uint8_t seed)
 {
     return FrameBody(frameId, ImageBlock(side * side, CV_8UC1, side, side, Pixels(side * side, seed)),
-        { Segment(static_cast<int32_t>(frameId), 2, 3, 4) });
+                     { Segment(static_cast<int32_t>(frameId), 2, 3, 4) });
 }
 
 void ExpectFrame(const cv::Mat& image, uint32_t side, uint8_t seed)
 {
     ASSERT_EQ(image.size(), cv::Size(side, side));
     ASSERT_TRUE(image.isContinuous());
-    EXPECT_TRUE(Bytes(image.data, image.data + image.total()) == Pixels(image.total(), seed))
-        << "pixels that are not the frame's own";
+    EXPECT_TRUE(Bytes(image.data, image.data + image.total()) == Pixels(image.total(), seed)) << "pixels that are not the frame's own";
 }
 
 class FrameBufferReuse : public ::testing::Test {
@@ -278,8 +283,8 @@ TEST_F(FrameBufferReuse, FramesOfChangingSizeArriveWholeAndABodyAfterThemHasOnly
     const uint32_t sides[] = { kLarge, kLarge - 40, kLarge + 100, 5 };
     // The calibration file is the whole body, so a byte left over from a frame would show.
     const Bytes calibration = Pixels(quorvel::tcp::Connection::kFirstBodyChunk + 7, 3);
-    Serve({ Frame(1, sides[0], 10), Frame(2, sides[1], 20), Frame(3, sides[2], 30), Frame(4, sides[3], 40),
-        Frame(5, kLarge + 100, 50), calibration });
+    Serve({ Frame(1, sides[0], 10), Frame(2, sides[1], 20), Frame(3, sides[2], 30), Frame(4, sides[3], 40), Frame(5, kLarge + 100, 50),
+            calibration });
     cv::Mat image;
     for (uint32_t i = 0; i < 4; ++i) {
         ASSERT_EQ(Next(image).code, DeviceError::OK) << "frame " << i + 1;

@@ -33,23 +33,23 @@ struct Operation {
     std::string Text(const std::string& deviceText, const std::string& firstText) const
     {
         switch (wording) {
-        case Wording::NameAndBody: return "quorvel::Device::" + name + deviceText;
-        case Wording::NameAndString: return "quorvel::Device::" + name + firstText;
-        case Wording::StringOnly: return firstText;
-        case Wording::Fixed: return "Authentification as USER failed.";
+        case Wording::NameAndBody:
+            return "quorvel::Device::" + name + deviceText;
+        case Wording::NameAndString:
+            return "quorvel::Device::" + name + firstText;
+        case Wording::StringOnly:
+            return firstText;
+        case Wording::Fixed:
+            return "Authentification as USER failed.";
         }
         return {};
     }
 };
 
-Bytes Request(MessageType id, const Bytes& body = {})
-{
-    return WireBytes(MakeMessage(id, body));
-}
+Bytes Request(MessageType id, const Bytes& body = {}) { return WireBytes(MakeMessage(id, body)); }
 
 // Runs `call` on an output preset to `mark`; `kept` tells whether it still holds it.
-template <typename Output, typename Call>
-std::function<DeviceError(Device&, bool&)> Keeping(Output mark, Call call)
+template <typename Output, typename Call> std::function<DeviceError(Device&, bool&)> Keeping(Output mark, Call call)
 {
     return [mark, call](Device& d, bool& kept) {
         Output output = mark;
@@ -63,54 +63,55 @@ std::vector<Operation> AllOperations(const std::string& firmware)
 {
     const cv::Mat mark(1, 1, CV_8UC1, cv::Scalar(7));
     return {
-        { "Start", Wording::NameAndBody, Request(MessageType::START_CAPTURE_MODE),
-            [](Device& d, bool&) { return d.Start(); } },
-        { "Stop", Wording::NameAndBody, Request(MessageType::STOP_CAPTURE_MODE),
-            [](Device& d, bool&) { return d.Stop(); } },
-        { "PlaySound", Wording::NameAndBody,
-            { 0x92, 0x01, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0 }, [](Device& d, bool&) { return d.PlaySound(2); } },
+        { "Start", Wording::NameAndBody, Request(MessageType::START_CAPTURE_MODE), [](Device& d, bool&) { return d.Start(); } },
+        { "Stop", Wording::NameAndBody, Request(MessageType::STOP_CAPTURE_MODE), [](Device& d, bool&) { return d.Stop(); } },
+        { "PlaySound",
+          Wording::NameAndBody,
+          { 0x92, 0x01, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0 },
+          [](Device& d, bool&) { return d.PlaySound(2); } },
         { "GetFrame", Wording::StringOnly, Request(MessageType::CAPTURE),
-            [](Device& d, bool& kept) {
-                cv::Mat image;
-                std::vector<SegmentInfo> segments(1);
-                uint32_t frameId = 99;
-                const DeviceError r = d.GetFrame(image, segments, frameId);
-                kept = frameId == 99 && segments.size() == 1;
-                return r;
-            } },
+          [](Device& d, bool& kept) {
+              cv::Mat image;
+              std::vector<SegmentInfo> segments(1);
+              uint32_t frameId = 99;
+              const DeviceError r = d.GetFrame(image, segments, frameId);
+              kept = frameId == 99 && segments.size() == 1;
+              return r;
+          } },
         { "GetFinalImage", Wording::NameAndString, Request(MessageType::GET_FINAL_FRAME, { 4, 3, 2, 1 }),
-            [mark](Device& d, bool& kept) {
-                cv::Mat image = mark.clone();
-                const DeviceError r = d.GetFinalImage(image, 0x01020304);
-                kept = image.total() == 1;
-                return r;
-            } },
+          [mark](Device& d, bool& kept) {
+              cv::Mat image = mark.clone();
+              const DeviceError r = d.GetFinalImage(image, 0x01020304);
+              kept = image.total() == 1;
+              return r;
+          } },
         { "GetRawImages", Wording::NameAndString,
-            Request(MessageType::GET, Concat({ BytesOf("raw_images"), { 0, 7, 0, 0, 0 } })), // 15 bytes
-            [mark](Device& d, bool& kept) {
-                std::vector<cv::Mat> images { mark };
-                const DeviceError r = d.GetRawImages(images, 7);
-                kept = images.size() == 1;
-                return r;
-            } },
-        { "GetFinalSegmentInfos", Wording::NameAndString,
-            Request(MessageType::GET, Concat({ ZeroTerminated("final_segments"), U32(9) })),
-            [](Device& d, bool& kept) {
-                std::vector<SegmentInfo> segments(1);
-                const DeviceError r = d.GetFinalSegmentInfos(segments, 9);
-                kept = segments.size() == 1;
-                return r;
-            } },
+          Request(MessageType::GET, Concat({ BytesOf("raw_images"), { 0, 7, 0, 0, 0 } })), // 15 bytes
+          [mark](Device& d, bool& kept) {
+              std::vector<cv::Mat> images{ mark };
+              const DeviceError r = d.GetRawImages(images, 7);
+              kept = images.size() == 1;
+              return r;
+          } },
+        { "GetFinalSegmentInfos", Wording::NameAndString, Request(MessageType::GET, Concat({ ZeroTerminated("final_segments"), U32(9) })),
+          [](Device& d, bool& kept) {
+              std::vector<SegmentInfo> segments(1);
+              const DeviceError r = d.GetFinalSegmentInfos(segments, 9);
+              kept = segments.size() == 1;
+              return r;
+          } },
         { "GetCalibrationFile", Wording::NameAndString, Request(MessageType::GET, ZeroTerminated("calib_file")),
-            Keeping(Bytes { 7 }, [](Device& d, Bytes& out) { return d.GetCalibrationFile(out); }) },
+          Keeping(Bytes{ 7 }, [](Device& d, Bytes& out) { return d.GetCalibrationFile(out); }) },
         { "RequestValidation", Wording::NameAndBody, Request(MessageType::AUTH_REQUEST),
-            Keeping(std::string("mark"), [](Device& d, std::string& out) { return d.RequestValidation(out); }) },
+          Keeping(std::string("mark"), [](Device& d, std::string& out) { return d.RequestValidation(out); }) },
         { "SendAuthResponse", Wording::Fixed, Request(MessageType::AUTH_RESPONSE, Concat({ ZeroTerminated("USER"), { 0x30, 0x45 } })),
-            [](Device& d, bool&) { return d.SendAuthResponse("USER", { 0x30, 0x45 }); } },
+          [](Device& d, bool&) {
+              return d.SendAuthResponse("USER", { 0x30, 0x45 });
+          } },
         { "GetCurrentAuthGroup", Wording::NameAndBody, Request(MessageType::GET, ZeroTerminated("auth_group")),
-            Keeping(std::string("mark"), [](Device& d, std::string& out) { return d.GetCurrentAuthGroup(out); }) },
+          Keeping(std::string("mark"), [](Device& d, std::string& out) { return d.GetCurrentAuthGroup(out); }) },
         { "UploadFirmware", Wording::NameAndString, Request(MessageType::UPDATE_FIRMWARE, BytesOf("FWIMG")),
-            [firmware](Device& d, bool&) { return d.UploadFirmware(firmware); } },
+          [firmware](Device& d, bool&) { return d.UploadFirmware(firmware); } },
     };
 }
 
@@ -166,14 +167,13 @@ TEST_F(DeviceOperations, RefusalGivesEachItsCleanTextKeepsTheOutputsAndTheLink)
             const DeviceError result = op.run(device, kept);
             EXPECT_EQ(result.code, DeviceError::RESPONSE_ERROR) << op.name;
             EXPECT_EQ(result.message,
-                empty && op.wording != Wording::Fixed ? "quorvel::Device::" + op.name + none : op.Text("busy\\x00more", "busy"))
+                      empty && op.wording != Wording::Fixed ? "quorvel::Device::" + op.name + none : op.Text("busy\\x00more", "busy"))
                 << op.name;
             EXPECT_TRUE(kept) << op.name << " touched its outputs";
             EXPECT_TRUE(device.IsConnected()) << op.name;
         }
     }
-    EXPECT_EQ(device.PlaySound(2).message,
-        "quorvel::Device::PlaySound" + std::string(4096, 'x') + "\xE2\x80\xA6 (1044480 bytes cut)");
+    EXPECT_EQ(device.PlaySound(2).message, "quorvel::Device::PlaySound" + std::string(4096, 'x') + "\xE2\x80\xA6 (1044480 bytes cut)");
 }
 
 TEST_F(DeviceOperations, CloseInTheMiddleOfABodyIsReportedOnceAndLosesTheLinkForGood)
@@ -188,8 +188,8 @@ TEST_F(DeviceOperations, CloseInTheMiddleOfABodyIsReportedOnceAndLosesTheLinkFor
         bool kept = true;
         const DeviceError result = op.run(device, kept);
         EXPECT_EQ(result.code, DeviceError::RESPONSE_ERROR);
-        EXPECT_EQ(result.message, op.Text("(): quorvel error - connection not established",
-                                      "(): quorvel error - connection not established"));
+        EXPECT_EQ(result.message,
+                  op.Text("(): quorvel error - connection not established", "(): quorvel error - connection not established"));
         EXPECT_FALSE(device.IsConnected());
         // The next call fails at Send, before any wait.
         const DeviceError next = op.run(device, kept);
@@ -212,7 +212,7 @@ TEST_F(DeviceOperations, FirmwareIsSentByteForByteEvenWhenEmptyAndNoFileIsReport
     const std::string fifo = dir.File("stream.zpxfw");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     ASSERT_TRUE(std::filesystem::create_directory(dir.File("update.zpxfw")));
-    const Bytes content { 0x00, 0x0D, 0x0A, 0x1A, 0xFF };
+    const Bytes content{ 0x00, 0x0D, 0x0A, 0x1A, 0xFF };
     ScriptedServer server;
     server.Serve(Script().SendConnected().Answer(OkResponse()).Answer(OkResponse()));
     Device device;
@@ -228,7 +228,10 @@ TEST_F(DeviceOperations, FirmwareIsSentByteForByteEvenWhenEmptyAndNoFileIsReport
         }
         const DeviceError result = upload.get();
         // The line is in Windows-1252 (0xD6 is the O with diaeresis).
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), "Fehler beim \xD6" "ffnen der Datei!\n") << path;
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  "Fehler beim \xD6"
+                  "ffnen der Datei!\n")
+            << path;
         EXPECT_TRUE(returned) << path << ": waited for a writer of the pipe";
         EXPECT_EQ(result.code, DeviceError::RESPONSE_ERROR) << path;
         EXPECT_EQ(result.message, "Open Firmware File failed") << path;
@@ -236,8 +239,7 @@ TEST_F(DeviceOperations, FirmwareIsSentByteForByteEvenWhenEmptyAndNoFileIsReport
     EXPECT_TRUE(device.IsConnected());
     device.Disconnect();
     ASSERT_TRUE(server.WaitPeerClosed());
-    EXPECT_EQ(server.Received(),
-        Concat({ { 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0 }, { 16, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0 }, content }));
+    EXPECT_EQ(server.Received(), Concat({ { 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0 }, { 16, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0 }, content }));
 }
 
 // Uploads `path` with the address space limited to what is in use plus the file once (and a
@@ -251,7 +253,7 @@ TEST_F(DeviceOperations, FirmwareIsSentByteForByteEvenWhenEmptyAndNoFileIsReport
         std::_Exit(2);
     }
     const long long limit = CurrentMemoryUse().virtualBytes + fileSize + 64 * 1024 * 1024;
-    const rlimit addressSpace { static_cast<rlim_t>(limit), static_cast<rlim_t>(limit) };
+    const rlimit addressSpace{ static_cast<rlim_t>(limit), static_cast<rlim_t>(limit) };
     ::setrlimit(RLIMIT_AS, &addressSpace);
     const DeviceError result = device.UploadFirmware(path);
     std::fprintf(stderr, "code=%u message=%s\n", result.code, result.message.c_str());
@@ -267,7 +269,7 @@ TEST(FirmwareUploadMemory, FileTooLargeToHoldTwiceFailsWithoutEndingTheProgram)
     const std::string path = dir.Write("huge.zpxfw", {});
     std::filesystem::resize_file(path, kFileSize); // sparse: costs no disk
     EXPECT_EXIT(UploadWithRoomForOneCopy(path, kFileSize), ::testing::ExitedWithCode(0),
-        "code=1 message=quorvel::Device::Send\\(\\): quorvel error - ");
+                "code=1 message=quorvel::Device::Send\\(\\): quorvel error - ");
 }
 
 } // namespace

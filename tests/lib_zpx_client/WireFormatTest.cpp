@@ -20,9 +20,9 @@ TEST(MessageWireFormat, HeaderIsIdSizeErrorByteAndZeroPadding)
 {
     Message response(MessageType::PLAY_SOUND);
     response.header.error = true;
-    response.Append(uint32_t { 0x01020304 });
+    response.Append(uint32_t{ 0x01020304 });
     const auto header = tcp::EncodeHeader(response.header);
-    EXPECT_EQ(Bytes(header.begin(), header.end()), (Bytes { 0x92, 0x01, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0 }));
+    EXPECT_EQ(Bytes(header.begin(), header.end()), (Bytes{ 0x92, 0x01, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0 }));
 
     // Any non-zero byte 8 is an error; the padding is ignored.
     const uint8_t received[12] = { 0x80, 0, 0, 0, 0x23, 0x01, 0, 0, 2, 0xFF, 0xEE, 0xDD };
@@ -36,9 +36,9 @@ TEST(MessageWireFormat, HeaderIsIdSizeErrorByteAndZeroPadding)
 TEST(MessageBody, AppendsAreLittleEndianAndKeepSizeInStep)
 {
     Message message;
-    message.Append(uint32_t { 3 }).AppendString("");
-    message.Append(uint8_t { 0xAB }).Append(uint64_t { 0x0807060504030201ull }).Append(int32_t { -2 });
-    EXPECT_EQ(message.body, (Bytes { 3, 0, 0, 0, 0, 0xAB, 1, 2, 3, 4, 5, 6, 7, 8, 0xFE, 0xFF, 0xFF, 0xFF }));
+    message.Append(uint32_t{ 3 }).AppendString("");
+    message.Append(uint8_t{ 0xAB }).Append(uint64_t{ 0x0807060504030201ull }).Append(int32_t{ -2 });
+    EXPECT_EQ(message.body, (Bytes{ 3, 0, 0, 0, 0, 0xAB, 1, 2, 3, 4, 5, 6, 7, 8, 0xFE, 0xFF, 0xFF, 0xFF }));
     EXPECT_EQ(message.header.size, message.body.size());
 }
 
@@ -48,14 +48,18 @@ TEST(DeviceText, ControlsAreVisibleTrailingZerosGoneLongTextsCut)
     const std::pair<Bytes, std::string> cases[] = {
         { Concat({ BytesOf("busy"), { 0 }, BytesOf("more"), { 0, 0 } }), "busy\\x00more" },
         { BytesOf("\x1b[2Jred\r\n\x7f"), "\\x1b[2Jred\\x0d\\x0a\\x7f" },
-        { BytesOf("Gr\xC3\xB6\xC3\x9F" "e \xE2\x82\xAC"), "Gr\xC3\xB6\xC3\x9F" "e \xE2\x82\xAC" },
+        { BytesOf("Gr\xC3\xB6\xC3\x9F"
+                  "e \xE2\x82\xAC"),
+          "Gr\xC3\xB6\xC3\x9F"
+          "e \xE2\x82\xAC" },
         // C1 controls, stray continuation bytes, overlong and cut-off sequences.
-        { BytesOf("\xC2\x9B" "1m\x80\xC0\xAF\xE2\x82"), "\\xc2\\x9b1m\\x80\\xc0\\xaf\\xe2\\x82" },
+        { BytesOf("\xC2\x9B"
+                  "1m\x80\xC0\xAF\xE2\x82"),
+          "\\xc2\\x9b1m\\x80\\xc0\\xaf\\xe2\\x82" },
         { { 0, 0 }, "" },
         { Bytes(5000, 'a'), std::string(4096, 'a') + cut },
         // A cut never splits a character.
-        { Concat({ Bytes(4095, 'a'), BytesOf("\xE2\x82\xAC"), Bytes(902, 'b') }),
-            std::string(4095, 'a') + "\xE2\x80\xA6 (905 bytes cut)" },
+        { Concat({ Bytes(4095, 'a'), BytesOf("\xE2\x82\xAC"), Bytes(902, 'b') }), std::string(4095, 'a') + "\xE2\x80\xA6 (905 bytes cut)" },
     };
     for (const auto& [text, shown] : cases) {
         EXPECT_EQ(ShowableDeviceText(text.data(), text.size()), shown);
@@ -83,15 +87,9 @@ TEST(TreadSafeQueueTest, FrontStaysValidWhileOthersArePushed)
 
 // Response bodies
 
-void ExpectSegment(const SegmentInfo& s, const SegmentInfo& e)
-{
-    EXPECT_EQ(SegmentRecord(s), SegmentRecord(e));
-}
+void ExpectSegment(const SegmentInfo& s, const SegmentInfo& e) { EXPECT_EQ(SegmentRecord(s), SegmentRecord(e)); }
 
-bool SharesMemory(const cv::Mat& image, const Bytes& body)
-{
-    return image.data >= body.data() && image.data < body.data() + body.size();
-}
+bool SharesMemory(const cv::Mat& image, const Bytes& body) { return image.data >= body.data() && image.data < body.data() + body.size(); }
 
 // Live frame
 
@@ -112,8 +110,7 @@ TEST(FrameDecoding, ThirtyFiveByteFrameIsACopyWithItsSegmentsEvery38Bytes)
     EXPECT_TRUE(segments.empty());
 
     const SegmentInfo second = Segment(9, 10, 11, 12, 13, 14, 15, 16);
-    ASSERT_TRUE(DecodeFrame(FrameBody(3, ImageBlock(0, 0, 0, 0, {}), { Segment(1, 2, 3, 4), second }), image,
-        segments, frameId));
+    ASSERT_TRUE(DecodeFrame(FrameBody(3, ImageBlock(0, 0, 0, 0, {}), { Segment(1, 2, 3, 4), second }), image, segments, frameId));
     ASSERT_EQ(segments.size(), 2u);
     ExpectSegment(segments[1], second);
 }
@@ -123,14 +120,13 @@ TEST(FrameDecoding, ShortBodyOrNegativeCountGivesEmptyResults)
     cv::Mat image(3, 3, CV_8UC1, cv::Scalar(5));
     std::vector<SegmentInfo> segments(2);
     uint32_t frameId = 1234;
-    ASSERT_TRUE(DecodeFrame(Bytes { 7, 0, 0 }, image, segments, frameId));
+    ASSERT_TRUE(DecodeFrame(Bytes{ 7, 0, 0 }, image, segments, frameId));
     EXPECT_EQ(frameId, 0u);
     EXPECT_TRUE(image.empty());
     EXPECT_TRUE(segments.empty());
 
     segments.resize(4);
-    ASSERT_TRUE(DecodeFrame(Concat({ U32(5), ImageBlock(1, 0, 1, 1, { 0 }), { 0 }, U32(0xFFFFFFFF) }), image,
-        segments, frameId));
+    ASSERT_TRUE(DecodeFrame(Concat({ U32(5), ImageBlock(1, 0, 1, 1, { 0 }), { 0 }, U32(0xFFFFFFFF) }), image, segments, frameId));
     EXPECT_TRUE(segments.empty());
     EXPECT_EQ(frameId, 5u);
 }
@@ -171,7 +167,7 @@ TEST(ResponseDecoding, RefusesWhatClaimsMoreThanArrivedOrCannotBeBuilt)
         // Enough bytes for two headers, but the first block's pixels eat into the second.
         { "second header eaten", Raw, Concat({ U32(2), ImageBlock(20, 0, 5, 4, Bytes(20, 0)) }) },
         { "bad block in the middle", Raw,
-            Concat({ U32(3), ImageBlock(1, 0, 1, 1, { 1 }), ImageBlock(3, 0, 2, 2, { 1, 2, 3 }), ImageBlock(1, 0, 1, 1, { 1 }) }) },
+          Concat({ U32(3), ImageBlock(1, 0, 1, 1, { 1 }), ImageBlock(3, 0, 2, 2, { 1, 2, 3 }), ImageBlock(1, 0, 1, 1, { 1 }) }) },
         { "two records counted, one present", Segments, Concat({ U32(2), SegmentRecord(Segment(1, 2, 3, 4)) }) },
         { "31 of 32 record bytes", Segments, Concat({ U32(1), Bytes(31, 0) }) },
         { "huge record count", Segments, U32(0x7FFFFFFF) },
@@ -181,10 +177,10 @@ TEST(ResponseDecoding, RefusesWhatClaimsMoreThanArrivedOrCannotBeBuilt)
         std::vector<cv::Mat> images;
         std::vector<SegmentInfo> segments;
         uint32_t frameId = 0;
-        EXPECT_FALSE(c.decoder == Frame ? DecodeFrame(c.body, image, segments, frameId)
-                : c.decoder == Final    ? DecodeFinalImage(c.body, image)
-                : c.decoder == Raw      ? DecodeRawImages(c.body, images)
-                                        : DecodeFinalSegments(c.body, segments))
+        EXPECT_FALSE(c.decoder == Frame       ? DecodeFrame(c.body, image, segments, frameId)
+                         : c.decoder == Final ? DecodeFinalImage(c.body, image)
+                         : c.decoder == Raw   ? DecodeRawImages(c.body, images)
+                                              : DecodeFinalSegments(c.body, segments))
             << c.what;
     }
 }
@@ -237,7 +233,7 @@ TEST(FinalSegmentsDecoding, RecordsFollowEachOtherEvery32Bytes)
 // A short body or a count of zero or less gives no entries, whatever the list held.
 TEST(ListDecoding, ShortBodyOrZeroOrNegativeCountEmptiesTheList)
 {
-    for (const Bytes& body : { Bytes {}, Bytes { 2, 0, 0 }, U32(0), U32(0x80000000), U32(0xFFFFFFFF) }) {
+    for (const Bytes& body : { Bytes{}, Bytes{ 2, 0, 0 }, U32(0), U32(0x80000000), U32(0xFFFFFFFF) }) {
         std::vector<cv::Mat> images(2, cv::Mat(1, 1, CV_8UC1));
         std::vector<SegmentInfo> segments(3);
         ASSERT_TRUE(DecodeRawImages(body, images));

@@ -24,8 +24,8 @@ struct CaptureThresholds {
 };
 
 // Empty when the segments would be captured; otherwise why not.
-inline std::string WhyNotCapturable(const std::vector<quorvel::SegmentInfo>& segments, Presented hand, int frameWidth,
-    int frameHeight, const CaptureThresholds& t = {})
+inline std::string WhyNotCapturable(const std::vector<quorvel::SegmentInfo>& segments, Presented hand, int frameWidth, int frameHeight,
+                                    const CaptureThresholds& t = {})
 {
     const std::size_t expected = hand == Presented::Thumbs2 ? 2 : 4;
     if (segments.size() != expected) {

@@ -39,7 +39,7 @@ constexpr HandKind kHands[] = { HandKind::Right4, HandKind::Left4, HandKind::Thu
 // its tremble; at 1280 x 1024 it arrives too far and moving and never looks capturable before.
 TEST(HandScene, ApproachingHandStaysWithinTheFrameAndBecomesCapturableOnlyOnceSettled)
 {
-    for (const auto& [w, h] : std::vector<std::pair<int, int>> {
+    for (const auto& [w, h] : std::vector<std::pair<int, int>>{
              { 320, 240 }, { 640, 512 }, { 1280, 1024 }, { 2592, 1944 }, { 4000, 3000 }, { 8192, 240 }, { 320, 8192 } }) {
         for (HandKind kind : kHands) {
             SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h) + " hand " + std::to_string(static_cast<int>(kind)));
@@ -81,24 +81,27 @@ std::string GeometryFault(const std::vector<SegmentInfo>& segments)
         text << std::fixed << std::setprecision(0) << v;
         return text.str();
     };
-    struct Area { std::size_t owner; bool text; cv::Rect rect; };
-    std::vector<Area> areas { { segments.size(), true, TextArea("FPS: 130.0", 30, 30) } };
+    struct Area {
+        std::size_t owner;
+        bool text;
+        cv::Rect rect;
+    };
+    std::vector<Area> areas{ { segments.size(), true, TextArea("FPS: 130.0", 30, 30) } };
     for (std::size_t i = 0; i < segments.size(); ++i) {
         const SegmentInfo& s = segments[i];
         if (s.width < 120 || s.height <= s.width || (i > 0 && s.posX - segments[i - 1].posX < 200)) {
             return "segment " + std::to_string(i) + " misshapen or too close to the one before";
         }
         areas.push_back({ i, false, { s.posX, s.posY, s.width, s.height } });
-        const std::string lines[] = { "P: " + std::to_string(s.posX) + "x" + std::to_string(s.posY),
-            "D: " + whole(s.distance), "mX: " + whole(s.moveX), "mY: " + whole(s.moveY), "mZ: " + whole(s.moveZ) };
+        const std::string lines[] = { "P: " + std::to_string(s.posX) + "x" + std::to_string(s.posY), "D: " + whole(s.distance),
+                                      "mX: " + whole(s.moveX), "mY: " + whole(s.moveY), "mZ: " + whole(s.moveZ) };
         for (int line = 0; line < 5; ++line) {
             areas.push_back({ i, true, TextArea(lines[line], s.posX, s.posY + 30 * (line + 1)) });
         }
     }
     for (std::size_t a = 0; a < areas.size(); ++a) {
         for (std::size_t b = a + 1; b < areas.size(); ++b) {
-            if (areas[a].owner != areas[b].owner && areas[a].text == areas[b].text
-                && !(areas[a].rect & areas[b].rect).empty()) {
+            if (areas[a].owner != areas[b].owner && areas[a].text == areas[b].text && !(areas[a].rect & areas[b].rect).empty()) {
                 return (areas[a].text ? "texts of " : "segments ") + std::to_string(areas[a].owner) + " and "
                     + std::to_string(areas[b].owner) + " overlap";
             }
@@ -117,7 +120,7 @@ TEST(HandScene, InRangeFramesKeepSegmentsAndOverlayTextsApartForEveryHandAndSeed
             for (int ms = 0; ms <= 3500; ms += 10) {
                 const auto segments = scene.SegmentsAfter(std::chrono::milliseconds(ms));
                 if (std::all_of(segments.begin(), segments.end(),
-                        [](const SegmentInfo& s) { return s.distance >= 185.0f && s.distance <= 205.0f; })) {
+                                [](const SegmentInfo& s) { return s.distance >= 185.0f && s.distance <= 205.0f; })) {
                     ++inRange;
                     ASSERT_EQ(GeometryFault(segments), "") << "seed " << seed << ", " << ms << " ms";
                 }
@@ -148,9 +151,8 @@ TEST(HandScene, SameSeedGivesSameFramesAndAnotherSeedAnotherHand)
             }
         }
     }
-    EXPECT_LT(cv::mean(synthesizer.Render(HandView {}))[0], 40.0) << "no hand, only the dark background";
+    EXPECT_LT(cv::mean(synthesizer.Render(HandView{}))[0], 40.0) << "no hand, only the dark background";
 }
-
 
 // Frame and result bodies are read back by the client in the simulator's own tests.
 TEST(Payloads, MoreRawImagesThanOneMessageCarriesAreRefusedBeforeRendering)
@@ -160,35 +162,68 @@ TEST(Payloads, MoreRawImagesThanOneMessageCarriesAreRefusedBeforeRendering)
 
 TEST(SimOptions, EveryOptionIsAcceptedInBothForms)
 {
-    const auto parsed = ParseOptions({ "--host", "0.0.0.0", "--port=0", "--width", "4000", "--height=3000",
-        "--settle-ms", "50", "--raw-images", "10", "--keys", "/k", "--firmware-dir=/fw", "--prepared-frame",
-        "--verbose", "--delay-ms", "20", "--silent", "--first-type", "6", "--extra-after-connect", "--close-after=3",
-        "--close-mid-body", "--error-type", "100,128", "--error-type", "402", "--stall-after", "2", "--hostile",
-        "bad-rect" });
+    const auto parsed = ParseOptions({ "--host",
+                                       "0.0.0.0",
+                                       "--port=0",
+                                       "--width",
+                                       "4000",
+                                       "--height=3000",
+                                       "--settle-ms",
+                                       "50",
+                                       "--raw-images",
+                                       "10",
+                                       "--keys",
+                                       "/k",
+                                       "--firmware-dir=/fw",
+                                       "--prepared-frame",
+                                       "--verbose",
+                                       "--delay-ms",
+                                       "20",
+                                       "--silent",
+                                       "--first-type",
+                                       "6",
+                                       "--extra-after-connect",
+                                       "--close-after=3",
+                                       "--close-mid-body",
+                                       "--error-type",
+                                       "100,128",
+                                       "--error-type",
+                                       "402",
+                                       "--stall-after",
+                                       "2",
+                                       "--hostile",
+                                       "bad-rect" });
     ASSERT_EQ(parsed.error, "");
     const auto& o = parsed.options;
     EXPECT_EQ(std::make_tuple(o.host, o.port, o.width, o.height, o.settleMs, o.rawImageCount, o.keysDir, o.firmwareDir),
-        std::make_tuple(std::string("0.0.0.0"), 0, 4000, 3000, 50u, 10u, std::string("/k"), std::string("/fw")));
+              std::make_tuple(std::string("0.0.0.0"), 0, 4000, 3000, 50u, 10u, std::string("/k"), std::string("/fw")));
     EXPECT_TRUE(o.preparedFrame && o.verbose && o.faults.silent && o.faults.extraAfterConnect && o.faults.closeMidBody);
     EXPECT_EQ(o.faults.delayMs, 20u);
     EXPECT_EQ(o.faults.firstType, 6u);
     EXPECT_EQ(o.faults.closeAfter, 3u);
     using quorvel::tcp::MessageType;
     EXPECT_EQ(o.faults.errorTypes,
-        (std::set<MessageType> { MessageType::START_CAPTURE_MODE, MessageType::CAPTURE, MessageType::PLAY_SOUND }));
+              (std::set<MessageType>{ MessageType::START_CAPTURE_MODE, MessageType::CAPTURE, MessageType::PLAY_SOUND }));
     EXPECT_EQ(o.faults.QuietAfter(), 2u);
     EXPECT_EQ(o.faults.hostile, HostileKind::BadRect);
 }
 
 TEST(SimOptions, RejectsWhatItCannotServe)
 {
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>> {
-             { "--frobnicate" }, { "--port", "65536" }, { "--port", "-1" },
-             { "--width", "100" }, // no room for a hand 30 px inside the borders
-             { "--height", "100000" }, { "--settle-ms", "soon" }, { "--delay-ms" }, { "--hostile", "rude" },
-             { "--error-type", "100,,128" }, { "--error-type", "" }, { "--raw-images", "0" },
-             { "--silent=yes" }, // flags take no value
-             { "--host", "" } }) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{ { "--frobnicate" },
+                                                { "--port", "65536" },
+                                                { "--port", "-1" },
+                                                { "--width", "100" }, // no room for a hand 30 px inside the borders
+                                                { "--height", "100000" },
+                                                { "--settle-ms", "soon" },
+                                                { "--delay-ms" },
+                                                { "--hostile", "rude" },
+                                                { "--error-type", "100,,128" },
+                                                { "--error-type", "" },
+                                                { "--raw-images", "0" },
+                                                { "--silent=yes" }, // flags take no value
+                                                { "--host", "" } }) {
         EXPECT_NE(ParseOptions(args).error, "") << args[0];
     }
 }

@@ -58,11 +58,11 @@ TEST_F(Simulator, AnswersBackToBackRequestsInOrderAndNamesWhatItDoesNotServe)
         { Message(MessageType::GET_NAME), MakeMessage(MessageType::GET_NAME, ZeroTerminated("ondrel-sim")) },
         { Message(MessageType::PING), Message(MessageType::PING) },
         { Message(MessageType::RESTART_DEVICE),
-            MakeMessage(MessageType::RESTART_DEVICE, ZeroTerminated("message type RESTART_DEVICE (65) is not served"), true) },
+          MakeMessage(MessageType::RESTART_DEVICE, ZeroTerminated("message type RESTART_DEVICE (65) is not served"), true) },
         { Message(static_cast<MessageType>(7)),
-            MakeMessage(static_cast<MessageType>(7), ZeroTerminated("message type UNKNOWN (7) is not served"), true) },
+          MakeMessage(static_cast<MessageType>(7), ZeroTerminated("message type UNKNOWN (7) is not served"), true) },
         { Message(MessageType::GET, "serial_of_the_moon"),
-            MakeMessage(MessageType::GET, ZeroTerminated("unknown key 'serial_of_the_moon'"), true) },
+          MakeMessage(MessageType::GET, ZeroTerminated("unknown key 'serial_of_the_moon'"), true) },
         { Message(MessageType::GET, "auth_group"), MakeMessage(MessageType::GET, ZeroTerminated("GUEST")) },
     };
     for (const auto& exchange : exchanges) {
@@ -128,8 +128,7 @@ TEST_F(Simulator, ResultsBelongToTheFrameThatWasIssuedAndUnknownIdsAreNamed)
     ASSERT_EQ(segments.size(), frameSegments.size());
     for (std::size_t i = 0; i < segments.size(); ++i) {
         const cv::Rect box(segments[i].posX, segments[i].posY, segments[i].width, segments[i].height);
-        EXPECT_EQ(box, cv::Rect(frameSegments[i].posX, frameSegments[i].posY, frameSegments[i].width,
-                           frameSegments[i].height));
+        EXPECT_EQ(box, cv::Rect(frameSegments[i].posX, frameSegments[i].posY, frameSegments[i].width, frameSegments[i].height));
         ASSERT_EQ(box & cv::Rect(0, 0, finalImage.cols, finalImage.rows), box);
         EXPECT_GT(cv::mean(finalImage(box))[0], 80.0); // the cut-out holds the fingertip
     }
@@ -227,8 +226,7 @@ TEST_F(SimulatorAuth, OnlyASignatureOverTheLatestChallengeCountsAndOnlyOnce)
     ASSERT_EQ(device.RequestValidation(latest).code, DeviceError::OK);
     EXPECT_EQ(latest.size(), 64u);
     EXPECT_NE(older, latest); // fresh every time
-    EXPECT_EQ(device.SendAuthResponse("USER", quorvel::SignChallenge(older, Key("USER"))).code,
-        DeviceError::RESPONSE_ERROR);
+    EXPECT_EQ(device.SendAuthResponse("USER", quorvel::SignChallenge(older, Key("USER"))).code, DeviceError::RESPONSE_ERROR);
     std::string challenge;
     ASSERT_EQ(device.RequestValidation(challenge).code, DeviceError::OK);
     const auto signature = quorvel::SignChallenge(challenge, Key("USER"));
@@ -244,8 +242,7 @@ TEST_F(SimulatorAuth, RefusalCarriesAZeroTerminatedTextAndChallengesAreText)
     const Message challenge = device.AwaitResponse(5000);
     ASSERT_EQ(challenge.body.size(), 65u);
     EXPECT_EQ(challenge.body.back(), 0);
-    ASSERT_EQ(device.Send(Message(MessageType::AUTH_RESPONSE, "../USER").Append(uint32_t { 0xDEADBEEF })).code,
-        DeviceError::OK);
+    ASSERT_EQ(device.Send(Message(MessageType::AUTH_RESPONSE, "../USER").Append(uint32_t{ 0xDEADBEEF })).code, DeviceError::OK);
     const Message refusal = device.AwaitResponse(5000);
     EXPECT_TRUE(refusal.header.error);
     EXPECT_EQ(refusal.body, ZeroTerminated("access level ../USER refused: not a level name"));
@@ -290,7 +287,7 @@ TEST_F(Simulator, StoresEachFirmwareUploadByteForByteAndRefusesAnEmptyOne)
     for (std::size_t i = 0; i < large.size(); ++i) {
         large[i] = static_cast<uint8_t>(i * 31 + 7);
     }
-    const Bytes small { 0x00, 0x5A, 0xFF, 0x0A, 0x0D };
+    const Bytes small{ 0x00, 0x5A, 0xFF, 0x0A, 0x0D };
     ASSERT_EQ(device.UploadFirmware(sources.Write("small.zpxfw", small)).code, DeviceError::OK);
     // Every link closes without another word, and no connection is taken while restarting.
     EXPECT_EQ(LocalErrorText(bystander.AwaitResponse(10000)), "(): quorvel error - connection not established");
@@ -300,8 +297,7 @@ TEST_F(Simulator, StoresEachFirmwareUploadByteForByteAndRefusesAnEmptyOne)
     ASSERT_EQ(Level(*second), "GUEST");
     ASSERT_EQ(second->UploadFirmware(sources.Write("large.zpxfw", large)).code, DeviceError::OK);
     const auto third = Restarted(*second);
-    EXPECT_EQ(third->UploadFirmware(sources.Write("empty.zpxfw", {})).message,
-        "quorvel::Device::UploadFirmwarefirmware image is empty");
+    EXPECT_EQ(third->UploadFirmware(sources.Write("empty.zpxfw", {})).message, "quorvel::Device::UploadFirmwarefirmware image is empty");
     const auto content = [&](const char* name) {
         std::ifstream file(stored.File(name), std::ios::binary);
         return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());

@@ -63,18 +63,17 @@ std::string LocalErrorText(const quorvel::tcp::Message& message)
 bool WritePemKey(const std::string& path, const char* kind, const char* passphrase, const std::string& publicPath)
 {
     std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)> key(std::string(kind) == "RSA"
-            ? EVP_PKEY_Q_keygen(nullptr, nullptr, "RSA", static_cast<size_t>(2048))
-            : EVP_PKEY_Q_keygen(nullptr, nullptr, "EC", "P-256"),
-        EVP_PKEY_free);
+                                                                ? EVP_PKEY_Q_keygen(nullptr, nullptr, "RSA", static_cast<size_t>(2048))
+                                                                : EVP_PKEY_Q_keygen(nullptr, nullptr, "EC", "P-256"),
+                                                            EVP_PKEY_free);
     const auto write = [&](const std::string& file, bool privatePart) {
         FILE* out = std::fopen(file.c_str(), "wb");
         if (out == nullptr) {
             return false;
         }
         const EVP_CIPHER* cipher = passphrase ? EVP_aes_256_cbc() : nullptr;
-        const int ok = privatePart
-            ? PEM_write_PrivateKey(out, key.get(), cipher, nullptr, 0, nullptr, const_cast<char*>(passphrase))
-            : PEM_write_PUBKEY(out, key.get());
+        const int ok = privatePart ? PEM_write_PrivateKey(out, key.get(), cipher, nullptr, 0, nullptr, const_cast<char*>(passphrase))
+                                   : PEM_write_PUBKEY(out, key.get());
         std::fclose(out);
         return ok == 1;
     };
@@ -84,7 +83,7 @@ bool WritePemKey(const std::string& path, const char* kind, const char* passphra
 uint16_t DeadPort()
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address {};
+    sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;

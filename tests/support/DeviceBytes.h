@@ -38,8 +38,7 @@ inline Bytes U32(uint32_t value) { return quorvel::tcp::Message().Append(value).
 Bytes ImageBlock(uint64_t byteCount, uint32_t type, uint32_t cols, uint32_t rows, const Bytes& pixels);
 // A segment record of 32 bytes; a live one adds the 6 bytes the client skips.
 Bytes SegmentRecord(const quorvel::SegmentInfo& info, bool live = false);
-quorvel::SegmentInfo Segment(int32_t x, int32_t y, int32_t w, int32_t h, float distance = 195.0f, float mx = 0,
-    float my = 0, float mz = 0);
+quorvel::SegmentInfo Segment(int32_t x, int32_t y, int32_t w, int32_t h, float distance = 195.0f, float mx = 0, float my = 0, float mz = 0);
 // A live frame body: frame id, image block, status byte, count, live records.
 Bytes FrameBody(uint32_t frameId, const Bytes& imageBlock, const std::vector<quorvel::SegmentInfo>& segments);
 
@@ -49,8 +48,7 @@ inline quorvel::tcp::Message ErrorResponse(const Bytes& body) { return MakeMessa
 // The text of an error message the client made itself: its body without the 4-byte code.
 std::string LocalErrorText(const quorvel::tcp::Message& message);
 // The device's access level, or the error text when asking for it failed.
-template <typename AnyDevice>
-std::string Level(AnyDevice& device)
+template <typename AnyDevice> std::string Level(AnyDevice& device)
 {
     std::string level;
     const auto result = device.GetCurrentAuthGroup(level);
@@ -58,8 +56,7 @@ std::string Level(AnyDevice& device)
 }
 
 // A fresh "RSA" or "EC" private key as PEM (encrypted with `passphrase`), public key optional.
-bool WritePemKey(const std::string& path, const char* kind, const char* passphrase = nullptr,
-    const std::string& publicPath = {});
+bool WritePemKey(const std::string& path, const char* kind, const char* passphrase = nullptr, const std::string& publicPath = {});
 
 // A loopback port that nothing listens on: bound once by the system's choice, then freed.
 uint16_t DeadPort();
@@ -102,8 +99,7 @@ private:
 // An RSA key pair for USER and an EC pair for ADMIN, made at test time.
 struct KeyPairs {
     TempDir dir;
-    bool made = WritePemKey(Key("USER"), "RSA", nullptr, PublicKey("USER"))
-        && WritePemKey(Key("ADMIN"), "EC", nullptr, PublicKey("ADMIN"));
+    bool made = WritePemKey(Key("USER"), "RSA", nullptr, PublicKey("USER")) && WritePemKey(Key("ADMIN"), "EC", nullptr, PublicKey("ADMIN"));
     std::string Key(const std::string& level) const { return dir.File(level + ".priv.pem"); }
     std::string PublicKey(const std::string& level) const { return dir.File(level + ".pub.pem"); }
 };
@@ -111,8 +107,8 @@ struct KeyPairs {
 } // namespace ondrel::testsupport
 
 // Connects `device` to `server` and fails the test when the handshake does not succeed.
-#define ASSERT_CONNECTED(device, server)                                                                               \
-    do {                                                                                                               \
-        const quorvel::DeviceError connectResult = (device).Connect((server).Host(), (server).Port());                 \
-        ASSERT_EQ(connectResult.code, quorvel::DeviceError::OK) << connectResult.message;                             \
+#define ASSERT_CONNECTED(device, server)                                                                                                   \
+    do {                                                                                                                                   \
+        const quorvel::DeviceError connectResult = (device).Connect((server).Host(), (server).Port());                                     \
+        ASSERT_EQ(connectResult.code, quorvel::DeviceError::OK) << connectResult.message;                                                  \
     } while (false)

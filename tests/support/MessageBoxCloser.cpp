@@ -2,15 +2,12 @@
 
 #include <QAbstractButton>
 #include <QCoreApplication>
-#include <QPushButton>
 #include <QEvent>
+#include <QPushButton>
 #include <QTimer>
 #include <QVariant>
 
-MessageBoxCloser::MessageBoxCloser()
-{
-    QCoreApplication::instance()->installEventFilter(this);
-}
+MessageBoxCloser::MessageBoxCloser() { QCoreApplication::instance()->installEventFilter(this); }
 
 bool MessageBoxCloser::eventFilter(QObject* watched, QEvent* event)
 {

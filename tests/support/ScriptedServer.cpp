@@ -73,8 +73,7 @@ struct Peer::State {
     std::deque<Connection> connections; // a deque keeps references valid while it grows
     std::vector<std::string> failures;
 
-    template <typename Change>
-    void Update(Change&& change)
+    template <typename Change> void Update(Change&& change)
     {
         {
             std::scoped_lock lock(mutex);
@@ -107,7 +106,7 @@ void Peer::SendBytes(const Bytes& bytes)
         const ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
         if (n <= 0 && errno != EINTR) {
             throw StepFailed("send failed after " + std::to_string(sent) + " of " + std::to_string(bytes.size())
-                + " bytes: " + std::strerror(errno));
+                             + " bytes: " + std::strerror(errno));
         }
         sent += n > 0 ? static_cast<std::size_t>(n) : 0;
     }
@@ -129,8 +128,8 @@ Bytes Peer::ReadBytes(std::size_t count)
         } else {
             const bool closed = n == 0 || errno == ECONNRESET;
             state.Update([&] { state.connections[index].peerClosed = state.connections[index].peerClosed || closed; });
-            throw StepFailed(std::string(closed ? "client closed" : "read timed out") + " after "
-                + std::to_string(out.size()) + " of " + std::to_string(count) + " bytes");
+            throw StepFailed(std::string(closed ? "client closed" : "read timed out") + " after " + std::to_string(out.size()) + " of "
+                             + std::to_string(count) + " bytes");
         }
     }
     return out;
@@ -205,10 +204,7 @@ Script& Script::ReadMessage()
     return Do([](Peer& peer) { peer.ReadMessage(); });
 }
 
-Script& Script::Answer(Message response)
-{
-    return ReadMessage().Send(std::move(response));
-}
+Script& Script::Answer(Message response) { return ReadMessage().Send(std::move(response)); }
 
 Script& Script::Close()
 {
@@ -224,15 +220,16 @@ Script& Script::Do(Step step)
 // ScriptedServer
 
 ScriptedServer::ScriptedServer(std::chrono::milliseconds timeout)
-    : state(std::make_unique<Peer::State>()), stepTimeout(timeout)
+    : state(std::make_unique<Peer::State>())
+    , stepTimeout(timeout)
 {
     listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address {};
+    sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
-    if (listenFd < 0 || ::bind(listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
-        || ::listen(listenFd, 16) != 0 || ::getsockname(listenFd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    if (listenFd < 0 || ::bind(listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(listenFd, 16) != 0
+        || ::getsockname(listenFd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
         const int saved = errno;
         ::close(listenFd);
         throw std::system_error(saved, std::generic_category(), "listen on 127.0.0.1");
@@ -282,8 +279,7 @@ void ScriptedServer::AcceptLoop()
         }
         const int on = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-        const timeval limit { static_cast<time_t>(stepTimeout.count() / 1000),
-            static_cast<suseconds_t>(stepTimeout.count() % 1000 * 1000) };
+        const timeval limit{ static_cast<time_t>(stepTimeout.count() / 1000), static_cast<suseconds_t>(stepTimeout.count() % 1000 * 1000) };
         ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
         ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
         state->Update([&] {
@@ -292,8 +288,8 @@ void ScriptedServer::AcceptLoop()
             }
             const std::size_t index = state->connections.size();
             state->connections.emplace_back().fd = fd;
-            state->connections.back().thread
-                = std::thread([this, index, steps = state->scripts[state->nextScript++]] { RunConnection(index, steps); });
+            state->connections.back().thread =
+                std::thread([this, index, steps = state->scripts[state->nextScript++]] { RunConnection(index, steps); });
         });
     }
 }
@@ -309,8 +305,7 @@ void ScriptedServer::RunConnection(std::size_t index, std::vector<Script::Step> 
             failed = true;
             state->Update([&] {
                 if (!state->stopping) {
-                    state->failures.push_back(
-                        "connection " + std::to_string(index) + ", step " + std::to_string(i + 1) + ": " + e.what());
+                    state->failures.push_back("connection " + std::to_string(index) + ", step " + std::to_string(i + 1) + ": " + e.what());
                 }
             });
         }
@@ -331,8 +326,7 @@ void ScriptedServer::RunConnection(std::size_t index, std::vector<Script::Step> 
     });
 }
 
-template <typename Predicate>
-bool ScriptedServer::WaitFor(std::chrono::milliseconds timeout, Predicate predicate) const
+template <typename Predicate> bool ScriptedServer::WaitFor(std::chrono::milliseconds timeout, Predicate predicate) const
 {
     std::unique_lock lock(state->mutex);
     return state->changed.wait_for(lock, timeout, predicate);
@@ -357,7 +351,7 @@ std::size_t ScriptedServer::Accepted() const
 Bytes ScriptedServer::Received(std::size_t index) const
 {
     std::scoped_lock lock(state->mutex);
-    return index < state->connections.size() ? state->connections[index].received : Bytes {};
+    return index < state->connections.size() ? state->connections[index].received : Bytes{};
 }
 
 std::vector<std::string> ScriptedServer::Failures() const

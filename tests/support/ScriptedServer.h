@@ -46,7 +46,9 @@ private:
     friend class ScriptedServer;
     struct State;
     Peer(State& state, std::size_t index, std::chrono::milliseconds stepTimeout)
-        : state(state), index(index), stepTimeout(stepTimeout)
+        : state(state)
+        , index(index)
+        , stepTimeout(stepTimeout)
     {
     }
     // Records what arrives until the client closes or the server stops.
@@ -108,18 +110,14 @@ public:
     std::size_t Accepted() const;
     // Everything connection `index` has received so far, in order.
     Bytes Received(std::size_t index = 0) const;
-    std::vector<quorvel::tcp::Message> ReceivedMessages(std::size_t index = 0) const
-    {
-        return ParseMessages(Received(index));
-    }
+    std::vector<quorvel::tcp::Message> ReceivedMessages(std::size_t index = 0) const { return ParseMessages(Received(index)); }
     // One line per step that failed, naming the connection and the reason.
     std::vector<std::string> Failures() const;
 
 private:
     void AcceptLoop();
     void RunConnection(std::size_t index, std::vector<Script::Step> steps);
-    template <typename Predicate>
-    bool WaitFor(std::chrono::milliseconds timeout, Predicate predicate) const;
+    template <typename Predicate> bool WaitFor(std::chrono::milliseconds timeout, Predicate predicate) const;
 
     std::unique_ptr<Peer::State> state;
     std::chrono::milliseconds stepTimeout;

@@ -19,10 +19,7 @@ namespace ondrel::testsupport {
 namespace {
 using Clock = std::chrono::steady_clock;
 
-std::runtime_error Failure(const std::string& what)
-{
-    return std::runtime_error("SimProcess: " + what);
-}
+std::runtime_error Failure(const std::string& what) { return std::runtime_error("SimProcess: " + what); }
 
 #ifdef ONDREL_SIM_PATH
 const char* const kSimulator = ONDREL_SIM_PATH;
@@ -40,7 +37,7 @@ SimProcess::SimProcess(const std::vector<std::string>& extraArgs, std::chrono::m
     }
     outputFd = fds[0];
     // Frames as fast as asked unless a test sets its own rate.
-    std::vector<std::string> args { kSimulator, "--port", "0", "--fps", "0" };
+    std::vector<std::string> args{ kSimulator, "--port", "0", "--fps", "0" };
     args.insert(args.end(), extraArgs.begin(), extraArgs.end());
     std::vector<char*> argv;
     for (auto& arg : args) {
@@ -71,7 +68,7 @@ SimProcess::SimProcess(const std::vector<std::string>& extraArgs, std::chrono::m
             Stop(std::chrono::milliseconds(0));
             throw Failure("no address line within " + std::to_string(startTimeout.count()) + " ms: " + line);
         }
-        pollfd pfd { outputFd, POLLIN, 0 };
+        pollfd pfd{ outputFd, POLLIN, 0 };
         if (poll(&pfd, 1, static_cast<int>(left)) <= 0) {
             continue;
         }
@@ -111,7 +108,7 @@ int SimProcess::Stop(std::chrono::milliseconds deadline)
                 waitpid(childPid, &status, 0);
                 break;
             }
-            pollfd none {};
+            pollfd none{};
             poll(&none, 0, 5);
         }
         exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);

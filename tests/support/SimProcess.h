@@ -17,8 +17,7 @@ namespace ondrel::testsupport {
 class SimProcess {
 public:
     // "--port 0 --fps 0" and `extraArgs`; throws when no address is announced in time.
-    explicit SimProcess(const std::vector<std::string>& extraArgs = {},
-        std::chrono::milliseconds startTimeout = std::chrono::seconds(10));
+    explicit SimProcess(const std::vector<std::string>& extraArgs = {}, std::chrono::milliseconds startTimeout = std::chrono::seconds(10));
     ~SimProcess() { Stop(); }
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;
