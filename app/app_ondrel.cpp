@@ -383,7 +383,6 @@ void app_ondrel::StartWorkflow()
         ResetIcons();
         return;
     }
-    storedModes.clear();
     lastRunStoredAll = false;
     modeResults.clear();
     for (int32_t mode : workflowModes) {
@@ -393,7 +392,7 @@ void app_ondrel::StartWorkflow()
 
     if (BeginRun()) {
         RunSteps();
-        lastRunStoredAll = storedModes.size() == static_cast<int>(workflowModes.size());
+        lastRunStoredAll = StoredModes().size() == static_cast<int>(workflowModes.size());
         ReportRunSummary();
         const QString summary = RunSummary(modeResults, captureDirectory);
         statusLine->ShowRunOutcome(summary, captureDirectory);
@@ -480,9 +479,6 @@ void app_ondrel::RunSteps()
             pauseTimer.start();
             if (AnySaveOptionEnabled(runSettings)) {
                 SaveResults();
-                if (storageComplete) {
-                    storedModes.append(QLatin1String(modeName));
-                }
                 NoteModeOutcome(storageComplete ? ModeOutcome::Stored : ModeOutcome::StorageIncomplete);
                 ReportProgress(QStringLiteral("Captured %1 -> %2/%1 (%3)%4")
                                    .arg(QLatin1String(modeName), captureDirectory,
@@ -775,11 +771,23 @@ void app_ondrel::ReportProgress(const QString& line) const
     }
 }
 
+QStringList app_ondrel::StoredModes() const
+{
+    QStringList stored;
+    for (const ModeResult& result : modeResults) {
+        if (result.outcome == ModeOutcome::Stored) {
+            stored << QLatin1String(CaptureModeDirectoryName(result.mode));
+        }
+    }
+    return stored;
+}
+
 void app_ondrel::ReportRunSummary() const
 {
     if (!unattended) {
         return;
     }
+    const QStringList storedModes = StoredModes();
     std::cout << "Run directory: " << captureDirectory.toStdString() << '\n'
               << "Stored " << storedModes.size() << " of " << workflowModes.size() << " modes"
               << (storedModes.isEmpty() ? QString() : QStringLiteral(": ") + storedModes.join(QStringLiteral(", ")))

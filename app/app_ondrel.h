@@ -130,6 +130,8 @@ private:
 
     // Console output of unattended runs.
     void ReportProgress(const QString& line) const;
+    // The modes of the current or last run whose results were stored, in workflow order.
+    QStringList StoredModes() const;
     void ReportRunSummary() const;
 
     // Status line and keys
@@ -174,7 +176,6 @@ private:
     uint16_t devicePortOverride = 0;
 
     // Outcome of the current or last run, for unattended runs and their exit code.
-    QStringList storedModes;
     QStringList storedFiles; // what SaveResults() wrote for the current mode
     bool storageComplete = false;
     bool lastRunStoredAll = false;
