@@ -39,6 +39,8 @@ StatusLine::StatusLine(QStatusBar* bar, const BoxColours& colours)
     link->setObjectName(QStringLiteral("lbl_Link"));
     link->setToolTip(QStringLiteral("The device server the window talks to, and the access level it last reported"));
     run->setObjectName(QStringLiteral("lbl_Run"));
+    // Both carry texts from the device or the operator: never markup.
+    link->setTextFormat(Qt::PlainText);
     run->setTextFormat(Qt::PlainText);
     // What to do now is what the operator looks for first.
     QFont bold = run->font();

@@ -2,6 +2,7 @@
 
 #include "CaptureDecision.h"
 #include "CaptureMode.h"
+#include "DeviceText.h"
 
 #include <QStringList>
 
@@ -64,6 +65,14 @@ QString OutcomeReason(ModeOutcome outcome)
 
 } // namespace
 
+QString ShowableAccessLevel(const QString& level)
+{
+    const QByteArray bytes = level.toUtf8();
+    const QString shown = QString::fromStdString(quorvel::ShowableDeviceText(
+        reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())));
+    return shown.size() > kAccessLevelShownLength ? shown.left(kAccessLevelShownLength) + QChar(0x2026) : shown;
+}
+
 QString LinkText(LinkState state, const QString& host, int port, const QString& accessLevel)
 {
     switch (state) {
@@ -71,7 +80,8 @@ QString LinkText(LinkState state, const QString& host, int port, const QString& 
         return QStringLiteral("Connecting to %1\u2026").arg(Address(host, port));
     case LinkState::Connected:
         return QStringLiteral("Connected to %1").arg(Address(host, port))
-            + (accessLevel.isEmpty() ? QString() : QStringLiteral(" \u00b7 access level %1").arg(accessLevel));
+            + (accessLevel.isEmpty() ? QString()
+                                     : QStringLiteral(" \u00b7 access level %1").arg(ShowableAccessLevel(accessLevel)));
     case LinkState::NotConnected:
         break;
     }

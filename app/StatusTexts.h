@@ -13,8 +13,14 @@
 
 enum class LinkState { NotConnected, Connecting, Connected };
 
+// The access level comes from the device: control characters are written visibly as in the
+// message boxes, and a level longer than any real one is cut to this many characters and "…".
+constexpr int kAccessLevelShownLength = 16;
+QString ShowableAccessLevel(const QString& level);
+
 // "Connected to HOST:PORT", "Connecting to HOST:PORT…" or "Not connected". A connected link
-// adds the access level when one is known. A host with a colon (IPv6) is put in brackets.
+// adds the access level, made showable, when one is known. A host with a colon (IPv6) is put
+// in brackets.
 QString LinkText(LinkState state, const QString& host, int port, const QString& accessLevel);
 
 // The hand a mode captures as the operator calls it: "Right hand", "Left hand", "Thumbs".

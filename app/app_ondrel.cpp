@@ -9,28 +9,26 @@
 #include "OverlayRenderer.h"
 #include "PersonIdentifier.h"
 #include "ResultWriter.h"
+#include "RunDirectory.h"
+#include "ScreenFit.h"
+#include "SelectAllOnFocus.h"
 #include "StatusLine.h"
 #include "ui_app_ondrel.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QDebug>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
-#include <QGuiApplication>
 #include <QIcon>
 #include <QImage>
 #include <QKeySequence>
 #include <QMessageBox>
 #include <QPixmap>
-#include <QScreen>
 #include <QShortcut>
-#include <QShowEvent>
 #include <QStatusBar>
 #include <QThread>
 #include <QTimer>
-#include <QWindow>
 
 #include <clocale>
 #include <functional>
@@ -133,13 +131,15 @@ app_ondrel::app_ondrel(QWidget* parent, const LaunchOptions& options)
     if (!options.person.isNull()) {
         ui->edit_Person->setText(options.person);
     }
+    new SelectAllOnFocus(ui->edit_Person);
+    new ScreenFit(this);
 
     settingsDialog = new DialogSettings(this, this);
     if (!deviceHostOverride.empty()) {
         settingsDialog->SetSessionDeviceAddress(deviceHostOverride, devicePortOverride);
     }
     ui->graphicsView->setScene(scene);
-    statusLine = new StatusLine(statusBar(), BoxColours{colourOutOfRange, colourTooHigh, colourMoving, colourReady});
+    statusLine = new StatusLine(statusBar(), BoxColours{});
     InstallKeys();
 
     ConnectToDevice();
@@ -302,7 +302,7 @@ void app_ondrel::ShowImage(cv::Mat image)
 
 void app_ondrel::OnAuthGroupChanged(std::string authGroup, std::string privateKeyFile)
 {
-    qDebug() << "OnAuthGroupChanged called";
+    qCDebug(lcUi) << "OnAuthGroupChanged called";
     // A frame request may be in flight, and responses are paired by order alone.
     if (running) {
         ShowError(QStringLiteral("Authentication is not possible while a capture is running. "
@@ -393,6 +393,7 @@ void app_ondrel::StartWorkflow()
     if (BeginRun()) {
         RunSteps();
         lastRunStoredAll = StoredModes().size() == static_cast<int>(workflowModes.size());
+        RemoveIfEmpty(captureDirectory);
         ReportRunSummary();
         const QString summary = RunSummary(modeResults, captureDirectory);
         statusLine->ShowRunOutcome(summary, captureDirectory);
@@ -433,8 +434,9 @@ bool app_ondrel::BeginRun()
     // the next run on.
     runSettings = Settings();
     ui->btn_AutoWorkflow->setIcon(QIcon(QString::fromLatin1(kCrossIcon)));
-    captureDirectory = QString::fromStdString(runSettings.basePath) + QLatin1Char('/') + ui->edit_Person->text()
-        + QLatin1Char('/') + QDateTime::currentDateTime().toString(QStringLiteral("dd_MM_yy_hh_mm_ss"));
+    const QString personDirectory = QString::fromStdString(runSettings.basePath) + QLatin1Char('/') + ui->edit_Person->text();
+    const QString runName = QDateTime::currentDateTime().toString(QStringLiteral("dd_MM_yy_hh_mm_ss"));
+    captureDirectory = personDirectory + QLatin1Char('/') + runName;
     ui->btn_captureRight->setEnabled(true);
     ui->btn_captureLeft->setEnabled(true);
     ui->btn_captureThumbs->setEnabled(true);
@@ -448,6 +450,15 @@ bool app_ondrel::BeginRun()
     captureModeOn = true;
     running = true;
     currentStep = 0;
+    // Created now and exclusively, so that no two runs share a directory. When it cannot be
+    // created, the intended name stays and each mode reports the storage failure.
+    QString directoryProblem;
+    const QString created = CreateRunDirectory(personDirectory, runName, &directoryProblem);
+    if (created.isEmpty()) {
+        qCWarning(lcRun).noquote() << "Run directory not created:" << directoryProblem;
+    } else {
+        captureDirectory = created;
+    }
     qCInfo(lcRun).noquote()
         << QStringLiteral("Run started: person \"%1\", directory %2").arg(ui->edit_Person->text(), captureDirectory);
     return true;
@@ -612,7 +623,6 @@ bool app_ondrel::LiveView()
 
     const AppSettings& settings = runSettings;
     const int32_t mode = workflowModes[currentStep];
-    const BoxColours colours{colourOutOfRange, colourTooHigh, colourMoving, colourReady};
 
     while (true) {
         if (stopRequested) {
@@ -650,7 +660,7 @@ bool app_ondrel::LiveView()
         statusLine->ShowRunText(
             StepText(currentStep, static_cast<int>(workflowModes.size()),
                      CaptureGuidance(mode, previousSegments, display.cols, display.rows, settings)));
-        DrawOverlays(display, previousSegments, frameRates.Mean(), settings, colours);
+        DrawOverlays(display, previousSegments, frameRates.Mean(), settings, BoxColours{});
         ShowImage(display);
         if (previousSegments.empty()) {
             while (frameTimer.elapsed() < kEmptyFramePeriodMs) {
@@ -711,7 +721,7 @@ void app_ondrel::SaveResults()
             if (ReportError(device->GetFinalSegmentInfos(segmentInfos, previousFrameId))) {
                 requestsOk = false;
             } else {
-                qDebug().nospace() << "Segment Informations: " << segmentInfos.size();
+                qCDebug(lcRun).nospace() << "Segment Informations: " << segmentInfos.size();
                 if (settings.saveSegments
                     && WriteSegmentImages(modeDirectory + QStringLiteral("/segments"), finalImage, segmentInfos,
                                           report)) {
@@ -828,22 +838,4 @@ void app_ondrel::InstallKeys()
     connect(settings, &QShortcut::activated, this, &app_ondrel::OpenSettingsWindow);
     ui->btn_Settings->setToolTip(
         QStringLiteral("%1 (%2)").arg(ui->btn_Settings->toolTip(), preferences.toString(QKeySequence::NativeText)));
-}
-
-void app_ondrel::showEvent(QShowEvent* event)
-{
-    QMainWindow::showEvent(event);
-    const QScreen* screen = windowHandle() != nullptr ? windowHandle()->screen() : QGuiApplication::primaryScreen();
-    if (screen == nullptr || isMaximized() || isFullScreen()) {
-        return;
-    }
-    // The frame around the window counts too, once the window system has added it.
-    const QRect available = screen->availableGeometry();
-    const QRect frame = frameGeometry();
-    const QSize decoration = frame.size() - size();
-    const QSize fitting = size().boundedTo(available.size() - decoration);
-    if (fitting != size()) {
-        resize(fitting);
-        move(available.topLeft());
-    }
 }

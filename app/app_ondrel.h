@@ -25,7 +25,6 @@ class DialogSettings;
 class QGraphicsScene;
 class QCloseEvent;
 class QPushButton;
-class QShowEvent;
 class StatusLine;
 
 namespace Ui {
@@ -99,8 +98,6 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    // Fits the window into a screen smaller than it.
-    void showEvent(QShowEvent* event) override;
 
 private:
     const AppSettings& Settings() const;
@@ -151,10 +148,6 @@ private:
     std::vector<quorvel::SegmentInfo> previousSegments;
     cv::Mat lastFrame;
     cv::Mat display;
-    cv::Scalar colourOutOfRange{255, 0, 0, 0};
-    cv::Scalar colourTooHigh{255, 200, 0, 0};
-    cv::Scalar colourMoving{0, 150, 200, 0};
-    cv::Scalar colourReady{0, 200, 0, 0};
     uint32_t previousFrameId = 0;
     int32_t currentStep = 0;
     std::vector<int32_t> workflowModes{Right4, Left4, Thumbs2};

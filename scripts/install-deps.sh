@@ -8,7 +8,7 @@ PACKAGES=(
   qtbase5-dev qtbase5-dev-tools
   libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev
   libssl-dev libasio-dev libgtest-dev
-  xvfb xauth openssl
+  xvfb xauth openssl openbox x11-utils
   dpkg-dev desktop-file-utils
 )
 # Optional extras (fuzzing with clang/libFuzzer) are requested with --with-fuzz.

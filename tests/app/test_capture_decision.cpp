@@ -194,6 +194,9 @@ TEST(StatusTexts, GuidanceNamesTheHandAndTheFirstThingToMend)
 TEST(StatusTexts, AnIPv6LinkIsBracketedAndTheSummaryGroupsTheModesByWhyTheyWereNotStored)
 {
     EXPECT_EQ(LinkText(LinkState::Connected, QStringLiteral("::1"), 5, {}), QStringLiteral("Connected to [::1]:5"));
+    // The access level is the device's text: no control character and no screenful reaches the line.
+    EXPECT_EQ(LinkText(LinkState::Connected, QStringLiteral("h"), 5, QStringLiteral("<b>A</b>\x1b[2J") + QString(40, 'x')),
+              QStringLiteral("Connected to h:5 \u00b7 access level <b>A</b>\\x1b[2Jx\u2026"));
     using O = ModeOutcome;
     EXPECT_EQ(RunSummary({ { Right4, O::NotCaptured }, { Left4, O::Stored }, { Thumbs2, O::StorageIncomplete } }, QStringLiteral("/d")),
               QStringLiteral("Stored 1 of 3 modes in /d; not stored: 4R (not captured), 2T (storage incomplete)"));

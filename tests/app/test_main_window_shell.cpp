@@ -4,6 +4,7 @@
 #include "test_app_fixture.h"
 
 #include <QKeySequence>
+#include <QLineEdit>
 #include <QScreen>
 #include <QWindow>
 
@@ -34,10 +35,17 @@ TEST_F(MainWindowShell, StartsUnconnectedAfterOneBoxWhenNoServerListens)
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Ondrel App 0.2.1"));
     EXPECT_EQ(Label("lbl_Link"), QStringLiteral("Not connected"));
     // A window larger than the screen is fitted into it.
-    window->show();
+    ShowActive();
     const QRect available = window->windowHandle()->screen()->availableGeometry();
     ASSERT_LT(available.width(), 1333);
     EXPECT_LE(window->frameGeometry().width(), available.width());
+    // The person field's "unknown" is replaced by what the operator types, not added to.
+    auto* person = Child<QLineEdit>(*window, "edit_Person");
+    person->setText(QStringLiteral("unknown"));
+    person->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return person->selectedText() == QStringLiteral("unknown"); }, 2000));
+    QTest::keyClicks(person, QStringLiteral("P-0042"));
+    EXPECT_EQ(person->text(), QStringLiteral("P-0042"));
 
     // A start tries the connection alone: nothing is sent without one.
     boxes.clear();

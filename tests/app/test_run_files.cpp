@@ -6,9 +6,11 @@
 #include "FingerPositions.h"
 #include "QualityRecord.h"
 #include "ResultWriter.h"
+#include "RunDirectory.h"
 #include "RunRecord.h"
 #include "SegmentInfosFile.h"
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTimeZone>
 
@@ -117,6 +119,26 @@ TEST(RunFiles, QualityAndSegmentFilesReadBackOrAreRefused)
         EXPECT_FALSE(ReadSegmentInfosIni(dir.filePath("bad.ini"), &error)) << broken;
         EXPECT_FALSE(error.isEmpty());
     }
+}
+
+// Two runs in the same second, by this or another process, never share a directory.
+TEST(RunFiles, ARunDirectoryIsNeverOneAnEarlierRunMade)
+{
+    QTemporaryDir base;
+    const QString person = base.filePath("P-1");
+    EXPECT_EQ(CreateRunDirectory(person, "07_12_26_09_15_02"), person + "/07_12_26_09_15_02");
+    EXPECT_EQ(CreateRunDirectory(person, "07_12_26_09_15_02"), person + "/07_12_26_09_15_02_2");
+    EXPECT_EQ(CreateRunDirectory(person, "07_12_26_09_15_02"), person + "/07_12_26_09_15_02_3");
+    QString error;
+    ASSERT_TRUE(WriteFileAtomically(base.filePath("file"), "x"));
+    EXPECT_EQ(CreateRunDirectory(base.filePath("file"), "r", &error), QString());
+    EXPECT_FALSE(error.isEmpty());
+
+    ASSERT_TRUE(WriteFileAtomically(person + "/07_12_26_09_15_02/cfg.txt", "x"));
+    RemoveIfEmpty(person + "/07_12_26_09_15_02");
+    RemoveIfEmpty(person + "/07_12_26_09_15_02_2");
+    EXPECT_TRUE(QFileInfo::exists(person + "/07_12_26_09_15_02/cfg.txt"));
+    EXPECT_FALSE(QFileInfo::exists(person + "/07_12_26_09_15_02_2"));
 }
 
 } // namespace
