@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include <array>
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -39,6 +40,27 @@ ModeRunRecord* RunRecord::FindMode(int32_t mode)
 const ModeRunRecord* RunRecord::FindMode(int32_t mode) const
 {
     return const_cast<RunRecord*>(this)->FindMode(mode);
+}
+
+std::optional<double> MeanDistanceMm(const std::vector<quorvel::SegmentInfo>& segments)
+{
+    double sum = 0.0;
+    int counted = 0;
+    for (const quorvel::SegmentInfo& segment : segments) {
+        if (std::isfinite(segment.distance)) {
+            sum += static_cast<double>(segment.distance);
+            ++counted;
+        }
+    }
+    if (counted == 0) {
+        return std::nullopt;
+    }
+    return RoundedToHundredths(sum / counted);
+}
+
+double RoundedToHundredths(double value)
+{
+    return std::round(value * 100.0) / 100.0;
 }
 
 QString IsoTimeWithOffset(const QDateTime& time)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CaptureOutcome.h"
+#include "SegmentInfo.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -40,6 +41,11 @@ struct RunRecord {
     ModeRunRecord* FindMode(int32_t mode);
     const ModeRunRecord* FindMode(int32_t mode) const;
 };
+
+// The mean distance of the segments a mode was captured with, to 0.01 mm; empty when there
+// are none (or none with a finite distance).
+std::optional<double> MeanDistanceMm(const std::vector<quorvel::SegmentInfo>& segments);
+double RoundedToHundredths(double value);
 
 // ISO 8601 with the UTC offset, "2026-12-07T09:15:02+01:00" (never "Z").
 QString IsoTimeWithOffset(const QDateTime& time);

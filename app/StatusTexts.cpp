@@ -46,21 +46,13 @@ QString SegmentAdvice(int32_t mode, const std::vector<quorvel::SegmentInfo>& seg
     return QStringLiteral("ready");
 }
 
-QString OutcomeReason(ModeOutcome outcome)
+// Why a mode was not stored: its outcome, or for a captured one that nothing was to be saved.
+QString NotStoredReason(const ModeResult& result)
 {
-    switch (outcome) {
-    case ModeOutcome::Stored:
-        return QString();
-    case ModeOutcome::NotCaptured:
-        return QStringLiteral("not captured");
-    case ModeOutcome::StorageIncomplete:
-        return QStringLiteral("storage incomplete");
-    case ModeOutcome::NothingToSave:
+    if (result.outcome == CaptureOutcome::Captured || result.outcome == CaptureOutcome::Forced) {
         return QStringLiteral("no save option on");
-    case ModeOutcome::Stopped:
-        return QStringLiteral("stopped");
     }
-    return QString();
+    return CaptureOutcomeText(result.outcome);
 }
 
 } // namespace
@@ -127,27 +119,26 @@ QString StepText(int stepIndex, int stepCount, const QString& text)
 
 QString RunSummary(const std::vector<ModeResult>& results, const QString& directory)
 {
-    const auto stored = std::count_if(results.begin(), results.end(),
-                                      [](const ModeResult& r) { return r.outcome == ModeOutcome::Stored; });
+    const auto stored = std::count_if(results.begin(), results.end(), [](const ModeResult& r) { return r.stored; });
     QString line = QStringLiteral("Stored %1 of %2 modes in %3").arg(stored).arg(results.size()).arg(directory);
 
     QStringList groups;
     QStringList modes;
-    ModeOutcome groupOutcome = ModeOutcome::Stored;
+    QString groupReason;
     const auto closeGroup = [&] {
         if (!modes.isEmpty()) {
-            groups << modes.join(QStringLiteral(", ")) + QStringLiteral(" (") + OutcomeReason(groupOutcome)
-                    + QLatin1Char(')');
+            groups << modes.join(QStringLiteral(", ")) + QStringLiteral(" (") + groupReason + QLatin1Char(')');
             modes.clear();
         }
     };
     for (const ModeResult& result : results) {
-        if (result.outcome == ModeOutcome::Stored) {
+        if (result.stored) {
             continue;
         }
-        if (result.outcome != groupOutcome) {
+        const QString reason = NotStoredReason(result);
+        if (reason != groupReason) {
             closeGroup();
-            groupOutcome = result.outcome;
+            groupReason = reason;
         }
         modes << QString::fromLatin1(CaptureModeDirectoryName(result.mode));
     }

@@ -4,6 +4,7 @@
 // scanner must do now, and what a finished run stored. No widgets; the window shows them.
 
 #include "AppSettings.h"
+#include "CaptureOutcome.h"
 #include "SegmentInfo.h"
 
 #include <QString>
@@ -35,14 +36,15 @@ QString CaptureGuidance(int32_t mode, const std::vector<quorvel::SegmentInfo>& s
 // A line about one step of a run: "Step 2 of 3 · " and the text.
 QString StepText(int stepIndex, int stepCount, const QString& text);
 
-// What became of one mode of a run.
-enum class ModeOutcome { Stored, NotCaptured, StorageIncomplete, NothingToSave, Stopped };
+// What became of one mode of a run, and whether its results were stored (a captured mode
+// stores nothing when no save option is on).
 struct ModeResult {
     int32_t mode;
-    ModeOutcome outcome;
+    CaptureOutcome outcome;
+    bool stored;
 };
 
 // One line on a finished run: "Stored 3 of 3 modes in DIR", or with the modes not stored and
 // why, neighbours with the same reason together:
-// "Stored 1 of 3 modes in DIR; not stored: 4L, 2T (stopped)".
+// "Stored 1 of 3 modes in DIR; not stored: 4L (stopped), 2T (not reached)".
 QString RunSummary(const std::vector<ModeResult>& results, const QString& directory);

@@ -10,6 +10,7 @@
 #include "PersonIdentifier.h"
 #include "ResultWriter.h"
 #include "RunDirectory.h"
+#include "RunJournal.h"
 #include "ScreenFit.h"
 #include "SelectAllOnFocus.h"
 #include "StatusLine.h"
@@ -30,7 +31,9 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <clocale>
+#include <cmath>
 #include <functional>
 #include <future>
 #include <iostream>
@@ -386,13 +389,15 @@ void app_ondrel::StartWorkflow()
     lastRunStoredAll = false;
     modeResults.clear();
     for (int32_t mode : workflowModes) {
-        modeResults.push_back({mode, ModeOutcome::Stopped});
+        modeResults.push_back({mode, CaptureOutcome::NotReached, false});
     }
     statusLine->ShowRunText(QString());
 
     if (BeginRun()) {
         RunSteps();
-        lastRunStoredAll = StoredModes().size() == static_cast<int>(workflowModes.size());
+        lastRunStoredAll = std::all_of(modeResults.begin(), modeResults.end(), [](const ModeResult& result) {
+            return result.stored || result.outcome == CaptureOutcome::AllFingersMissing;
+        });
         RemoveIfEmpty(captureDirectory);
         ReportRunSummary();
         const QString summary = RunSummary(modeResults, captureDirectory);
@@ -434,7 +439,8 @@ bool app_ondrel::BeginRun()
     // the next run on.
     runSettings = Settings();
     ui->btn_AutoWorkflow->setIcon(QIcon(QString::fromLatin1(kCrossIcon)));
-    const QString personDirectory = QString::fromStdString(runSettings.basePath) + QLatin1Char('/') + ui->edit_Person->text();
+    const QString personDirectory =
+        QString::fromStdString(runSettings.basePath) + QLatin1Char('/') + ui->edit_Person->text();
     const QString runName = QDateTime::currentDateTime().toString(QStringLiteral("dd_MM_yy_hh_mm_ss"));
     captureDirectory = personDirectory + QLatin1Char('/') + runName;
     ui->btn_captureRight->setEnabled(true);
@@ -459,6 +465,16 @@ bool app_ondrel::BeginRun()
     } else {
         captureDirectory = created;
     }
+    RunRecord header{VersionText(), ui->edit_Person->text(), QDateTime::currentDateTime(), DeviceAddressText(), {}, {}};
+    for (int32_t mode : workflowModes) {
+        header.modes.push_back({mode, CaptureOutcome::NotReached, 0, {}, {}, {}, {}});
+    }
+    // A run that stores nothing leaves nothing behind, not even its record.
+    journal = RunJournal{};
+    if (AnySaveOptionEnabled(runSettings)
+        && !journal.Begin(captureDirectory, header, FingerMarks{}, &directoryProblem)) {
+        qCWarning(lcRun).noquote() << "run.ini not written:" << directoryProblem;
+    }
     qCInfo(lcRun).noquote()
         << QStringLiteral("Run started: person \"%1\", directory %2").arg(ui->edit_Person->text(), captureDirectory);
     return true;
@@ -471,12 +487,14 @@ void app_ondrel::RunSteps()
             return;
         }
         stepTimer.start();
+        modeLive = {};
         modeTimedOut = false;
         MarkActiveMode();
         const int32_t mode = workflowModes[currentStep];
         const char* modeName = CaptureModeDirectoryName(mode);
 
         if (LiveView()) {
+            const CaptureOutcome captured = forcedCapture ? CaptureOutcome::Forced : CaptureOutcome::Captured;
             forcedCapture = false;
             statusLine->ShowRunText(StepText(currentStep, static_cast<int>(workflowModes.size()),
                                              ModeHandName(mode) + QStringLiteral(": captured")));
@@ -490,7 +508,7 @@ void app_ondrel::RunSteps()
             pauseTimer.start();
             if (AnySaveOptionEnabled(runSettings)) {
                 SaveResults();
-                NoteModeOutcome(storageComplete ? ModeOutcome::Stored : ModeOutcome::StorageIncomplete);
+                NoteModeOutcome(storageComplete ? captured : CaptureOutcome::StorageFailed, storageComplete);
                 ReportProgress(QStringLiteral("Captured %1 -> %2/%1 (%3)%4")
                                    .arg(QLatin1String(modeName), captureDirectory,
                                         storedFiles.join(QStringLiteral(", ")),
@@ -498,7 +516,7 @@ void app_ondrel::RunSteps()
             } else {
                 ReportProgress(
                     QStringLiteral("Captured %1, nothing stored: no save option is on").arg(QLatin1String(modeName)));
-                NoteModeOutcome(ModeOutcome::NothingToSave);
+                NoteModeOutcome(captured, false);
             }
             WaitProcessingEvents(runSettings.minWorkflowDelayMs, pauseTimer);
         } else if (stopRequested) {
@@ -506,16 +524,17 @@ void app_ondrel::RunSteps()
             running = false;
             ResetIcons();
             EndCaptureMode();
+            NoteModeOutcome(CaptureOutcome::Stopped, false);
             ReportProgress(QStringLiteral("Workflow stopped during %1").arg(QLatin1String(modeName)));
             return;
         } else if (modeTimedOut) {
             ReportProgress(
                 QStringLiteral("Not captured: %1 (time limit of %2 s reached)")
                     .arg(QLatin1String(modeName), QString::number(static_cast<double>(modeTimeLimitMs) / 1000.0)));
-            NoteModeOutcome(ModeOutcome::NotCaptured);
+            NoteModeOutcome(CaptureOutcome::TimeLimit, false);
         } else {
             ReportProgress(QStringLiteral("Not captured: %1").arg(QLatin1String(modeName)));
-            NoteModeOutcome(ModeOutcome::NotCaptured);
+            NoteModeOutcome(CaptureOutcome::DeviceError, false);
         }
 
         ++currentStep;
@@ -675,7 +694,10 @@ bool app_ondrel::LiveView()
             return false;
         }
         frameRates.Add(frameTimer.elapsed());
+        ++modeLive.frames;
+        modeLive.liveMs = stepTimer.elapsed();
         if (forcedCapture || ready) {
+            modeLive.captureMs = modeLive.liveMs;
             return true;
         }
         if (!running) {
@@ -785,7 +807,7 @@ QStringList app_ondrel::StoredModes() const
 {
     QStringList stored;
     for (const ModeResult& result : modeResults) {
-        if (result.outcome == ModeOutcome::Stored) {
+        if (result.stored) {
             stored << QLatin1String(CaptureModeDirectoryName(result.mode));
         }
     }
@@ -808,10 +830,26 @@ void app_ondrel::ReportRunSummary() const
 // ---------------------------------------------------------------------------------------
 // Status line and keys
 
-void app_ondrel::NoteModeOutcome(ModeOutcome outcome)
+void app_ondrel::NoteModeOutcome(CaptureOutcome outcome, bool stored)
 {
-    if (currentStep >= 0 && currentStep < static_cast<int32_t>(modeResults.size())) {
-        modeResults[static_cast<std::size_t>(currentStep)].outcome = outcome;
+    if (currentStep < 0 || currentStep >= static_cast<int32_t>(modeResults.size())) {
+        return;
+    }
+    modeResults[static_cast<std::size_t>(currentStep)] = {workflowModes[currentStep], outcome, stored};
+    ModeRunRecord attempt{
+        workflowModes[currentStep], outcome, 0, std::nullopt, modeLive.frames, std::nullopt, std::nullopt};
+    if (outcome == CaptureOutcome::Captured || outcome == CaptureOutcome::Forced
+        || outcome == CaptureOutcome::StorageFailed) {
+        attempt.timeToCaptureMs = modeLive.captureMs;
+        attempt.meanDistanceMm = MeanDistanceMm(previousSegments);
+    }
+    if (modeLive.liveMs > 0) {
+        attempt.meanFps =
+            RoundedToHundredths(1000.0 * static_cast<double>(modeLive.frames) / static_cast<double>(modeLive.liveMs));
+    }
+    QString problem;
+    if (!journal.RecordAttempt(attempt, &problem)) {
+        qCWarning(lcRun).noquote() << "run.ini not written:" << problem;
     }
 }
 

@@ -4,6 +4,7 @@
 #include "CaptureMode.h"
 #include "DeviceError.h"
 #include "DisplayPixmaps.h"
+#include "RunJournal.h"
 #include "SegmentInfo.h"
 #include "SettingsDeviceRelay.h"
 #include "StatusTexts.h"
@@ -133,7 +134,8 @@ private:
 
     // Status line and keys
     void InstallKeys();
-    void NoteModeOutcome(ModeOutcome outcome);
+    // Keeps what became of the current mode for the status line and in run.ini.
+    void NoteModeOutcome(CaptureOutcome outcome, bool stored);
 
     std::unique_ptr<Ui::app_ondrelClass> ui;
     DialogSettings* settingsDialog = nullptr;
@@ -176,4 +178,11 @@ private:
 
     StatusLine* statusLine = nullptr;
     std::vector<ModeResult> modeResults; // one per workflow mode, for the status line
+    RunJournal journal;                  // run.ini and fingers.ini of the current or last run
+    // The current mode's live view: frames shown, time in it and time until the capture.
+    struct ModeLiveStats {
+        int64_t frames = 0;
+        int64_t liveMs = 0;
+        int64_t captureMs = 0;
+    } modeLive;
 };

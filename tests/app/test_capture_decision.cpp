@@ -197,9 +197,9 @@ TEST(StatusTexts, AnIPv6LinkIsBracketedAndTheSummaryGroupsTheModesByWhyTheyWereN
     // The access level is the device's text: no control character and no screenful reaches the line.
     EXPECT_EQ(LinkText(LinkState::Connected, QStringLiteral("h"), 5, QStringLiteral("<b>A</b>\x1b[2J") + QString(40, 'x')),
               QStringLiteral("Connected to h:5 \u00b7 access level <b>A</b>\\x1b[2Jx\u2026"));
-    using O = ModeOutcome;
-    EXPECT_EQ(RunSummary({ { Right4, O::NotCaptured }, { Left4, O::Stored }, { Thumbs2, O::StorageIncomplete } }, QStringLiteral("/d")),
-              QStringLiteral("Stored 1 of 3 modes in /d; not stored: 4R (not captured), 2T (storage incomplete)"));
-    EXPECT_EQ(RunSummary({ { Right4, O::NothingToSave }, { Left4, O::NothingToSave }, { Thumbs2, O::NotCaptured } }, QStringLiteral("/d")),
-              QStringLiteral("Stored 0 of 3 modes in /d; not stored: 4R, 4L (no save option on), 2T (not captured)"));
+    using O = CaptureOutcome;
+    EXPECT_EQ(RunSummary({ { Right4, O::TimeLimit, false }, { Left4, O::Forced, true }, { Thumbs2, O::StorageFailed, false } }, QStringLiteral("/d")),
+              QStringLiteral("Stored 1 of 3 modes in /d; not stored: 4R (time limit), 2T (storage failed)"));
+    EXPECT_EQ(RunSummary({ { Right4, O::Captured, false }, { Left4, O::Forced, false }, { Thumbs2, O::DeviceError, false } }, QStringLiteral("/d")),
+              QStringLiteral("Stored 0 of 3 modes in /d; not stored: 4R, 4L (no save option on), 2T (device error)"));
 }
