@@ -28,7 +28,7 @@ bool IsNumber(const QByteArray& text, int minDigits, int maxDigits)
 
 int NumberIn(const InterchangeRecord& record, int field, QByteArray text, int low, int high)
 {
-    bool ok = IsNumber(text, 1, 5);
+    const bool ok = IsNumber(text, 1, 5);
     const int value = text.toInt();
     if (!ok || value < low || value > high) {
         throw Fault{ QStringLiteral("%1.%2: \"%3\" is not a number from %4 to %5")
