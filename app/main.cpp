@@ -1,5 +1,6 @@
 #include "AppLog.h"
 #include "DisplayChoice.h"
+#include "InterchangeFile.h"
 #include "SettingsStore.h"
 #include "app_ondrel.h"
 
@@ -7,6 +8,7 @@
 #include <QByteArray>
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFile>
 #include <QIcon>
 #include <QTimer>
@@ -22,6 +24,9 @@ constexpr int kExitIncomplete = 1;
 constexpr int kExitNoConnection = 2;
 // Nothing started: a wrong command line, or no display for a windowed run.
 constexpr int kExitUsage = 2;
+// --export-an2k: the file was written, or an error left it unwritten.
+constexpr int kExitExported = 0;
+constexpr int kExitExportFailed = 1;
 
 // Unattended use, named in messages about a missing display.
 const char* const kHeadlessHint = "To run without a display: OndrelApp --person ID --quit-after-workflow";
@@ -46,6 +51,14 @@ struct CommandLine {
                               QStringLiteral("Use the device server at <host:port> for this session; the stored "
                                              "address is left as it is."),
                               QStringLiteral("host:port")};
+    QCommandLineOption exportAn2k{
+        QStringLiteral("export-an2k"),
+        QStringLiteral("Write the ANSI/NIST-ITL file (ANSI/NIST-ITL 1-2011 Update 2015, traditional encoding) of "
+                       "the stored run in <RUN_DIR> to OUT (default RUN_DIR/run.an2) and quit: one Type-14 record "
+                       "per stored final image of 4R, 4L and 2T. Needs no device and no display. Exit code 0 when "
+                       "written, 1 with an \"Error:\" line and no file when the run has nothing to export or a "
+                       "file in it cannot be read."),
+        QStringLiteral("RUN_DIR")};
 
     CommandLine()
     {
@@ -53,6 +66,7 @@ struct CommandLine {
             "Capture client of the Ondrel contactless fingerprint scanner.\n"
             "With --quit-after-workflow the exit code is 0 when all three modes were captured and stored, "
             "1 when the run ended otherwise and 2 when the device server could not be reached. "
+            "With --export-an2k it is 0 when the file was written and 1 when it was not. "
             "A wrong command line exits with 2."));
         parser.addHelpOption();
         parser.addVersionOption();
@@ -61,6 +75,9 @@ struct CommandLine {
         parser.addOption(quitAfterWorkflow);
         parser.addOption(device);
         parser.addOption(modeTimeLimit);
+        parser.addOption(exportAn2k);
+        parser.addPositionalArgument(QStringLiteral("OUT"), QStringLiteral("With --export-an2k: the file to write."),
+                                     QStringLiteral("[OUT]"));
     }
 };
 
@@ -130,8 +147,22 @@ QString ParseCommandLine(int argc, char** argv, CommandLine& commandLine, Launch
     if (!parser.parse(arguments)) {
         return parser.errorText();
     }
-    if (!parser.positionalArguments().isEmpty()) {
-        return QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().constFirst());
+    // Only an export takes an argument of its own, the file to write.
+    const int positionalAllowed = parser.isSet(commandLine.exportAn2k) ? 1 : 0;
+    if (parser.positionalArguments().size() > positionalAllowed) {
+        return QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().at(positionalAllowed));
+    }
+    if (parser.isSet(commandLine.exportAn2k)) {
+        if (parser.value(commandLine.exportAn2k).isEmpty()) {
+            return QStringLiteral("--export-an2k needs a run directory.");
+        }
+        for (const QCommandLineOption* option :
+             {&commandLine.person, &commandLine.autostart, &commandLine.quitAfterWorkflow, &commandLine.device,
+              &commandLine.modeTimeLimit}) {
+            if (parser.isSet(*option)) {
+                return QStringLiteral("--export-an2k cannot be combined with --%1.").arg(option->names().constFirst());
+            }
+        }
     }
     if (parser.isSet(commandLine.person)) {
         options.person = parser.value(commandLine.person);
@@ -174,6 +205,33 @@ QIcon WindowIcon()
     return QIcon(QFile::exists(local) ? local : QStringLiteral(":/app/appIcon.ico"));
 }
 
+// The interchange values for a run whose run.ini does not record them.
+InterchangeValues FallbackInterchangeValues()
+{
+    return InterchangeValues{QStringLiteral("ONDREL"), QStringLiteral("ONDREL000"), 0};
+}
+
+// --export-an2k: writes the run's file without device or display.
+int ExportInterchangeFile(const QString& runDirectory, QString outputPath)
+{
+    if (outputPath.isEmpty()) {
+        outputPath = QDir(runDirectory).filePath(QStringLiteral("run.an2"));
+    }
+    QString error;
+    QStringList warnings;
+    const bool written =
+        WriteRunInterchangeFile(runDirectory, outputPath, FallbackInterchangeValues(), &error, &warnings);
+    for (const QString& warning : warnings) {
+        std::cerr << "Warning: " << warning.toLocal8Bit().constData() << std::endl;
+    }
+    if (!written) {
+        std::cerr << "Error: " << error.toLocal8Bit().constData() << std::endl;
+        return kExitExportFailed;
+    }
+    std::cout << "Wrote " << outputPath.toLocal8Bit().constData() << std::endl;
+    return kExitExported;
+}
+
 // Shows the window and runs the event loop; the window is gone when this returns.
 int RunWindow(const LaunchOptions& options, bool autostart)
 {
@@ -213,6 +271,15 @@ int main(int argc, char** argv)
         QCoreApplication::setApplicationVersion(VersionText());
         commandLine.parser.process(core); // prints and exits
         return 0;
+    }
+    if (commandLine.parser.isSet(commandLine.exportAn2k)) {
+        // No window: a core application is enough, and settings keep their usual place.
+        QCoreApplication core(argc, argv);
+        QCoreApplication::setOrganizationName(QString::fromLatin1(kSettingsOrganisation));
+        QCoreApplication::setApplicationName(QString::fromLatin1(kSettingsApplication));
+        const QStringList positional = commandLine.parser.positionalArguments();
+        return ExportInterchangeFile(commandLine.parser.value(commandLine.exportAn2k),
+                                     positional.isEmpty() ? QString() : positional.constFirst());
     }
 
     switch (ChooseDisplay(display, options.unattended)) {

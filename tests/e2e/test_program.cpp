@@ -1,5 +1,7 @@
 // The program as a user or a script starts it: version, help and usage errors, and unattended
 // runs against ondrel-sim with what they store, log and print, and their exit codes.
+#include "GeneratedRun.h"
+#include "InterchangeFile.h"
 #include "SimProcess.h"
 #include "TempSettingsHome.h"
 
@@ -92,7 +94,7 @@ TEST_F(Program, VersionHelpAndUsageErrorsNeedNoDisplayAndUsageErrorsExitWithTwo)
     EXPECT_EQ(version.out, QStringLiteral("OndrelApp 0.2.1\n"));
     const Outcome help = RunProgram({ QStringLiteral("--help") }, environment);
     EXPECT_EQ(help.exitCode, 0);
-    for (const char* option : { "--person <id>", "--autostart", "--quit-after-workflow", "--version" }) {
+    for (const char* option : { "--person <id>", "--autostart", "--quit-after-workflow", "--version", "--export-an2k <RUN_DIR>" }) {
         EXPECT_TRUE(help.out.contains(QLatin1String(option))) << option;
     }
     const struct {
@@ -105,6 +107,9 @@ TEST_F(Program, VersionHelpAndUsageErrorsNeedNoDisplayAndUsageErrorsExitWithTwo)
         { "--device scanner", nullptr, "'scanner' is not a device address" },
         { "--device host:70000", nullptr, "is not a device address" },
         { "stray", nullptr, "Unexpected argument 'stray'." },
+        { "--export-an2k", nullptr, "OndrelApp: Missing value after '--export-an2k'." },
+        { "--export-an2k run out stray", nullptr, "Unexpected argument 'stray'." },
+        { "--export-an2k run --quit-after-workflow", nullptr, "--export-an2k cannot be combined with --quit-after-workflow." },
         { "", nullptr,
           "OndrelApp: no display found (DISPLAY is not set). To run without a display: OndrelApp --person ID --quit-after-workflow\n" },
         { "--person P1", ":4711", "OndrelApp: cannot open the display ':4711'. To run without a display:" },
@@ -234,4 +239,37 @@ TEST_F(Program, AnUnusableIdentifierEndsAtOnceAndAnUnattendedRunGivesUpOnAModeAt
             << run.out.toStdString();
     }
     EXPECT_TRUE(run.out.contains(QStringLiteral("Stored 0 of 3 modes\n")));
+}
+
+// A stored run's ANSI/NIST-ITL file without device or display: byte for byte the file the app
+// writes, or exit code 1, an error and no file.
+TEST_F(Program, ExportAn2kRegeneratesARunsFileAndRefusesBrokenRunsWithoutWritingOne)
+{
+    using namespace ondrel::testsupport;
+    const auto readAll = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("none");
+    };
+    const QString run = results.filePath(QStringLiteral("M\u00fcller 7/07_12_26_09_15_02"));
+    ASSERT_TRUE(WriteGeneratedRun(run, {}));
+    ASSERT_TRUE(WriteRunInterchangeFile(run, run + "/run.an2", InterchangeValues{ "OTHER", "OTHER0000", 0 }));
+    const QByteArray written = readAll(run + "/run.an2");
+    ASSERT_TRUE(QFile::remove(run + "/run.an2"));
+    const Outcome exported = RunProgram({ QStringLiteral("--export-an2k"), run }, environment);
+    EXPECT_EQ(exported.exitCode, 0) << exported.err.toStdString();
+    EXPECT_EQ(readAll(run + "/run.an2"), written);
+    const Outcome elsewhere =
+        RunProgram({ QStringLiteral("--export-an2k"), run, results.filePath(QStringLiteral("copy.an2")) }, environment);
+    EXPECT_EQ(elsewhere.exitCode, 0) << elsewhere.err.toStdString();
+    EXPECT_EQ(readAll(results.filePath(QStringLiteral("copy.an2"))), written);
+
+    for (const RunFault fault : kRunFaults) {
+        SCOPED_TRACE(static_cast<int>(fault));
+        const QString broken = results.filePath(QStringLiteral("P/01_02_26_03_04_0%1").arg(static_cast<int>(fault)));
+        ASSERT_TRUE(WriteGeneratedRun(broken, {}) && Spoil(broken, fault));
+        const Outcome refused = RunProgram({ QStringLiteral("--export-an2k"), broken }, environment);
+        EXPECT_EQ(refused.exitCode, 1);
+        EXPECT_TRUE(refused.err.contains(QStringLiteral("Error: ") + broken)) << refused.err.toStdString();
+        EXPECT_FALSE(QFile::exists(broken + "/run.an2"));
+    }
 }
