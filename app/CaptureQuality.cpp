@@ -22,7 +22,7 @@ constexpr double kBlocksAcross = 10.0;
 constexpr int kMinBlockSide = 8;
 // The local brightness that the ridge pattern is measured against: a blur wide enough to
 // swallow the ridges and narrow enough to follow the finger's rounding.
-constexpr double kBrightnessSigmaFraction = 1.0 / 16.0;
+constexpr double kBrightnessSigmaFraction = 1.0 / 32.0;
 // A block belongs to the fingertip when at least this fraction as bright as the brightest
 // block, and no darker than kMinFingerBrightness.
 constexpr double kForegroundFraction = 0.5;
@@ -30,9 +30,10 @@ constexpr double kMinFingerBrightness = 16.0;
 // Below this the pattern is flat: nothing to measure.
 constexpr double kFlatContrast = 1e-3;
 
-// How the components make the score: each is mapped to 0..1 (value / (value + half)
-// reaches one half at `half`), the three are combined as a weighted geometric mean, so
-// that any one of them near 0 keeps the score low.
+// How the components make the score: sharpness and contrast are mapped to 0..1 by
+// v² / (v² + half²), which is one half at `half`, near 1 well above it and falls fast to 0
+// below it; the orientation counts from what noise alone gives. The three are combined as
+// a weighted geometric mean, so that any one of them near 0 keeps the score low.
 constexpr double kSharpnessHalf = 0.06;
 constexpr double kContrastHalf = 6.0; // grey levels
 // Coherence of blocks that hold only noise; the orientation counts from here.
@@ -89,7 +90,7 @@ cv::Mat WorkingImage(const cv::Mat& image, cv::Rect area)
 
 double Saturating(double value, double half)
 {
-    return value / (value + half);
+    return value * value / (value * value + half * half);
 }
 
 // 1 inside [kMinRidgesAcross, kMaxRidgesAcross], falling linearly in log2 to 0 at half the
