@@ -395,10 +395,11 @@ void PrintReport(const BenchRun& run, const std::vector<FrameSize>& sizes, const
     std::cout << "## 5. Capture quality: cost per finger on one core\n\n";
     const std::string qualityKey = K::Key("quality", qualitySize.name, Waiter::Signal);
     MarkdownTable quality({"final image", "fingers", "CPU ms per finger", "wall ms per finger"});
-    quality.AddRow({qualitySize.name + " (" + Number(s.MedianOf(qualityKey, "megapixels"), 1) + " MP)",
-                    Number(s.MedianOf(qualityKey, "segments"), 0),
-                    AtMost(s.MedianOf(qualityKey, "cpu_ms_per_finger"), 2, kQualityMsPerFinger, "ms"),
-                    Number(s.MedianOf(qualityKey, "wall_ms_per_finger"), 2)});
+    quality.AddRow(
+        {qualitySize.name + " (" + std::to_string(qualitySize.width) + "x" + std::to_string(qualitySize.height) + ")",
+         Number(s.MedianOf(qualityKey, "segments"), 0),
+         AtMost(s.MedianOf(qualityKey, "cpu_ms_per_finger"), 2, kQualityMsPerFinger, "ms"),
+         Number(s.MedianOf(qualityKey, "wall_ms_per_finger"), 2)});
     std::cout << quality.Render()
               << "\nScoreFingers on the simulator's final image and segments, OpenCV held to one thread; CPU time of"
                  " the scoring thread.\n";
