@@ -70,6 +70,9 @@ cv::Mat WorkingImage(const cv::Mat& image, cv::Rect area)
     const int factor = (std::max(area.width, area.height) + kMaxWorkingSide - 1) / kMaxWorkingSide;
     const int width = area.width / factor * factor;
     const int height = area.height / factor * factor;
+    if (width == 0 || height == 0) {
+        return {}; // a sliver, far longer than wide
+    }
     area = cv::Rect(area.x + (area.width - width) / 2, area.y + (area.height - height) / 2, width, height);
     cv::Mat grey;
     if (image.type() == CV_8UC3) {
@@ -213,6 +216,9 @@ FingerQuality ScoreFinger(const cv::Mat& image, const cv::Rect& box)
         return {};
     }
     const cv::Mat grey = WorkingImage(image, area);
+    if (grey.empty()) {
+        return {};
+    }
     const int shorter = std::min(grey.cols, grey.rows);
     const std::optional<FingertipSums> sums = SumFingertip(grey);
     if (!sums || sums->blocks == 0) {

@@ -141,7 +141,8 @@ TEST(CaptureQuality, StaysLowWithoutRidgesAndIsDefinedForDegenerateInput)
          { std::pair{ cv::Mat(), cv::Rect(0, 0, 10, 10) }, std::pair{ oneByOne, cv::Rect(0, 0, 1, 1) },
            std::pair{ frame, cv::Rect(box.x, box.y, 0, box.height) }, std::pair{ frame, cv::Rect(-500, -500, 100, 100) },
            std::pair{ frame, cv::Rect(0, 0, INT_MAX, -5) }, std::pair{ frame, cv::Rect(box.x, box.y, 20, 20) },
-           std::pair{ cv::Mat(kHeight, kWidth, CV_16UC1, cv::Scalar(30000)), box } }) {
+           std::pair{ cv::Mat(kHeight, kWidth, CV_16UC1, cv::Scalar(30000)), box },
+           std::pair{ cv::Mat(9000, 40, CV_8UC1, cv::Scalar(100)), cv::Rect(0, 0, 30, 9000) } }) {
         const FingerQuality q = ScoreFinger(image, judged);
         EXPECT_EQ(std::make_tuple(q.quality, q.sharpness, q.orientation, q.contrast), std::make_tuple(0, 0.0, 0.0, 0.0));
     }
