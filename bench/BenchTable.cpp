@@ -43,6 +43,15 @@ std::string Percent(std::optional<double> percent, std::optional<double> targetP
     return text;
 }
 
+std::string AtMost(std::optional<double> value, int decimals, double limit, const std::string& unit)
+{
+    if (!value) {
+        return "n/a";
+    }
+    return Number(value, decimals) + " " + unit + " (target <= " + Number(limit, 0) + " " + unit + ": "
+        + (*value <= limit ? "met" : "missed") + ")";
+}
+
 std::string Ratio(std::optional<double> part, std::optional<double> whole, std::optional<double> targetPercent)
 {
     if (!part || !whole || *whole == 0.0) {

@@ -37,6 +37,11 @@ ProbeResult RunGuiSteps(const ProbeTarget& target, int& argc, char** argv);
 // temporary directory: link_ms, png_ms, images, megabytes.
 ProbeResult RunResults(const ProbeTarget& target);
 
+// The capture quality measure on the final image and segments of the frame just fetched,
+// OpenCV held to one thread, every finger scored over and over for the window:
+// cpu_ms_per_finger (the scoring thread's CPU), wall_ms_per_finger, megapixels, segments.
+ProbeResult RunQuality(const ProbeTarget& target);
+
 // One request against a simulator that answers late: wait_ms and the CPU the wait burned,
 // caller_cpu_ms and process_cpu_ms.
 ProbeResult RunWaitCost(const ProbeTarget& target);

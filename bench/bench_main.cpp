@@ -26,6 +26,8 @@ using namespace ondrel::bench;
 // A scanner-like pace for the live view's second set of rows: every answer about 33 ms
 // late, as a device that delivers 30 frames per second.
 constexpr int kPacedDelayMs = 33;
+// The most a finger's quality score may cost on one core.
+constexpr double kQualityMsPerFinger = 5.0;
 
 struct FrameSize {
     std::string name;
@@ -169,6 +171,16 @@ public:
         }
     }
 
+    void MeasureQuality(const FrameSize& size)
+    {
+        std::cerr << "== capture quality on the final image of " << size.name << std::endl;
+        const BenchSim sim(
+            {"--prepared-frame", "--width", std::to_string(size.width), "--height", std::to_string(size.height)});
+        for (int rep = 1; rep <= options.reps; ++rep) {
+            Probe("quality", size.name, Waiter::Signal, sim, rep);
+        }
+    }
+
     void MeasureWaiting(int delayMs, int reps)
     {
         std::cerr << "== waiting: responses " << delayMs << " ms late" << std::endl;
@@ -219,7 +231,7 @@ private:
 };
 
 void PrintReport(const BenchRun& run, const std::vector<FrameSize>& sizes, const FrameSize& resultsSize, int rawImages,
-                 const Options& options, const std::string& loadBefore)
+                 const FrameSize& qualitySize, const Options& options, const std::string& loadBefore)
 {
     const Samples& s = run.Results();
     using K = BenchRun;
@@ -378,7 +390,19 @@ void PrintReport(const BenchRun& run, const std::vector<FrameSize>& sizes, const
              Number(wait, 1), Number(perSecond(caller), 2), Number(perSecond(process), 2)});
     }
     std::cout << waiting.Render()
-              << "\nThe busy-polling rows of sections 1 and 2 show what such a waiter does to the other figures.\n";
+              << "\nThe busy-polling rows of sections 1 and 2 show what such a waiter does to the other figures.\n\n";
+
+    std::cout << "## 5. Capture quality: cost per finger on one core\n\n";
+    const std::string qualityKey = K::Key("quality", qualitySize.name, Waiter::Signal);
+    MarkdownTable quality({"final image", "fingers", "CPU ms per finger", "wall ms per finger"});
+    quality.AddRow(
+        {qualitySize.name + " (" + std::to_string(qualitySize.width) + "x" + std::to_string(qualitySize.height) + ")",
+         Number(s.MedianOf(qualityKey, "segments"), 0),
+         AtMost(s.MedianOf(qualityKey, "cpu_ms_per_finger"), 2, kQualityMsPerFinger, "ms"),
+         Number(s.MedianOf(qualityKey, "wall_ms_per_finger"), 2)});
+    std::cout << quality.Render()
+              << "\nScoreFingers on the simulator's final image and segments, OpenCV held to one thread; CPU time of"
+                 " the scoring thread.\n";
 }
 
 } // namespace
@@ -424,11 +448,12 @@ int main(int argc, char** argv)
             }
         }
         run.MeasureResults(resultsSize, kRawImages);
+        run.MeasureQuality(resultsSize);
         run.MeasureWaiting(kWaitDelayMs, std::min(options.reps, 3));
     } catch (const std::exception& e) {
         std::cerr << "ondrel-bench: " << e.what() << std::endl;
         return 1;
     }
-    PrintReport(run, sizes, resultsSize, kRawImages, options, loadBefore);
+    PrintReport(run, sizes, resultsSize, kRawImages, resultsSize, options, loadBefore);
     return run.Failures() == 0 ? 0 : 1;
 }

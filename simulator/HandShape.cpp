@@ -14,19 +14,25 @@ constexpr double kThumbAspect = 1.4;
 constexpr double kFourMidY = 197.0;
 constexpr double kThumbsMidY = 137.0;
 
-FingerShape Finger(double centerX, double tipTop, double width, double baseY, double aspect, double midY)
+FingerShape Finger(int position, double centerX, double tipTop, double width, double baseY, double aspect, double midY)
 {
-    return {centerX, tipTop - midY, width, width * aspect, baseY - midY};
+    return {centerX, tipTop - midY, width, width * aspect, baseY - midY, position};
+}
+
+// The same finger of the other hand: 1 right thumb … 5 right little, 6 left thumb … 10.
+int OtherHandsPosition(int position)
+{
+    return position <= 5 ? position + 5 : position - 5;
 }
 
 HandShape RightFour()
 {
     HandShape shape;
     shape.fingers = {
-        Finger(-375.0, 60.0, 160.0, 560.0, kTipAspect, kFourMidY),
-        Finger(-125.0, 0.0, 168.0, 585.0, kTipAspect, kFourMidY),
-        Finger(125.0, 40.0, 156.0, 575.0, kTipAspect, kFourMidY),
-        Finger(365.0, 190.0, 140.0, 600.0, kTipAspect, kFourMidY),
+        Finger(2, -375.0, 60.0, 160.0, 560.0, kTipAspect, kFourMidY),
+        Finger(3, -125.0, 0.0, 168.0, 585.0, kTipAspect, kFourMidY),
+        Finger(4, 125.0, 40.0, 156.0, 575.0, kTipAspect, kFourMidY),
+        Finger(5, 365.0, 190.0, 140.0, 600.0, kTipAspect, kFourMidY),
     };
     // The palm, and on the index side the ball of the thumb swelling out below it.
     shape.palms = {
@@ -40,6 +46,7 @@ HandShape Mirrored(HandShape shape)
 {
     for (auto& finger : shape.fingers) {
         finger.centerX = -finger.centerX;
+        finger.position = OtherHandsPosition(finger.position);
     }
     std::reverse(shape.fingers.begin(), shape.fingers.end());
     for (auto& palm : shape.palms) {
@@ -50,11 +57,12 @@ HandShape Mirrored(HandShape shape)
 
 HandShape Thumbs()
 {
-    // Both thumbs side by side, the fists they belong to out to the sides below them.
+    // Both thumbs side by side, the left one on the left, the fists they belong to out to
+    // the sides below them.
     HandShape shape;
     shape.fingers = {
-        Finger(-230.0, 12.0, 188.0, 430.0, kThumbAspect, kThumbsMidY),
-        Finger(232.0, 0.0, 196.0, 420.0, kThumbAspect, kThumbsMidY),
+        Finger(6, -230.0, 12.0, 188.0, 430.0, kThumbAspect, kThumbsMidY),
+        Finger(1, 232.0, 0.0, 196.0, 420.0, kThumbAspect, kThumbsMidY),
     };
     shape.palms = {
         {-650.0, -110.0, 290.0 - kThumbsMidY, 1500.0, 230.0},

@@ -22,6 +22,7 @@ struct FingerShape {
     double width;
     double tipHeight;
     double baseY; // where the finger meets the palm or fist
+    int position; // standard finger position: 1 right thumb … 5 right little, 6 left thumb … 10 left little
 };
 
 // A rounded slab of palm or fist below the fingers.
@@ -34,7 +35,10 @@ struct PalmShape {
 };
 
 // The fingers in the device's segment order (left to right in the frame) and what they
-// grow out of. The model's origin is the middle of the fingertips' extent.
+// grow out of: the right hand's index to little finger (positions 2, 3, 4, 5) with the
+// index tip higher than the little finger's, the left hand mirrored (10, 9, 8, 7), the
+// left thumb then the right one (6, 1). The model's origin is the middle of the
+// fingertips' extent.
 struct HandShape {
     std::vector<FingerShape> fingers;
     std::vector<PalmShape> palms;

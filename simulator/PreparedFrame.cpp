@@ -19,13 +19,13 @@ SharedBytes FrameIdBytes(uint32_t frameId)
 } // namespace
 
 PreparedFrame::PreparedFrame(const FrameSynthesizer& synthesizer, HandView restingView, uint32_t rawImageCount,
-                             HostileKind hostile)
+                             HostileKind hostile, const std::vector<Degradation>& degradations)
     : view(std::move(restingView))
 {
     quorvel::tcp::Message frame = FrameResponse(0, synthesizer, view, hostile);
     frame.body.erase(frame.body.begin(), frame.body.begin() + 4);
     frameAfterId = Share(std::move(frame));
-    finalImage = Share(FinalImageResponse(synthesizer, view, hostile));
+    finalImage = Share(FinalImageResponse(synthesizer, view, hostile, degradations));
     rawImages = Share(RawImagesResponse(synthesizer, view, rawImageCount, hostile));
     finalSegments = Share(FinalSegmentsResponse(view.segments, hostile));
 }

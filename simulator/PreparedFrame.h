@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Degradation.h"
 #include "FaultOptions.h"
 #include "FrameSynthesizer.h"
 #include "OutgoingMessage.h"
@@ -15,7 +16,8 @@ namespace ondrel::sim {
 // it travels as a block of its own in front of the shared rest of the body.
 class PreparedFrame {
 public:
-    PreparedFrame(const FrameSynthesizer& synthesizer, HandView view, uint32_t rawImageCount, HostileKind hostile);
+    PreparedFrame(const FrameSynthesizer& synthesizer, HandView view, uint32_t rawImageCount, HostileKind hostile,
+                  const std::vector<Degradation>& degradations = {});
 
     const HandView& View() const { return view; }
 

@@ -1,5 +1,7 @@
 #include "ResponsePayloads.h"
 
+#include <opencv2/core.hpp>
+
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -21,7 +23,7 @@ constexpr int32_t kPhantomImages = 5;
 constexpr int kRawShift[][2] = {{0, 0}, {1, 0}, {0, 1}, {-1, 0}, {0, -1}, {2, 1}, {-2, -1}};
 
 void AppendImageBlock(Message& message, const FrameSynthesizer& synthesizer, const HandView& view, HostileKind hostile,
-                      int shiftX = 0, int shiftY = 0)
+                      int shiftX = 0, int shiftY = 0, const std::vector<Degradation>& degradations = {})
 {
     const std::size_t pixels = synthesizer.PixelBytes();
     const uint64_t byteCount = hostile == HostileKind::BadByteCount ? pixels - 1 : pixels;
@@ -30,6 +32,10 @@ void AppendImageBlock(Message& message, const FrameSynthesizer& synthesizer, con
     const std::size_t offset = message.body.size();
     message.body.resize(offset + pixels);
     synthesizer.Render(view, message.body.data() + offset, shiftX, shiftY);
+    if (!degradations.empty()) {
+        cv::Mat pixels(synthesizer.Height(), synthesizer.Width(), CV_8UC1, message.body.data() + offset);
+        ApplyDegradations(pixels, view, degradations);
+    }
     message.body.resize(offset + byteCount);
     message.updateSize();
 }
@@ -114,11 +120,12 @@ Message FrameResponse(uint32_t frameId, const FrameSynthesizer& synthesizer, con
     return message;
 }
 
-Message FinalImageResponse(const FrameSynthesizer& synthesizer, const HandView& view, HostileKind hostile)
+Message FinalImageResponse(const FrameSynthesizer& synthesizer, const HandView& view, HostileKind hostile,
+                           const std::vector<Degradation>& degradations)
 {
     Message message(MessageType::GET_FINAL_FRAME);
     message.body.reserve(ImageBlockSize(synthesizer));
-    AppendImageBlock(message, synthesizer, view, hostile);
+    AppendImageBlock(message, synthesizer, view, hostile, 0, 0, degradations);
     return message;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Degradation.h"
 #include "FaultOptions.h"
 #include "FrameSynthesizer.h"
 #include "Message.h"
@@ -18,9 +19,10 @@ namespace ondrel::sim {
 quorvel::tcp::Message FrameResponse(uint32_t frameId, const FrameSynthesizer& synthesizer, const HandView& view,
                                     HostileKind hostile);
 
-// GET_FINAL_FRAME: one image block, the frame as the device finally took it.
-quorvel::tcp::Message FinalImageResponse(const FrameSynthesizer& synthesizer, const HandView& view,
-                                         HostileKind hostile);
+// GET_FINAL_FRAME: one image block, the frame as the device finally took it, with the
+// fingers of `degradations` spoilt.
+quorvel::tcp::Message FinalImageResponse(const FrameSynthesizer& synthesizer, const HandView& view, HostileKind hostile,
+                                         const std::vector<Degradation>& degradations = {});
 
 // GET "raw_images": int32 count, then that many image blocks, each a slightly shifted take.
 quorvel::tcp::Message RawImagesResponse(const FrameSynthesizer& synthesizer, const HandView& view, uint32_t count,

@@ -158,7 +158,8 @@ OutgoingMessage ScannerResponder::FinalFrame(const Message& request)
     if (const PreparedFrame* prepared = shared.Prepared()) {
         return prepared->FinalImage();
     }
-    return OutgoingMessage(FinalImageResponse(shared.Synthesizer(), record->view, shared.Faults().hostile));
+    return OutgoingMessage(
+        FinalImageResponse(shared.Synthesizer(), record->view, shared.Faults().hostile, shared.Options().degradations));
 }
 
 OutgoingMessage ScannerResponder::Get(const Message& request)

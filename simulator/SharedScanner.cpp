@@ -34,7 +34,7 @@ SharedScanner::SharedScanner(SimOptions opts)
     if (options.preparedFrame) {
         const HandScene scene(options.width, options.height, std::chrono::milliseconds(0), options.seed);
         prepared = std::make_unique<PreparedFrame>(synthesizer, scene.RestingView(HandKind::Right4),
-                                                   options.rawImageCount, options.faults.hostile);
+                                                   options.rawImageCount, options.faults.hostile, options.degradations);
     }
 }
 

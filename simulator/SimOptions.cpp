@@ -72,6 +72,7 @@ ParseOutcome ParseOptions(const std::vector<std::string>& args)
     uint32_t firstType = 0;
     uint32_t closeAfter = 0;
     uint32_t stallAfter = 0;
+    std::string reason; // why a value was refused, where a parser says more than "invalid"
 
     // Options that take a value.
     const std::map<std::string, std::function<bool(const std::string&)>> valued{
@@ -103,6 +104,14 @@ ParseOutcome ParseOptions(const std::vector<std::string>& args)
         {"--close-after", UnsignedInto(closeAfter, 0, u32Max)},
         {"--stall-after", UnsignedInto(stallAfter, 0, u32Max)},
         {"--error-type", [&](const std::string& v) { return ParseTypeList(v, f.errorTypes); }},
+        {"--degrade",
+         [&](const std::string& v) {
+             const auto degradations = ParseDegradations(v, reason);
+             if (degradations) {
+                 o.degradations.insert(o.degradations.end(), degradations->begin(), degradations->end());
+             }
+             return degradations.has_value();
+         }},
         {"--hostile",
          [&](const std::string& v) {
              const auto kind = HostileKindFromName(v);
@@ -154,7 +163,7 @@ ParseOutcome ParseOptions(const std::vector<std::string>& args)
             value = args[++i];
         }
         if (!option->second(value)) {
-            outcome.error = "invalid value '" + value + "' for " + name;
+            outcome.error = "invalid value '" + value + "' for " + name + (reason.empty() ? "" : ": " + reason);
             return outcome;
         }
         if (name == "--first-type") {
@@ -198,6 +207,19 @@ Scanner:
   --firmware-dir DIR     store uploaded firmware there as firmware-<n>.zpxfw
   --prepared-frame       serve one pre-rendered frame and its results for every
                          CAPTURE (for benchmarks: no per-frame synthesis)
+
+Fingers (by standard position: 1 right thumb, 2 right index, 3 right middle,
+4 right ring, 5 right little, 6 left thumb, 7 left index, 8 left middle, 9 left
+ring, 10 left little; segments come left to right: the right hand 2, 3, 4, 5 with
+the index tip higher than the little finger's, the left hand 10, 9, 8, 7, the
+thumbs 6, 1):
+  --degrade POS:KIND=VALUE[,POS:KIND=VALUE...]
+                         spoil these fingers' boxes in the final image (repeatable):
+      blur=S             Gaussian blur of S pixels (above 0, up to 50)
+      contrast=F         washed out: each pixel keeps F (0 to 1) of its distance
+                         from the box's mean grey
+      noise=D            additive Gaussian noise of D grey levels (above 0, up to 255)
+                         for example --degrade 3:blur=3,4:contrast=0.3
 
 Faults (for tests):
   --delay-ms N           answer every request N ms late

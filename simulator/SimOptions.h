@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Degradation.h"
 #include "FaultOptions.h"
 
 #include <cstdint>
@@ -14,15 +15,16 @@ struct SimOptions {
     uint16_t port = 60123; // 0 lets the system pick a free port
     int width = 1280;
     int height = 1024;
-    uint32_t settleMs = 2000;   // how long a presented hand takes to come into range and hold still
-    uint32_t rawImageCount = 3; // raw frames answered per captured frame
-    uint32_t fps = 30;          // live frames per second on each connection; 0: as fast as asked
-    uint32_t restartMs = 3000;  // how long the device is away after a firmware update
-    uint32_t seed = 1;          // picks the person: hand size, where it is held, how it comes in
-    std::string keysDir;        // where LEVEL.pub.pem files are looked up
-    std::string firmwareDir;    // where uploaded firmware is stored; empty: keep nothing
-    bool preparedFrame = false; // serve one pre-rendered frame for every CAPTURE
-    bool verbose = false;       // one line per request on stderr
+    uint32_t settleMs = 2000;              // how long a presented hand takes to come into range and hold still
+    uint32_t rawImageCount = 3;            // raw frames answered per captured frame
+    uint32_t fps = 30;                     // live frames per second on each connection; 0: as fast as asked
+    uint32_t restartMs = 3000;             // how long the device is away after a firmware update
+    uint32_t seed = 1;                     // picks the person: hand size, where it is held, how it comes in
+    std::string keysDir;                   // where LEVEL.pub.pem files are looked up
+    std::string firmwareDir;               // where uploaded firmware is stored; empty: keep nothing
+    bool preparedFrame = false;            // serve one pre-rendered frame for every CAPTURE
+    bool verbose = false;                  // one line per request on stderr
+    std::vector<Degradation> degradations; // fingers spoilt in the final image
     FaultOptions faults;
 };
 

@@ -192,7 +192,10 @@ TEST(SimOptions, EveryOptionIsAcceptedInBothForms)
                                        "--stall-after",
                                        "2",
                                        "--hostile",
-                                       "bad-rect" });
+                                       "bad-rect",
+                                       "--degrade",
+                                       "3:blur=3,4:contrast=0.3",
+                                       "--degrade=9:noise=12.5" });
     ASSERT_EQ(parsed.error, "");
     const auto& o = parsed.options;
     EXPECT_EQ(std::make_tuple(o.host, o.port, o.width, o.height, o.settleMs, o.rawImageCount, o.keysDir, o.firmwareDir),
@@ -206,6 +209,13 @@ TEST(SimOptions, EveryOptionIsAcceptedInBothForms)
               (std::set<MessageType>{ MessageType::START_CAPTURE_MODE, MessageType::CAPTURE, MessageType::PLAY_SOUND }));
     EXPECT_EQ(o.faults.QuietAfter(), 2u);
     EXPECT_EQ(o.faults.hostile, HostileKind::BadRect);
+    std::vector<std::tuple<int, DegradationKind, double>> degradations;
+    for (const Degradation& d : o.degradations) {
+        degradations.emplace_back(d.position, d.kind, d.value);
+    }
+    EXPECT_EQ(degradations,
+              (std::vector<std::tuple<int, DegradationKind, double>>{
+                  { 3, DegradationKind::Blur, 3.0 }, { 4, DegradationKind::Contrast, 0.3 }, { 9, DegradationKind::Noise, 12.5 } }));
 }
 
 TEST(SimOptions, RejectsWhatItCannotServe)
@@ -223,8 +233,14 @@ TEST(SimOptions, RejectsWhatItCannotServe)
                                                 { "--error-type", "" },
                                                 { "--raw-images", "0" },
                                                 { "--silent=yes" }, // flags take no value
+                                                { "--degrade", "3:blurr=2" },
+                                                { "--degrade", "11:blur=2" },
+                                                { "--degrade", "3:blur=0" },
+                                                { "--degrade", "3:contrast=1.5" },
+                                                { "--degrade", "3:noise=ten" },
+                                                { "--degrade", "3:blur=2," },
                                                 { "--host", "" } }) {
-        EXPECT_NE(ParseOptions(args).error, "") << args[0];
+        EXPECT_NE(ParseOptions(args).error, "") << args.back();
     }
 }
 
