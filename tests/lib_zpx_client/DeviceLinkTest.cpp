@@ -7,6 +7,7 @@
 
 #include <opencv2/core.hpp>
 
+#include <atomic>
 #include <chrono>
 #include <future>
 #include <thread>
@@ -186,7 +187,17 @@ TEST(DeviceLinkClose, AnAnswerBeforeTheCloseIsTakenAndTheClosePrintsNothing)
         const Message answer = device.AwaitResponse(5000);
         EXPECT_FALSE(answer.header.error);
         EXPECT_EQ(answer.body, ZeroTerminated("last"));
+        // Another thread may ask whether the link is up while the wait below tears it down.
+        std::atomic<bool> torn{ false };
+        std::thread asker([&] {
+            while (!torn) {
+                device.LinkOpen();
+            }
+        });
         ExpectLocalError(device.AwaitResponse(5000), kNotEstablished, DeviceError::CONNECTION_ERROR);
+        torn = true;
+        asker.join();
+        EXPECT_FALSE(device.LinkOpen());
     }
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 }
