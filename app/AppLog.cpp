@@ -121,8 +121,12 @@ void WriteToLog(QtMsgType type, const QMessageLogContext& context, const QString
         written = type != QtDebugMsg && logFile
             && logFile->Write(FormatLogLine(QDateTime::currentDateTime(), type, context.category, message));
     }
-    // Our own lines reach standard error only when the file cannot take them.
-    if ((!ours || !written) && previousHandler != nullptr) {
+    // What the file took stays off the terminal: our own lines, and the toolkit's warnings
+    // (its platform's remarks would only clutter the output of an unattended run). Debug
+    // lines, which the file does not keep, and the toolkit's critical and fatal messages,
+    // which the operator must see, also go on.
+    const bool severe = !ours && (type == QtCriticalMsg || type == QtFatalMsg);
+    if ((!written || severe) && previousHandler != nullptr) {
         previousHandler(type, context, message);
     }
 }

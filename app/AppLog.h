@@ -42,7 +42,8 @@ private:
 // Where the application's log lives: QStandardPaths::AppDataLocation/OndrelApp.log.
 QString AppLogPath();
 
-// Sends every message above debug level to the log file at `path`. Messages of the ondrel.*
-// categories go to the file only (to standard error when it cannot be written); all others
-// also go on to the previous handler, so diagnostic lines stay where they were.
+// Sends every message above debug level to the log file at `path`, and only there: the
+// previous handler (standard error) gets debug lines, the toolkit's critical and fatal
+// messages, and whatever the file could not take. It may be installed before the
+// application object exists.
 void InstallAppLog(const QString& path);

@@ -17,10 +17,3 @@ protected:
 // Answers of GetAuthGroupText that are not a group reported by a connected device.
 inline constexpr const char* kRelayNotConnected = "Not connected";
 inline constexpr const char* kRelayCaptureRunning = "Not available during a capture";
-
-// Whether a relay answer is a group that a connected device reported (and so may be kept
-// as the configured group).
-inline bool IsDeviceReportedGroup(const std::string& answer)
-{
-    return !answer.empty() && answer != kRelayNotConnected && answer != kRelayCaptureRunning;
-}

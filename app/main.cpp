@@ -297,14 +297,16 @@ int main(int argc, char** argv)
         return kExitUsage;
     }
 
+    // The log is there before the toolkit starts, so that the platform's own warnings
+    // while it does go to the log, not to the operator's terminal.
+    QCoreApplication::setOrganizationName(QString::fromLatin1(kSettingsOrganisation));
+    QCoreApplication::setApplicationName(QString::fromLatin1(kSettingsApplication));
+    InstallAppLog(AppLogPath());
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
     QApplication application(argc, argv);
-    QCoreApplication::setOrganizationName(QString::fromLatin1(kSettingsOrganisation));
-    QCoreApplication::setApplicationName(QString::fromLatin1(kSettingsApplication));
     QCoreApplication::setApplicationVersion(VersionText());
     QGuiApplication::setDesktopFileName(QStringLiteral("ondrel-app"));
-    InstallAppLog(AppLogPath());
     qCInfo(lcApp).noquote() << "OndrelApp" << VersionText()
                             << "started:" << QCoreApplication::arguments().join(QLatin1Char(' '));
 

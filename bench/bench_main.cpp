@@ -3,10 +3,10 @@
 // prints one markdown report with the medians and the ratios.
 //
 //   ondrel-bench [--reps N] [--seconds S] [--quick]
-#include "BenchSim.h"
 #include "BenchTable.h"
 #include "ChildProcess.h"
 #include "ProbeResult.h"
+#include "SimProcess.h"
 
 #include <sys/sysinfo.h>
 
@@ -22,6 +22,11 @@
 namespace {
 
 using namespace ondrel::bench;
+using ondrel::testsupport::ChildProcess;
+using ondrel::testsupport::SimProcess;
+
+// Pre-rendering a large frame takes the simulator a moment on a busy machine.
+constexpr auto kSimStart = std::chrono::seconds(60);
 
 // A scanner-like pace for the live view's second set of rows: every answer about 33 ms
 // late, as a device that delivers 30 frames per second.
@@ -121,8 +126,9 @@ public:
     {
         std::cerr << "== " << size.name << " (" << size.width << " x " << size.height << "): starting the simulator"
                   << std::endl;
-        const BenchSim sim(
-            {"--prepared-frame", "--width", std::to_string(size.width), "--height", std::to_string(size.height)});
+        const SimProcess sim(
+            {"--prepared-frame", "--width", std::to_string(size.width), "--height", std::to_string(size.height)},
+            kSimStart);
         for (int rep = 1; rep <= options.reps; ++rep) {
             std::cerr << "   repetition " << rep << "/" << options.reps << std::endl;
             Probe("link-raw", size.name, Waiter::Signal, sim, rep);
@@ -146,8 +152,9 @@ public:
     void MeasurePaced(const FrameSize& size, int delayMs)
     {
         std::cerr << "== " << size.name << ", answers " << delayMs << " ms late" << std::endl;
-        const BenchSim sim({"--prepared-frame", "--delay-ms", std::to_string(delayMs), "--width",
-                            std::to_string(size.width), "--height", std::to_string(size.height)});
+        const SimProcess sim({"--prepared-frame", "--delay-ms", std::to_string(delayMs), "--width",
+                              std::to_string(size.width), "--height", std::to_string(size.height)},
+                             kSimStart);
         // Longer windows: at this pace a window holds few frames.
         const double seconds = 2 * options.seconds;
         for (int rep = 1; rep <= ExtraReps(); ++rep) {
@@ -164,8 +171,9 @@ public:
     void MeasureResults(const FrameSize& size, int rawImages)
     {
         std::cerr << "== results: " << rawImages << " raw frames of " << size.name << std::endl;
-        const BenchSim sim({"--prepared-frame", "--raw-images", std::to_string(rawImages), "--width",
-                            std::to_string(size.width), "--height", std::to_string(size.height)});
+        const SimProcess sim({"--prepared-frame", "--raw-images", std::to_string(rawImages), "--width",
+                              std::to_string(size.width), "--height", std::to_string(size.height)},
+                             kSimStart);
         for (int rep = 1; rep <= options.reps; ++rep) {
             Probe("results", size.name, Waiter::Signal, sim, rep);
         }
@@ -174,8 +182,9 @@ public:
     void MeasureQuality(const FrameSize& size)
     {
         std::cerr << "== capture quality on the final image of " << size.name << std::endl;
-        const BenchSim sim(
-            {"--prepared-frame", "--width", std::to_string(size.width), "--height", std::to_string(size.height)});
+        const SimProcess sim(
+            {"--prepared-frame", "--width", std::to_string(size.width), "--height", std::to_string(size.height)},
+            kSimStart);
         for (int rep = 1; rep <= options.reps; ++rep) {
             Probe("quality", size.name, Waiter::Signal, sim, rep);
         }
@@ -184,7 +193,7 @@ public:
     void MeasureWaiting(int delayMs, int reps)
     {
         std::cerr << "== waiting: responses " << delayMs << " ms late" << std::endl;
-        const BenchSim sim({"--delay-ms", std::to_string(delayMs)});
+        const SimProcess sim({"--delay-ms", std::to_string(delayMs)}, kSimStart);
         for (int rep = 1; rep <= reps; ++rep) {
             Probe("wait-cost", "", Waiter::Signal, sim, rep);
             Probe("wait-cost", "", Waiter::BusyPoll, sim, rep);
@@ -204,10 +213,10 @@ private:
     // Repetitions of the measurements that explain the headline figures.
     int ExtraReps() const { return std::min(options.reps, 3); }
 
-    void Probe(const std::string& kind, const std::string& size, Waiter waiter, const BenchSim& sim, int rep,
+    void Probe(const std::string& kind, const std::string& size, Waiter waiter, const SimProcess& sim, int rep,
                std::optional<double> seconds = std::nullopt)
     {
-        const std::vector<std::string> argv{ProbePath(waiter), kind, sim.Host(), std::to_string(sim.Port()),
+        const std::vector<std::string> argv{ProbePath(waiter), kind, sim.host(), std::to_string(sim.port()),
                                             std::to_string(seconds.value_or(options.seconds))};
         try {
             ChildProcess probe(argv);

@@ -122,22 +122,9 @@ void Connection::BeginReadHeader()
 
 void Connection::BeginReadBody()
 {
-    const std::size_t announced = incoming.header.size;
-    const std::size_t missing = announced - bodyReceived;
-    // Grow geometrically with what has actually arrived, never by what is only announced.
-    std::size_t chunk = std::min(missing, std::max(kFirstBodyChunk, bodyReceived));
-    // A reused body is filled as far as it already reaches, in one read.
-    if (incoming.body.size() > bodyReceived) {
-        chunk = std::max(chunk, std::min(missing, incoming.body.size() - bodyReceived));
-    }
+    std::size_t chunk = 0;
     try {
-        if (incoming.body.size() < bodyReceived + chunk) {
-            if (incoming.body.capacity() < bodyReceived + chunk) {
-                incoming.body.reserve(
-                    std::min(announced, std::max(bodyReceived + chunk, 2 * incoming.body.capacity())));
-            }
-            incoming.body.resize(bodyReceived + chunk);
-        }
+        chunk = PrepareBodyPart(incoming.body, incoming.header.size, bodyReceived);
     } catch (const std::exception&) {
         // No memory for what the peer sends: drop the link, keep the process.
         CloseOnIoThread();

@@ -49,9 +49,6 @@ public:
     // Where matrices that adopted a body of this connection return it (see AdoptBody).
     std::weak_ptr<BodyPool> Bodies() const { return bodies; }
 
-    // Body bytes are read in chunks that grow with what has arrived, so that a header
-    // announcing a huge body costs nothing until the bytes are really there.
-    static constexpr std::size_t kFirstBodyChunk = 64 * 1024;
     static constexpr std::size_t kProgressPart = 256 * 1024;
 
 private:

@@ -87,6 +87,7 @@ DeviceError Device::Connect(const std::string& host, uint16_t port)
         const tcp::OwnedMessage first = inbound.pop_front();
         if (first.msg.header.id == tcp::MessageType::CONNECTED) {
             connected = true;
+            handshaken.store(connection.get(), std::memory_order_release);
             return DeviceError::Ok();
         }
         StopLink();
@@ -183,6 +184,7 @@ tcp::Message Device::MakeErrorResponse(uint32_t code, const std::string& text)
 
 void Device::StopLink()
 {
+    handshaken.store(nullptr, std::memory_order_release);
     if (connection && connection->IsOpen()) {
         connection->Close();
     }
@@ -246,7 +248,8 @@ DeviceError Device::ResultOf(const tcp::Message& response, bool local, const Exc
 
 bool Device::LinkOpen() const
 {
-    return connected && connection && connection->IsOpen();
+    const tcp::Connection* link = handshaken.load(std::memory_order_acquire);
+    return link != nullptr && link->IsOpen();
 }
 
 } // namespace quorvel

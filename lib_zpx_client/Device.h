@@ -10,6 +10,7 @@
 #include <asio/io_context.hpp>
 #include <opencv2/core/mat.hpp>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -129,6 +130,9 @@ private:
     std::unique_ptr<tcp::Connection> connection;
     tcp::TreadSafeQueue<tcp::OwnedMessage> inbound;
     bool connected = false;
+    // The connection of a completed handshake while it is the Device's link, for LinkOpen
+    // on other threads. It may be read through after StopLink: `retired` keeps it alive.
+    std::atomic<const tcp::Connection*> handshaken{nullptr};
 
     // Connections let go of by StopLink; completions still queued on the stopped context
     // refer to them, so they live as long as the Device.

@@ -1,5 +1,6 @@
 #include "Message.h"
 
+#include <algorithm>
 #include <limits>
 #include <stdexcept>
 
@@ -36,6 +37,24 @@ MessageHeader DecodeHeader(const uint8_t* bytes)
     header.size = GetU32(bytes + 4);
     header.error = bytes[8] != 0;
     return header;
+}
+
+std::size_t PrepareBodyPart(std::vector<uint8_t>& body, std::size_t announced, std::size_t received)
+{
+    const std::size_t missing = announced - received;
+    // Grows geometrically with what has actually arrived.
+    std::size_t part = std::min(missing, std::max(kFirstBodyChunk, received));
+    if (body.size() > received) {
+        part = std::max(part, std::min(missing, body.size() - received));
+    }
+    if (body.size() < received + part) {
+        // Capacity doubles, but never past the announced size.
+        if (body.capacity() < received + part) {
+            body.reserve(std::min(announced, std::max(received + part, 2 * body.capacity())));
+        }
+        body.resize(received + part);
+    }
+    return part;
 }
 
 Message::Message(MessageType type, const std::string& text)

@@ -28,6 +28,17 @@ constexpr std::size_t kImageBlockHeaderSize = 20;   // uint64 byte count, uint32
 constexpr std::size_t kLiveSegmentRecordSize = 38;  // SegmentInfo + 6 uninterpreted bytes
 constexpr std::size_t kFinalSegmentRecordSize = 32; // SegmentInfo alone
 
+// A body is read in parts that grow with what has arrived, never by what is only
+// announced, so that a header announcing a huge body costs nothing until its bytes are
+// really there. The first part is this large.
+constexpr std::size_t kFirstBodyChunk = 64 * 1024;
+
+// Makes room in `body` for the next part of a body of `announced` bytes of which `received`
+// have arrived, and returns that part's size (at least 1 while bytes are missing). A body
+// that already reaches further (a reused buffer) is filled as far as it reaches in one
+// part. Throws std::bad_alloc when there is no memory for the part.
+std::size_t PrepareBodyPart(std::vector<uint8_t>& body, std::size_t announced, std::size_t received);
+
 // id and size little-endian at offsets 0 and 4, error flag at 8, three zero pad bytes.
 HeaderBytes EncodeHeader(const MessageHeader& header);
 // Any non-zero byte 8 means error; bytes 9 to 11 are ignored.

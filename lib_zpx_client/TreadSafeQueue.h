@@ -9,7 +9,7 @@
 namespace quorvel::tcp {
 
 // A locked double-ended queue that carries messages between the I/O thread and callers.
-// The misspelt name is kept on purpose: code written against the original client uses it.
+// The misspelt name is kept for source compatibility.
 template <typename T> class TreadSafeQueue {
 public:
     TreadSafeQueue() = default;

@@ -9,7 +9,7 @@ PACKAGES=(
   libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev
   libssl-dev libasio-dev libgtest-dev
   xvfb xauth openssl openbox x11-utils
-  dpkg-dev desktop-file-utils
+  dpkg-dev desktop-file-utils help2man lintian
 )
 # Optional extras (fuzzing with clang/libFuzzer) are requested with --with-fuzz.
 if [[ "${1:-}" == "--with-fuzz" ]]; then

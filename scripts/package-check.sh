@@ -2,7 +2,8 @@
 # Builds the Debian package from build/ (cpack -G DEB), unpacks it into a temporary root and
 # runs the unpacked OndrelApp headless, with no display, against the unpacked ondrel-sim
 # from an unrelated working directory: all three modes must be stored, and the log must say so.
-# Also checks the package's files and its desktop entry. Needs a configured and built build/.
+# Also checks the package's files and its desktop entry, and runs lintian on it: any error or
+# warning fails the check. Needs a configured and built build/.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
@@ -27,12 +28,16 @@ trap cleanup EXIT
 ROOTFS="$TMP/root"
 dpkg-deb -x "$DEB" "$ROOTFS"
 for file in usr/bin/OndrelApp usr/bin/ondrel-sim usr/share/applications/ondrel-app.desktop \
-  usr/share/icons/hicolor/48x48/apps/ondrel-app.png usr/share/doc/ondrel-app/README.md; do
+  usr/share/icons/hicolor/48x48/apps/ondrel-app.png usr/share/doc/ondrel-app/README.md \
+  usr/share/doc/ondrel-app/copyright usr/share/doc/ondrel-app/changelog.gz \
+  usr/share/man/man1/OndrelApp.1.gz usr/share/man/man1/ondrel-sim.1.gz; do
   [[ -f "$ROOTFS/$file" ]] || fail "the package lacks /$file"
 done
 extra="$(find "$ROOTFS/usr/bin" -type f ! -name OndrelApp ! -name ondrel-sim)"
 [[ -z "$extra" ]] || fail "the package holds more programs than it should: $extra"
 desktop-file-validate "$ROOTFS/usr/share/applications/ondrel-app.desktop" || fail "the desktop entry is not valid"
+# Informational tags (hardening hints, spellings in the device's fixed texts) are shown, not failed.
+lintian --display-info --fail-on error,warning "$DEB" || fail "lintian reports errors or warnings on $(basename "$DEB")"
 
 # The simulator picks a free port and names it in its first line.
 SIM_OUT="$TMP/sim.out"

@@ -12,10 +12,6 @@ namespace ondrel::sim {
 namespace {
 using quorvel::tcp::MessageType;
 
-// Request bodies are read in chunks that grow with what has arrived, so a header that
-// only announces a huge body costs nothing.
-constexpr std::size_t kFirstBodyChunk = 64 * 1024;
-constexpr std::size_t kMaxBodyChunk = 16 * 1024 * 1024;
 // --close-mid-body cuts the first response with at least this many body bytes.
 constexpr std::size_t kCuttableBody = 2;
 } // namespace
@@ -80,12 +76,10 @@ void SimSession::BeginReadHeader()
 
 void SimSession::BeginReadBody()
 {
-    const std::size_t announced = incoming.header.size;
-    const std::size_t chunk =
-        std::min(announced - bodyReceived, std::min(kMaxBodyChunk, std::max(kFirstBodyChunk, bodyReceived)));
+    std::size_t chunk = 0;
     try {
-        incoming.body.resize(bodyReceived + chunk);
-    } catch (const std::bad_alloc&) {
+        chunk = quorvel::tcp::PrepareBodyPart(incoming.body, incoming.header.size, bodyReceived);
+    } catch (const std::exception&) {
         Close();
         return;
     }

@@ -133,6 +133,7 @@ TEST_F(Program, AWholeRunStoresEveryFileLogsItselfAndNoLaterFailedRunTouchesIt)
     StartSim({ "--settle-ms", "150" },
              "[UserSettings]\nUser=5307\n[SaveSettings]\nRawData=true\nCaptureTimes=true\n"
              "PreviewImage=true\nFinalImage=true\nCalibrationFile=true\nSegmentInformations=true\nSegments=true\n");
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR")); // which the platform remarks on
     const Outcome run = RunUnattended();
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QStringList runs = QDir(results.path() + QStringLiteral("/P 17")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
@@ -182,6 +183,11 @@ TEST_F(Program, AWholeRunStoresEveryFileLogsItselfAndNoLaterFailedRunTouchesIt)
         inOrder += QRegularExpression::escape(text) + QStringLiteral(".*");
     }
     EXPECT_TRUE(QRegularExpression(inOrder, QRegularExpression::DotMatchesEverythingOption).match(log).hasMatch()) << log.toStdString();
+    // The platform's own warnings go to the log, not among the run's lines on the terminal.
+    for (const QString warning : { "XDG_RUNTIME_DIR not set", "This plugin does not support propagateSizeHints()" }) {
+        EXPECT_TRUE(log.contains(warning)) << log.toStdString();
+        EXPECT_FALSE(run.err.contains(warning)) << run.err.toStdString();
+    }
     // A broken or hostile device fails the run with errors (exit code 1: incomplete); the
     // program ends normally and every file of the run above stays byte for byte as it was.
     const auto stored = Snapshot(results.path());

@@ -7,6 +7,7 @@
 
 #include <opencv2/core.hpp>
 
+#include <atomic>
 #include <chrono>
 #include <future>
 #include <thread>
@@ -186,7 +187,17 @@ TEST(DeviceLinkClose, AnAnswerBeforeTheCloseIsTakenAndTheClosePrintsNothing)
         const Message answer = device.AwaitResponse(5000);
         EXPECT_FALSE(answer.header.error);
         EXPECT_EQ(answer.body, ZeroTerminated("last"));
+        // Another thread may ask whether the link is up while the wait below tears it down.
+        std::atomic<bool> torn{ false };
+        std::thread asker([&] {
+            while (!torn) {
+                device.LinkOpen();
+            }
+        });
         ExpectLocalError(device.AwaitResponse(5000), kNotEstablished, DeviceError::CONNECTION_ERROR);
+        torn = true;
+        asker.join();
+        EXPECT_FALSE(device.LinkOpen());
     }
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 }
@@ -233,7 +244,7 @@ TEST(DeviceHugeAnnouncement, FourGibibyteBodyCostsOnlyWhatArrives)
 
 // Large enough that the connection reads the body into a reused buffer.
 constexpr uint32_t kLarge = 300;
-static_assert(kLarge * kLarge > quorvel::tcp::Connection::kFirstBodyChunk);
+static_assert(kLarge * kLarge > quorvel::tcp::kFirstBodyChunk);
 
 Bytes Pixels(std::size_t count, uint8_t seed)
 {
@@ -282,7 +293,7 @@ TEST_F(FrameBufferReuse, FramesOfChangingSizeArriveWholeAndABodyAfterThemHasOnly
 {
     const uint32_t sides[] = { kLarge, kLarge - 40, kLarge + 100, 5 };
     // The calibration file is the whole body, so a byte left over from a frame would show.
-    const Bytes calibration = Pixels(quorvel::tcp::Connection::kFirstBodyChunk + 7, 3);
+    const Bytes calibration = Pixels(quorvel::tcp::kFirstBodyChunk + 7, 3);
     Serve({ Frame(1, sides[0], 10), Frame(2, sides[1], 20), Frame(3, sides[2], 30), Frame(4, sides[3], 40), Frame(5, kLarge + 100, 50),
             calibration });
     cv::Mat image;
