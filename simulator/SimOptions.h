@@ -1,8 +1,10 @@
 #pragma once
 
 #include "FaultOptions.h"
+#include "HandShape.h"
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,11 @@ struct SimOptions {
     bool preparedFrame = false; // serve one pre-rendered frame for every CAPTURE
     bool verbose = false;       // one line per request on stderr
     FaultOptions faults;
+
+    // The person's own: standard finger positions 1-10 they have no finger at, and the hands
+    // they first hold out mirrored.
+    std::set<int> missingFingers;
+    std::set<HandKind> wrongHandFirst;
 };
 
 struct ParseOutcome {

@@ -192,7 +192,10 @@ TEST(SimOptions, EveryOptionIsAcceptedInBothForms)
                                        "--stall-after",
                                        "2",
                                        "--hostile",
-                                       "bad-rect" });
+                                       "bad-rect",
+                                       "--missing-fingers=3,7",
+                                       "--wrong-hand",
+                                       "4L" });
     ASSERT_EQ(parsed.error, "");
     const auto& o = parsed.options;
     EXPECT_EQ(std::make_tuple(o.host, o.port, o.width, o.height, o.settleMs, o.rawImageCount, o.keysDir, o.firmwareDir),
@@ -206,6 +209,8 @@ TEST(SimOptions, EveryOptionIsAcceptedInBothForms)
               (std::set<MessageType>{ MessageType::START_CAPTURE_MODE, MessageType::CAPTURE, MessageType::PLAY_SOUND }));
     EXPECT_EQ(o.faults.QuietAfter(), 2u);
     EXPECT_EQ(o.faults.hostile, HostileKind::BadRect);
+    EXPECT_EQ(o.missingFingers, (std::set<int>{ 3, 7 }));
+    EXPECT_EQ(o.wrongHandFirst, std::set<HandKind>{ HandKind::Left4 });
 }
 
 TEST(SimOptions, RejectsWhatItCannotServe)
@@ -223,7 +228,11 @@ TEST(SimOptions, RejectsWhatItCannotServe)
                                                 { "--error-type", "" },
                                                 { "--raw-images", "0" },
                                                 { "--silent=yes" }, // flags take no value
-                                                { "--host", "" } }) {
+                                                { "--host", "" },
+                                                { "--missing-fingers", "0" },
+                                                { "--missing-fingers", "3,3" },
+                                                { "--missing-fingers", "3," },
+                                                { "--wrong-hand", "2T" } }) {
         EXPECT_NE(ParseOptions(args).error, "") << args[0];
     }
 }
