@@ -1,6 +1,7 @@
 #include "CaptureDecision.h"
 
 #include "CaptureMode.h"
+#include "FingerPositions.h"
 
 #include <cmath>
 
@@ -28,19 +29,30 @@ bool MovesTooMuch(const quorvel::SegmentInfo& segment, const AppSettings& settin
 
 } // namespace
 
-bool HandArrangementOk(int32_t mode, const std::vector<quorvel::SegmentInfo>& segments)
+bool HandArrangementOk(int32_t mode, const std::vector<quorvel::SegmentInfo>& segments, const FingerMarks& marks)
 {
-    const std::size_t n = segments.size();
-    if (n == 2 && mode == Thumbs2) {
+    if (ExpectedSegmentCounts(mode, marks).count(static_cast<int>(segments.size())) == 0) {
+        return false;
+    }
+    if (segments.size() < 2) {
+        return true; // one fingertip has no order
+    }
+    const quorvel::SegmentInfo& first = segments.front();
+    const quorvel::SegmentInfo& last = segments.back();
+    switch (mode) {
+    case Right4:
+        return first.posY < last.posY;
+    case Left4:
+        return first.posY > last.posY;
+    default:
         return true;
     }
-    if (n == 4 && mode == Left4) {
-        return segments[0].posY > segments[3].posY;
-    }
-    if (n == 4 && mode == Right4) {
-        return segments[0].posY < segments[3].posY;
-    }
-    return false;
+}
+
+bool AllFingersMissing(int32_t mode, const FingerMarks& marks)
+{
+    const std::set<int> counts = ExpectedSegmentCounts(mode, marks);
+    return !counts.empty() && *counts.begin() == 0;
 }
 
 SegmentState ClassifySegment(const quorvel::SegmentInfo& segment, int imageCols, int imageRows,
@@ -98,9 +110,9 @@ bool SegmentReady(const quorvel::SegmentInfo& segment, int imageCols, int imageR
 }
 
 bool CaptureConditionHolds(int32_t mode, const std::vector<quorvel::SegmentInfo>& segments, int imageCols,
-                           int imageRows, const AppSettings& settings)
+                           int imageRows, const AppSettings& settings, const FingerMarks& marks)
 {
-    if (segments.empty() || !HandArrangementOk(mode, segments)) {
+    if (segments.empty() || !HandArrangementOk(mode, segments, marks)) {
         return false;
     }
     for (const quorvel::SegmentInfo& segment : segments) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppSettings.h"
+#include "FingerMarks.h"
 #include "SegmentInfo.h"
 
 #include <opencv2/core.hpp>
@@ -21,11 +22,16 @@ constexpr int kBoxColourMargin = 5;
 // Pixels a segment must keep from every border for the capture; the bound is inclusive.
 constexpr int kCaptureMargin = 30;
 
-// Whether the number and order of the segments fit the mode (a CaptureMode value):
-// two segments for Thumbs2; four for Right4 with the first segment's posY below the
-// fourth's, four for Left4 with the first segment's posY above the fourth's. Any other
-// mode or count is false.
-bool HandArrangementOk(int32_t mode, const std::vector<quorvel::SegmentInfo>& segments);
+// Whether the number and order of the segments fit the mode (a CaptureMode value) with the
+// fingers marked missing: the count is one of ExpectedSegmentCounts(mode, marks), and the first
+// and last segments are in the hand's order: for Right4 the first segment's posY below the
+// last's, for Left4 above it; Thumbs2 has no order, nor has a single segment. Without marks
+// that is two segments for Thumbs2 and four for a hand. Any other mode is false.
+bool HandArrangementOk(int32_t mode, const std::vector<quorvel::SegmentInfo>& segments, const FingerMarks& marks = {});
+
+// Whether the marks leave the mode no finger it can count on: every finger of the mode is
+// marked, amputated or unable to print. Such a mode is not captured. False for another mode.
+bool AllFingersMissing(int32_t mode, const FingerMarks& marks);
 
 // How one segment stands with respect to the capture, the first that applies in this order:
 // closer than `borderMargin` pixels to a border, distance below thresholdTooLow, above
@@ -49,7 +55,7 @@ cv::Scalar BoxColour(const quorvel::SegmentInfo& segment, int imageCols, int ima
 // magnitude at most its threshold. The hand arrangement is not part of this.
 bool SegmentReady(const quorvel::SegmentInfo& segment, int imageCols, int imageRows, const AppSettings& settings);
 
-// The capture condition of one frame: at least one segment, HandArrangementOk for the mode,
-// and SegmentReady for every segment. A frame without segments is never ready.
+// The capture condition of one frame: at least one segment, HandArrangementOk for the mode
+// and marks, and SegmentReady for every segment. A frame without segments is never ready.
 bool CaptureConditionHolds(int32_t mode, const std::vector<quorvel::SegmentInfo>& segments, int imageCols,
-                           int imageRows, const AppSettings& settings);
+                           int imageRows, const AppSettings& settings, const FingerMarks& marks = {});

@@ -3,10 +3,12 @@
 #include "CaptureDecision.h"
 #include "CaptureMode.h"
 #include "DeviceText.h"
+#include "FingerPositions.h"
 
 #include <QStringList>
 
 #include <algorithm>
+#include <set>
 
 namespace {
 
@@ -18,7 +20,7 @@ QString Address(const QString& host, int port)
 
 // What to do about the worst segment; a hand held at a tilt is both too close and too far.
 QString SegmentAdvice(int32_t mode, const std::vector<quorvel::SegmentInfo>& segments, int imageCols, int imageRows,
-                      const AppSettings& settings)
+                      const AppSettings& settings, const FingerMarks& marks)
 {
     std::vector<SegmentState> states;
     for (const quorvel::SegmentInfo& segment : segments) {
@@ -40,10 +42,33 @@ QString SegmentAdvice(int32_t mode, const std::vector<quorvel::SegmentInfo>& seg
         return QStringLiteral("move closer");
     }
     // Moving, or a measurement that is not a number: the capture waits either way.
-    if (!CaptureConditionHolds(mode, segments, imageCols, imageRows, settings)) {
+    if (!CaptureConditionHolds(mode, segments, imageCols, imageRows, settings, marks)) {
         return QStringLiteral("hold still");
     }
     return QStringLiteral("ready");
+}
+
+// What to show when the number of segments does not fit: the fingers the mode expects, those
+// marked missing left out. No count of 0: a frame without fingertips is never captured.
+QString CountAdvice(int32_t mode, const FingerMarks& marks)
+{
+    std::set<int> counts = ExpectedSegmentCounts(mode, marks);
+    counts.erase(0);
+    if (mode == Thumbs2) {
+        if (counts == std::set<int>{2}) {
+            return QStringLiteral("show both thumbs and nothing else");
+        }
+        return counts == std::set<int>{1} ? QStringLiteral("show one thumb and nothing else")
+                                          : QStringLiteral("show one or both thumbs and nothing else");
+    }
+    if (counts.empty() || counts == std::set<int>{4}) {
+        return QStringLiteral("show all four fingers");
+    }
+    QStringList numbers;
+    for (int count : counts) {
+        numbers << QString::number(count);
+    }
+    return QStringLiteral("show the fingers not marked missing (%1)").arg(numbers.join(QStringLiteral(" or ")));
 }
 
 // Why a mode was not stored: its outcome, or for a captured one that nothing was to be saved.
@@ -95,19 +120,21 @@ QString ModeHandName(int32_t mode)
 }
 
 QString CaptureGuidance(int32_t mode, const std::vector<quorvel::SegmentInfo>& segments, int imageCols, int imageRows,
-                        const AppSettings& settings)
+                        const AppSettings& settings, const FingerMarks& marks)
 {
     const bool thumbs = mode == Thumbs2;
     QString advice;
     if (segments.empty()) {
         advice = thumbs ? QStringLiteral("place both thumbs over the scanner")
                         : QStringLiteral("place the hand over the scanner");
-    } else if (segments.size() != (thumbs ? 2u : 4u)) {
-        advice = thumbs ? QStringLiteral("show both thumbs and nothing else") : QStringLiteral("show all four fingers");
-    } else if (!HandArrangementOk(mode, segments)) {
-        advice = mode == Left4 ? QStringLiteral("use the left hand") : QStringLiteral("use the right hand");
+    } else if (ExpectedSegmentCounts(mode, marks).count(static_cast<int>(segments.size())) == 0) {
+        advice = CountAdvice(mode, marks);
+    } else if (!HandArrangementOk(mode, segments, marks)) {
+        // The count fits, so only the order is wrong: the other hand is held out.
+        return mode == Left4 ? QStringLiteral("Left hand expected: this looks like the right hand")
+                             : QStringLiteral("Right hand expected: this looks like the left hand");
     } else {
-        advice = SegmentAdvice(mode, segments, imageCols, imageRows, settings);
+        advice = SegmentAdvice(mode, segments, imageCols, imageRows, settings, marks);
     }
     return ModeHandName(mode) + QStringLiteral(": ") + advice;
 }

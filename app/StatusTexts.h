@@ -5,6 +5,7 @@
 
 #include "AppSettings.h"
 #include "CaptureOutcome.h"
+#include "FingerMarks.h"
 #include "SegmentInfo.h"
 
 #include <QString>
@@ -28,10 +29,12 @@ QString LinkText(LinkState state, const QString& host, int port, const QString& 
 QString ModeHandName(int32_t mode);
 
 // What the person must do now for the mode, for example "Right hand: move closer", judged on
-// the segments of the shown frame as the capture decision judges them. It reads
-// "<hand>: ready" exactly when CaptureConditionHolds.
+// the segments of the shown frame as the capture decision judges them with the fingers
+// marked missing. It reads "<hand>: ready" exactly when CaptureConditionHolds. A hand held
+// with the count of fingers expected but in the other hand's order is named:
+// "Right hand expected: this looks like the left hand" (and the same for Left4).
 QString CaptureGuidance(int32_t mode, const std::vector<quorvel::SegmentInfo>& segments, int imageCols, int imageRows,
-                        const AppSettings& settings);
+                        const AppSettings& settings, const FingerMarks& marks = {});
 
 // A line about one step of a run: "Step 2 of 3 · " and the text.
 QString StepText(int stepIndex, int stepCount, const QString& text);

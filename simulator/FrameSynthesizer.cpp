@@ -236,11 +236,12 @@ FrameSynthesizer::FrameSynthesizer(int frameWidth, int frameHeight)
 {
 }
 
-FrameSynthesizer::Picture FrameSynthesizer::HandPicture(HandKind kind, double scale, double restScale) const
+FrameSynthesizer::Picture FrameSynthesizer::HandPicture(const HandView& view) const
 {
     // The settled size is rendered once; an approaching hand is that picture made smaller.
-    const double masterScale = std::max(scale, restScale);
-    const auto masterKey = std::make_pair(kind, std::lround(masterScale * kScaleSteps));
+    const double scale = view.scale;
+    const double masterScale = std::max(scale, view.restScale);
+    const PictureKey masterKey{view.hand, view.missingFingers, std::lround(masterScale * kScaleSteps)};
     std::scoped_lock lock(picturesMutex);
     auto master = settled.find(masterKey);
     if (master == settled.end()) {
@@ -248,10 +249,10 @@ FrameSynthesizer::Picture FrameSynthesizer::HandPicture(HandKind kind, double sc
             settled.clear();
         }
         Picture picture;
-        picture.pixels = RenderHand(ShapeOf(kind), masterScale, picture.origin);
+        picture.pixels = RenderHand(ShapeOf(view.hand, view.missingFingers), masterScale, picture.origin);
         master = settled.emplace(masterKey, picture).first;
     }
-    const auto key = std::make_pair(kind, std::lround(scale * kScaleSteps));
+    const PictureKey key{view.hand, view.missingFingers, std::lround(scale * kScaleSteps)};
     if (key == masterKey) {
         return master->second; // shares the pixels, which are never changed
     }
@@ -276,7 +277,7 @@ void FrameSynthesizer::Render(const HandView& view, uint8_t* pixels, int shiftX,
     if (!Drawable(view, width, height)) {
         return;
     }
-    const Picture picture = HandPicture(view.hand, view.scale, view.restScale);
+    const Picture picture = HandPicture(view);
     const cv::Rect box(static_cast<int>(std::lround(view.centerX - picture.origin.x)) + shiftX,
                        static_cast<int>(std::lround(view.centerY - picture.origin.y)) + shiftY, picture.pixels.cols,
                        picture.pixels.rows);

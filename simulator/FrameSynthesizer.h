@@ -7,7 +7,8 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
-#include <utility>
+#include <set>
+#include <tuple>
 
 namespace ondrel::sim {
 
@@ -35,16 +36,18 @@ private:
         cv::Point2d origin;
     };
 
-    Picture HandPicture(HandKind kind, double scale, double restScale) const;
+    // Pictures are told apart by hand, missing fingers and scale in steps of 1/10000.
+    using PictureKey = std::tuple<HandKind, std::set<int>, long>;
+
+    Picture HandPicture(const HandView& view) const;
 
     int width;
     int height;
     cv::Mat background;
     mutable std::mutex picturesMutex;
-    // Keyed by hand and scale in steps of 1/10000; the settled hands stay, resized ones
-    // are few at a time.
-    mutable std::map<std::pair<HandKind, long>, Picture> settled;
-    mutable std::map<std::pair<HandKind, long>, Picture> resized;
+    // The settled hands stay, resized ones are few at a time.
+    mutable std::map<PictureKey, Picture> settled;
+    mutable std::map<PictureKey, Picture> resized;
 };
 
 } // namespace ondrel::sim

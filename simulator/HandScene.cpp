@@ -176,11 +176,21 @@ HandScene::Pose HandScene::PoseAfter(HandKind kind, double elapsedMs) const
 
 HandView HandScene::ViewAfter(std::chrono::duration<double, std::milli> elapsed) const
 {
-    Pose pose = PoseAfter(hand, elapsed.count());
-    HandView view = Place(hand, pose);
-    if (elapsed.count() >= settleMs) {
+    HandKind shown = hand;
+    double ms = elapsed.count();
+    if (wrongHandFirst.count(hand) != 0 && hand != HandKind::Thumbs2) {
+        const double wrongMs = settleMs + kWrongHandHeldMs;
+        if (ms < wrongMs) {
+            shown = hand == HandKind::Right4 ? HandKind::Left4 : HandKind::Right4;
+        } else {
+            ms -= wrongMs; // the hand asked for comes in afresh
+        }
+    }
+    Pose pose = PoseAfter(shown, ms);
+    HandView view = Place(shown, pose);
+    if (ms >= settleMs) {
         // A hand held still still trembles a little; the picture follows, its size does not.
-        const double seconds = elapsed.count() / 1000.0;
+        const double seconds = ms / 1000.0;
         const auto [dx, vx] = Tremble(kTrembleX, person.phases[0], person.phases[1], seconds);
         const auto [dy, vy] = Tremble(kTrembleY, person.phases[2], person.phases[3], seconds);
         const auto [dz, vz] = Tremble(kTrembleZ, person.phases[4], person.phases[5], seconds);
@@ -213,11 +223,12 @@ HandView HandScene::Place(HandKind kind, const Pose& pose) const
     view.centerY = pose.centerY;
     view.scale = ScaleAt(pose.distance);
     view.restScale = ScaleAt(person.restDistance);
+    view.missingFingers = missingFingers;
     // Boxes are placed from the rounded centre, so that they move with the picture by
     // whole pixels.
     const double originX = std::round(pose.centerX);
     const double originY = std::round(pose.centerY);
-    for (const FingerShape& finger : ShapeOf(kind).fingers) {
+    for (const FingerShape& finger : ShapeOf(kind, missingFingers).fingers) {
         quorvel::SegmentInfo info;
         info.width = static_cast<int32_t>(std::lround(finger.width * view.scale));
         info.height = static_cast<int32_t>(std::lround(finger.tipHeight * view.scale));

@@ -6,6 +6,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <set>
 #include <vector>
 
 namespace ondrel::sim {
@@ -19,6 +20,8 @@ struct HandView {
     double centerY = 0.0;
     double scale = 0.0;
     double restScale = 0.0; // the scale once the hand has settled, the largest it gets
+    // Standard positions of the fingers the person does not have.
+    std::set<int> missingFingers;
     std::vector<quorvel::SegmentInfo> segments;
 };
 
@@ -45,8 +48,15 @@ public:
 
     HandKind Hand() const { return hand; }
 
+    // Fingers, by standard position, the person does not have: never drawn, never reported.
+    void SetMissingFingers(std::set<int> positions) { missingFingers = std::move(positions); }
+    // Whenever one of these hands is due, the person first holds out the other hand, which
+    // comes in, settles and stays for kWrongHandHeldMs, then presents the one asked for.
+    void SetWrongHandFirst(std::set<HandKind> hands) { wrongHandFirst = std::move(hands); }
+    static constexpr double kWrongHandHeldMs = 2000.0;
+
     // The view at `now`; its segments are in the device's order: left to right, the right
-    // hand's first fingertip higher than its fourth, the left hand's lower.
+    // hand's first fingertip higher than its last, the left hand's lower.
     HandView ViewAt(Clock::time_point now) const;
     // The same for a time since the hand was presented.
     HandView ViewAfter(std::chrono::duration<double, std::milli> elapsed) const;
@@ -91,6 +101,8 @@ private:
     Person person;
     HandKind hand = HandKind::Right4;
     Clock::time_point presentedAt;
+    std::set<int> missingFingers;
+    std::set<HandKind> wrongHandFirst;
 };
 
 } // namespace ondrel::sim

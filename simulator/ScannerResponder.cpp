@@ -23,6 +23,8 @@ ScannerResponder::ScannerResponder(SharedScanner& sharedScanner, uint32_t id)
     , scene(sharedScanner.Options().width, sharedScanner.Options().height,
             std::chrono::milliseconds(sharedScanner.Options().settleMs), sharedScanner.Options().seed)
 {
+    scene.SetMissingFingers(sharedScanner.Options().missingFingers);
+    scene.SetWrongHandFirst(sharedScanner.Options().wrongHandFirst);
 }
 
 OutgoingMessage ScannerResponder::Ok(MessageType type)

@@ -32,7 +32,8 @@ SharedScanner::SharedScanner(SimOptions opts)
     , calibration(MakeCalibrationFile(options))
 {
     if (options.preparedFrame) {
-        const HandScene scene(options.width, options.height, std::chrono::milliseconds(0), options.seed);
+        HandScene scene(options.width, options.height, std::chrono::milliseconds(0), options.seed);
+        scene.SetMissingFingers(options.missingFingers);
         prepared = std::make_unique<PreparedFrame>(synthesizer, scene.RestingView(HandKind::Right4),
                                                    options.rawImageCount, options.faults.hostile, options.degradations);
     }

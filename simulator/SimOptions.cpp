@@ -60,6 +60,32 @@ bool ParseTypeList(const std::string& text, std::set<quorvel::tcp::MessageType>&
     }
     return any;
 }
+// "--missing-fingers 3,7": standard finger positions, each once.
+bool ParsePositionList(const std::string& text, std::set<int>& positions)
+{
+    std::stringstream stream(text);
+    std::string item;
+    bool any = false;
+    while (std::getline(stream, item, ',')) {
+        uint64_t value = 0;
+        if (!ParseUnsigned(item, 10, value) || value < 1 || !positions.insert(static_cast<int>(value)).second) {
+            return false;
+        }
+        any = true;
+    }
+    // getline drops a trailing empty item.
+    return any && text.back() != ',';
+}
+
+// "--wrong-hand 4R": the mode whose hand comes mirrored first.
+bool ParseWrongHand(const std::string& text, std::set<HandKind>& hands)
+{
+    if (text == "4R" || text == "4L") {
+        hands.insert(text == "4R" ? HandKind::Right4 : HandKind::Left4);
+        return true;
+    }
+    return false;
+}
 } // namespace
 
 ParseOutcome ParseOptions(const std::vector<std::string>& args)
@@ -89,6 +115,8 @@ ParseOutcome ParseOptions(const std::vector<std::string>& args)
         {"--fps", UnsignedInto(o.fps, 0, kMaxFps)},
         {"--restart-ms", UnsignedInto(o.restartMs, 0, 600000)},
         {"--seed", UnsignedInto(o.seed, 0, u32Max)},
+        {"--missing-fingers", [&](const std::string& v) { return ParsePositionList(v, o.missingFingers); }},
+        {"--wrong-hand", [&](const std::string& v) { return ParseWrongHand(v, o.wrongHandFirst); }},
         {"--keys",
          [&](const std::string& v) {
              o.keysDir = v;
@@ -200,6 +228,13 @@ Scanner:
                          delivers them (default 30; 0 answers as fast as asked)
   --seed N               the person in front of the scanner: hand size, where it is
                          held and how it comes in; one seed, the same frames (default 1)
+  --missing-fingers POS[,POS..]
+                         the person has no finger at these standard positions (1 right
+                         thumb, 2-5 right index to little, 6 left thumb, 7-10 left index
+                         to little): they are neither drawn nor reported as segments
+  --wrong-hand MODE      whenever MODE (4R or 4L) is due, the person first holds out the
+                         other hand, which settles and stays for 2 s, then the one asked
+                         for (repeatable)
   --restart-ms N         after a successful firmware update the device closes every
                          connection (0.3 s after its answer) and takes no new one for
                          N ms, at least those 0.3 s (default 3000)

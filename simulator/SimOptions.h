@@ -2,8 +2,10 @@
 
 #include "Degradation.h"
 #include "FaultOptions.h"
+#include "HandShape.h"
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,11 @@ struct SimOptions {
     bool verbose = false;                  // one line per request on stderr
     std::vector<Degradation> degradations; // fingers spoilt in the final image
     FaultOptions faults;
+
+    // The person's own: standard finger positions 1-10 they have no finger at, and the hands
+    // they first hold out mirrored.
+    std::set<int> missingFingers;
+    std::set<HandKind> wrongHandFirst;
 };
 
 struct ParseOutcome {

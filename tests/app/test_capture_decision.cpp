@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 using quorvel::SegmentInfo;
 
@@ -25,6 +26,9 @@ std::vector<SegmentInfo> RightHandAtMargin(int margin)
     return { MakeSegment(margin, 100, 80, 200), MakeSegment(200, margin, 80, 200), MakeSegment(kCols - margin - 80, 150, 80, 200),
              MakeSegment(400, kRows - margin - 200, 80, 200) };
 }
+
+// Marks in the command line's form; "" for none.
+FingerMarks Marks(const char* text) { return *text == '\0' ? FingerMarks{} : ParseFingerMarks(text, nullptr).value(); }
 
 float Below(float value) { return std::nextafter(value, -1000.0f); }
 float Above(float value) { return std::nextafter(value, 1000.0f); }
@@ -103,6 +107,7 @@ TEST(CaptureDecision, TheHandArrangementNeedsTheModesCountAndOrder)
         int32_t mode;
         std::vector<int32_t> posY;
         bool ok;
+        const char* marks = ""; // as the command line gives them
     } rows[] = {
         { Right4, { 100, 50, 60, 101 }, true },
         { Left4, { 100, 50, 60, 101 }, false },
@@ -120,14 +125,37 @@ TEST(CaptureDecision, TheHandArrangementNeedsTheModesCountAndOrder)
         { Thumbs2, { 10 }, false },
         { Thumbs2, { 10, 20, 30 }, false },
         { Thumbs2, { 10, 20, 30, 40 }, false },
+        // An amputated finger is absent; one unable to print may be either.
+        { Right4, { 10, 20, 30 }, true, "3" },
+        { Right4, { 30, 20, 10 }, false, "3" },
+        { Right4, { 10, 20, 30, 40 }, false, "3" },
+        { Right4, { 10, 20, 30 }, true, "3:UP" },
+        { Right4, { 10, 20, 30, 40 }, true, "3:UP" },
+        { Right4, { 10, 20 }, false, "3:UP" },
+        { Left4, { 10, 20 }, false, "8,9" },
+        { Left4, { 20, 10 }, true, "8,9" },
+        { Left4, { 50 }, true, "7,8,9" },
+        { Thumbs2, { 10 }, true, "1" },
+        { Thumbs2, { 10, 20 }, false, "1" },
+        { Right4, { 40, 30, 20, 10 }, false, "7" }, // marks of the other hand change nothing
     };
     for (const auto& row : rows) {
         std::vector<SegmentInfo> segments;
         for (int32_t y : row.posY) {
             segments.push_back(MakeSegment(0, y, 1, 1));
         }
-        EXPECT_EQ(HandArrangementOk(row.mode, segments), row.ok) << "mode " << row.mode << ", " << segments.size();
+        EXPECT_EQ(HandArrangementOk(row.mode, segments, Marks(row.marks)), row.ok)
+            << "mode " << row.mode << ", " << segments.size() << ", " << row.marks;
     }
+    // A mode is left out once every one of its fingers is marked, either way.
+    for (const auto& [mode, marks, missing] : { std::tuple{ Right4, "2,3,4,5", true },
+                                                { Right4, "2:UP,3,4,5", true },
+                                                { Right4, "2,3,4", false },
+                                                { Thumbs2, "1,6", true },
+                                                { Left4, "2,3,4,5", false } }) {
+        EXPECT_EQ(AllFingersMissing(mode, Marks(marks)), missing) << mode << " " << marks;
+    }
+    EXPECT_FALSE(AllFingersMissing(Right4, {}));
 }
 
 TEST(CaptureDecision, AHandIsCapturedWhenEverySegmentIsReadyAndInOrder)
@@ -163,13 +191,14 @@ TEST(StatusTexts, GuidanceNamesTheHandAndTheFirstThingToMend)
         int32_t mode;
         std::vector<SegmentInfo> segments;
         const char* expected;
+        const char* marks = "";
     } cases[] = {
         { Right4, {}, "Right hand: place the hand over the scanner" },
         { Thumbs2, {}, "Thumbs: place both thumbs over the scanner" },
         { Right4, { right.begin(), right.begin() + 3 }, "Right hand: show all four fingers" },
         { Thumbs2, right, "Thumbs: show both thumbs and nothing else" },
-        { Right4, left, "Right hand: use the right hand" },
-        { Left4, right, "Left hand: use the left hand" },
+        { Right4, left, "Right hand expected: this looks like the left hand" },
+        { Left4, right, "Left hand expected: this looks like the right hand" },
         // 29 px from the border: a green box, but too close to the edge for the capture.
         { Right4, with(195.0f, 0.0f, kCols - 29 - 80), "Right hand: move to the centre" },
         { Right4, with(150.0f, 25.0f), "Right hand: move away" },
@@ -180,12 +209,21 @@ TEST(StatusTexts, GuidanceNamesTheHandAndTheFirstThingToMend)
         { Right4, right, "Right hand: ready" },
         { Left4, left, "Left hand: ready" },
         { Thumbs2, { MakeSegment(100, 100, 80, 200), MakeSegment(300, 100, 80, 200) }, "Thumbs: ready" },
+        // With fingers marked missing: the count left, the order of the first and last present.
+        { Right4, { right.begin(), right.begin() + 3 }, "Right hand: ready", "3" },
+        { Right4, right, "Right hand: show the fingers not marked missing (3)", "3" },
+        { Right4, { right.begin(), right.begin() + 2 }, "Right hand: show the fingers not marked missing (3 or 4)", "3:UP" },
+        { Right4, { left.begin(), left.begin() + 3 }, "Right hand expected: this looks like the left hand", "3" },
+        { Right4, { left.begin(), left.begin() + 1 }, "Right hand: ready", "2,3,4" },
+        { Thumbs2, { MakeSegment(100, 100, 80, 200) }, "Thumbs: ready", "1" },
+        { Thumbs2, { MakeSegment(100, 100, 80, 200), MakeSegment(300, 100, 80, 200) }, "Thumbs: show one thumb and nothing else", "6" },
     };
     const AppSettings settings = DefaultAppSettings();
     for (const auto& c : cases) {
-        const QString text = CaptureGuidance(c.mode, c.segments, kCols, kRows, settings);
+        const QString text = CaptureGuidance(c.mode, c.segments, kCols, kRows, settings, Marks(c.marks));
         EXPECT_EQ(text.toStdString(), c.expected);
-        EXPECT_EQ(text.endsWith(QStringLiteral(": ready")), CaptureConditionHolds(c.mode, c.segments, kCols, kRows, settings))
+        EXPECT_EQ(text.endsWith(QStringLiteral(": ready")),
+                  CaptureConditionHolds(c.mode, c.segments, kCols, kRows, settings, Marks(c.marks)))
             << c.expected;
     }
 }

@@ -23,18 +23,21 @@ struct CaptureThresholds {
     int borderMargin = 30;
 };
 
-// Empty when the segments would be captured; otherwise why not.
+// Empty when the segments would be captured; otherwise why not. `expected` is the number of
+// fingertips the person has for the hand (0: all of them); the first and last are in order.
 inline std::string WhyNotCapturable(const std::vector<quorvel::SegmentInfo>& segments, Presented hand, int frameWidth, int frameHeight,
-                                    const CaptureThresholds& t = {})
+                                    std::size_t expected = 0, const CaptureThresholds& t = {})
 {
-    const std::size_t expected = hand == Presented::Thumbs2 ? 2 : 4;
+    if (expected == 0) {
+        expected = hand == Presented::Thumbs2 ? 2 : 4;
+    }
     if (segments.size() != expected) {
         return std::to_string(segments.size()) + " segments";
     }
-    if (hand == Presented::Right4 && !(segments[0].posY < segments[3].posY)) {
+    if (hand == Presented::Right4 && !(segments.front().posY < segments.back().posY)) {
         return "not arranged as a right hand";
     }
-    if (hand == Presented::Left4 && !(segments[0].posY > segments[3].posY)) {
+    if (hand == Presented::Left4 && !(segments.front().posY > segments.back().posY)) {
         return "not arranged as a left hand";
     }
     for (const auto& s : segments) {

@@ -195,7 +195,10 @@ TEST(SimOptions, EveryOptionIsAcceptedInBothForms)
                                        "bad-rect",
                                        "--degrade",
                                        "3:blur=3,4:contrast=0.3",
-                                       "--degrade=9:noise=12.5" });
+                                       "--degrade=9:noise=12.5",
+                                       "--missing-fingers=3,7",
+                                       "--wrong-hand",
+                                       "4L" });
     ASSERT_EQ(parsed.error, "");
     const auto& o = parsed.options;
     EXPECT_EQ(std::make_tuple(o.host, o.port, o.width, o.height, o.settleMs, o.rawImageCount, o.keysDir, o.firmwareDir),
@@ -216,6 +219,8 @@ TEST(SimOptions, EveryOptionIsAcceptedInBothForms)
     EXPECT_EQ(degradations,
               (std::vector<std::tuple<int, DegradationKind, double>>{
                   { 3, DegradationKind::Blur, 3.0 }, { 4, DegradationKind::Contrast, 0.3 }, { 9, DegradationKind::Noise, 12.5 } }));
+    EXPECT_EQ(o.missingFingers, (std::set<int>{ 3, 7 }));
+    EXPECT_EQ(o.wrongHandFirst, std::set<HandKind>{ HandKind::Left4 });
 }
 
 TEST(SimOptions, RejectsWhatItCannotServe)
@@ -239,8 +244,12 @@ TEST(SimOptions, RejectsWhatItCannotServe)
                                                 { "--degrade", "3:contrast=1.5" },
                                                 { "--degrade", "3:noise=ten" },
                                                 { "--degrade", "3:blur=2," },
-                                                { "--host", "" } }) {
-        EXPECT_NE(ParseOptions(args).error, "") << args.back();
+                                                { "--host", "" },
+                                                { "--missing-fingers", "0" },
+                                                { "--missing-fingers", "3,3" },
+                                                { "--missing-fingers", "3," },
+                                                { "--wrong-hand", "2T" } }) {
+        EXPECT_NE(ParseOptions(args).error, "") << args[0];
     }
 }
 

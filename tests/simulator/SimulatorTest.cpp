@@ -166,6 +166,36 @@ TEST_F(Simulator, WalksThroughRightLeftAndThumbsEachBecomingCapturable)
     }
 }
 
+// A person without a right middle finger (3) and left index finger (7) who, asked for the
+// right hand, first holds out the left one: three fingertips in range and still, but in the
+// left hand's order, then the right hand with a gap where its middle finger would be.
+TEST_F(Simulator, PresentsMissingFingersAndTheWrongHandFirst)
+{
+    Launch({ "--settle-ms", "0", "--missing-fingers", "3,7", "--wrong-hand", "4R" });
+    ASSERT_EQ(device.Start().code, DeviceError::OK);
+    ASSERT_EQ(Frame().code, DeviceError::OK);
+    EXPECT_EQ(WhyNotCapturable(segments, Presented::Left4, image.cols, image.rows, 3), "");
+    for (Presented hand : { Presented::Right4, Presented::Left4 }) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        std::string why = "no frame";
+        while (!why.empty() && std::chrono::steady_clock::now() < deadline) {
+            ASSERT_EQ(Frame().code, DeviceError::OK);
+            why = WhyNotCapturable(segments, hand, image.cols, image.rows, 3);
+        }
+        ASSERT_EQ(why, "") << "hand " << static_cast<int>(hand);
+        if (hand == Presented::Right4) {
+            // Nothing but background between the index and ring fingertips.
+            const SegmentInfo& index = segments[0];
+            const SegmentInfo& ring = segments[1];
+            const int gapLeft = index.posX + index.width + 4;
+            ASSERT_GT(ring.posX - 4, gapLeft);
+            const cv::Rect gap(gapLeft, std::min(index.posY, ring.posY), ring.posX - 4 - gapLeft, index.height / 2);
+            EXPECT_LT(cv::mean(image(gap))[0], 60.0);
+        }
+        ASSERT_EQ(device.PlaySound(2).code, DeviceError::OK);
+    }
+}
+
 TEST_F(Simulator, PreparedFrameServesTheSameSettledFrameUnderFreshIds)
 {
     Launch({ "--prepared-frame", "--raw-images", "4" });
