@@ -138,6 +138,7 @@ app_ondrel::app_ondrel(QWidget* parent, const LaunchOptions& options)
     if (!deviceHostOverride.empty()) {
         settingsDialog->SetSessionDeviceAddress(deviceHostOverride, devicePortOverride);
     }
+    settingsDialog->SetCaptureRunningQuery([this] { return running; });
     ui->graphicsView->setScene(scene);
     statusLine = new StatusLine(statusBar(), BoxColours{colourOutOfRange, colourTooHigh, colourMoving, colourReady});
     InstallKeys();
