@@ -3,6 +3,7 @@
 #include "AppLog.h"
 #include "FirmwareUpdate.h"
 #include "KeyAuthentication.h"
+#include "SettingControls.h"
 #include "SettingsStore.h"
 #include "SettingsTable.h"
 #include "ui_DialogSettings.h"
@@ -12,79 +13,9 @@
 #include <QMessageBox>
 #include <QTimer>
 
-#include <algorithm>
-#include <cmath>
-#include <limits>
-#include <type_traits>
-
 namespace {
 
 constexpr int kFirmwareLabelHideMs = 5000;
-
-// Whole units for the integer spin boxes, truncated toward zero. Values no int can hold
-// are limited first, since converting them would be undefined.
-int TruncatedToInt(float value)
-{
-    if (std::isnan(value)) {
-        return 0;
-    }
-    const double limited = std::clamp(static_cast<double>(value), static_cast<double>(std::numeric_limits<int>::min()),
-                                      static_cast<double>(std::numeric_limits<int>::max()));
-    return static_cast<int>(limited);
-}
-
-int TruncatedToInt(int32_t value)
-{
-    return value;
-}
-
-// Setting a control programmatically emits none of the wired signals (clicked,
-// editingFinished), so filling the controls one by one never re-enters CheckSettings.
-void ShowInControl(const SettingRow& row, const AppSettings& settings, QWidget* control)
-{
-    std::visit(
-        [&](auto member) {
-            const auto& value = settings.*member;
-            using Value = std::decay_t<decltype(value)>;
-            if constexpr (std::is_same_v<Value, bool>) {
-                qobject_cast<QCheckBox*>(control)->setChecked(value);
-            } else if constexpr (std::is_same_v<Value, std::string>) {
-                qobject_cast<QLineEdit*>(control)->setText(QString::fromStdString(value));
-            } else if (auto* spin = qobject_cast<QSpinBox*>(control)) {
-                // A spin box limits a value outside its range to the nearest bound.
-                spin->setValue(TruncatedToInt(value));
-            } else if (auto* doubleSpin = qobject_cast<QDoubleSpinBox*>(control)) {
-                doubleSpin->setValue(static_cast<double>(value));
-            } else {
-                qobject_cast<QLineEdit*>(control)->setText(QString::number(value));
-            }
-        },
-        row.field);
-}
-
-void ReadFromControl(const SettingRow& row, const QWidget* control, AppSettings& settings)
-{
-    std::visit(
-        [&](auto member) {
-            auto& value = settings.*member;
-            using Value = std::decay_t<decltype(value)>;
-            if constexpr (std::is_same_v<Value, bool>) {
-                value = qobject_cast<const QCheckBox*>(control)->isChecked();
-            } else if constexpr (std::is_same_v<Value, std::string>) {
-                value = qobject_cast<const QLineEdit*>(control)->text().toStdString();
-            } else if (const auto* spin = qobject_cast<const QSpinBox*>(control)) {
-                value = static_cast<Value>(spin->value());
-            } else if (const auto* doubleSpin = qobject_cast<const QDoubleSpinBox*>(control)) {
-                value = static_cast<Value>(doubleSpin->value());
-            } else {
-                // A text that is no base-10 integer is 0.
-                bool isNumber = false;
-                const int number = qobject_cast<const QLineEdit*>(control)->text().toInt(&isNumber, 10);
-                value = static_cast<Value>(isNumber ? number : 0);
-            }
-        },
-        row.field);
-}
 
 bool AskToCloseAfterUpload(QWidget* parent)
 {
@@ -130,18 +61,14 @@ DialogSettings::DialogSettings(QWidget* parent, SettingsDeviceRelay* relay)
     connect(ui->btn_ok, &QPushButton::clicked, this, &DialogSettings::OkClicked);
     connect(ui->btn_cancel, &QPushButton::clicked, this, &DialogSettings::CancelClicked);
     // A click on a box or the end of an edit applies the dialog; spin boxes wait for that.
-    for (const SettingRow& row : SettingsTable()) {
-        QWidget* control = row.control != nullptr ? findChild<QWidget*>(QLatin1String(row.control)) : nullptr;
-        if (control == nullptr) {
+    controls = FindSettingControls(*this);
+    for (const SettingControl& bound : controls) {
+        if (bound.row->Has(kShownOnly)) {
             continue;
         }
-        controls.push_back({&row, control});
-        if (row.Has(kShownOnly)) {
-            continue;
-        }
-        if (auto* box = qobject_cast<QCheckBox*>(control)) {
+        if (auto* box = qobject_cast<QCheckBox*>(bound.control)) {
             connect(box, &QCheckBox::clicked, this, &DialogSettings::CheckSettings);
-        } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+        } else if (auto* edit = qobject_cast<QLineEdit*>(bound.control)) {
             connect(edit, &QLineEdit::editingFinished, this, &DialogSettings::CheckSettings);
         }
     }
@@ -157,7 +84,7 @@ DialogSettings::DialogSettings(QWidget* parent, SettingsDeviceRelay* relay)
     appSettings.extendedMode = false;
     LoadSettings();
     if (!appSettings.extendedMode) {
-        for (const BoundControl& bound : controls) {
+        for (const SettingControl& bound : controls) {
             if (bound.row->Has(kExtendedOnly)) {
                 bound.control->hide();
             }
@@ -213,7 +140,9 @@ void DialogSettings::LoadSettings()
     }
     // Before the controls are filled, so that in the extended mode a stored Move Z above
     // the standard limit is shown and kept rather than cut down by the spin box.
-    ApplyRanges();
+    for (const SettingControl& bound : controls) {
+        ApplyRange(bound, appSettings.extendedMode);
+    }
     ApplyToControls();
 }
 
@@ -226,29 +155,14 @@ void DialogSettings::StoreSettings()
     ApplyToControls();
 }
 
-void DialogSettings::ApplyRanges()
-{
-    for (const BoundControl& bound : controls) {
-        const std::optional<SettingRange> range = RangeOf(*bound.row, appSettings.extendedMode);
-        if (!range) {
-            continue;
-        }
-        if (auto* spin = qobject_cast<QSpinBox*>(bound.control)) {
-            spin->setRange(static_cast<int>(range->minimum), static_cast<int>(range->maximum));
-        } else if (auto* doubleSpin = qobject_cast<QDoubleSpinBox*>(bound.control)) {
-            doubleSpin->setRange(range->minimum, range->maximum);
-        }
-    }
-}
-
 void DialogSettings::ApplyToControls()
 {
-    for (const BoundControl& bound : controls) {
-        ShowInControl(*bound.row, appSettings, bound.control);
+    for (const SettingControl& bound : controls) {
+        ShowInControl(bound, appSettings);
     }
     // Nothing to make these from without the final image. Only the controls change here;
     // the fields follow them at the next CheckSettings.
-    for (const BoundControl& bound : controls) {
+    for (const SettingControl& bound : controls) {
         if (bound.row->Has(kNeedsFinalImage)) {
             auto* box = qobject_cast<QCheckBox*>(bound.control);
             if (!appSettings.saveFinalImage) {
@@ -262,9 +176,9 @@ void DialogSettings::ApplyToControls()
 void DialogSettings::CheckSettings()
 {
     // Hidden boxes hold the false values ApplyToControls gave them.
-    for (const BoundControl& bound : controls) {
+    for (const SettingControl& bound : controls) {
         if (!bound.row->Has(kShownOnly)) {
-            ReadFromControl(*bound.row, bound.control, appSettings);
+            ReadFromControl(bound, appSettings);
         }
     }
     // What is typed keeps to the limits of what is read.

@@ -2,6 +2,7 @@
 
 #include "AppSettings.h"
 #include "DeviceError.h"
+#include "SettingControls.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
@@ -19,7 +20,6 @@ class FirmwareUpdate;
 class KeyAuthentication;
 class QTimer;
 class SettingsDeviceRelay;
-struct SettingRow;
 
 namespace Ui {
 class SettingsDialog;
@@ -94,17 +94,9 @@ public slots:
     void UpdateBaseDir();
 
 private:
-    // A setting's row and the control of the form that shows it.
-    struct BoundControl {
-        const SettingRow* row;
-        QWidget* control;
-    };
-
     void LoadSettings();
     void StoreSettings();
     void ApplyToControls();
-    // The spin boxes take the ranges of their settings in the current mode.
-    void ApplyRanges();
     // True, after saying so in a box, when a capture run or (with `uploadToo`) the firmware
     // upload uses the device now.
     bool RefusedWhileDeviceBusy(const QString& action, bool uploadToo) const;
@@ -115,7 +107,7 @@ private:
 
     AppSettings appSettings;
     std::unique_ptr<Ui::SettingsDialog> ui;
-    std::vector<BoundControl> controls;
+    std::vector<SettingControl> controls;
     Choosers choosers;
     std::function<bool()> captureRunning;
     KeyAuthentication* authentication;
