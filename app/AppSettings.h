@@ -20,7 +20,8 @@ struct AppSettings {
     float thresholdMoveY = 3.0f;     // px
     float thresholdMoveZ = 20.0f;    // px; at most 25 outside the extended mode
     float minWorkflowDelayMs = 1500.0f;
-    std::string basePath; // UTF-8; default: desktop directory + "/Captured"
+    int32_t minFingerQuality = 40; // 0..100
+    std::string basePath;          // UTF-8; default: desktop directory + "/Captured"
     std::string deviceIp = "127.0.0.1";
     int32_t devicePort = 60123;
     bool saveRawData = false;      // extended mode only
@@ -30,11 +31,16 @@ struct AppSettings {
     bool saveCalibrationFile = false; // extended mode only
     bool saveSegmentInformations = false;
     bool saveSegments = false;
+    bool saveInterchangeFile = true;                   // ANSI/NIST-ITL file; made from the final image
+    bool groupReadable = false;                        // stored results readable by the operator's group
+    std::string interchangeTransactionType = "ONDREL"; // printable ASCII
+    std::string interchangeAgencyId = "ONDREL000";     // printable ASCII
+    int32_t interchangeResolutionPpi = 0;
     bool extendedMode = false; // "UserSettings/User" == 5307; never written
 };
 
 // The allowed range of a number setting. The settings file is read into these ranges and
-// the dialog's spin boxes take them, so the two never disagree.
+// the dialog's spin boxes take them (through the settings table), so the two never disagree.
 struct SettingRange {
     double minimum;
     double maximum;
@@ -45,12 +51,8 @@ inline constexpr SettingRange kThresholdMoveXYRange{0.0, 3.0};      // px
 inline constexpr SettingRange kThresholdMoveZRange{0.0, 25.0};      // px
 inline constexpr SettingRange kExtendedThresholdMoveZRange{0.0, 200.0};
 inline constexpr SettingRange kMinWorkflowDelayRange{0.0, 5000.0}; // ms
-
-// Move Z reaches further in the extended mode.
-SettingRange ThresholdMoveZRange(bool extendedMode);
-
-// Brings every number setting into its range (a value outside goes to the nearest bound).
-void LimitToRanges(AppSettings& settings);
+inline constexpr SettingRange kMinFingerQualityRange{0.0, 100.0};
+inline constexpr SettingRange kInterchangeResolutionRange{0.0, 2000.0}; // ppi
 
 // True when at least one save option other than the segment images is set; the workflow
 // stores results only then.

@@ -1,81 +1,34 @@
 #include "DialogSettings.h"
 
 #include "AppLog.h"
-#include "PrivateKeyFileName.h"
-#include "SettingsDeviceRelay.h"
+#include "FirmwareUpdate.h"
+#include "KeyAuthentication.h"
+#include "SettingControls.h"
 #include "SettingsStore.h"
+#include "SettingsTable.h"
 #include "ui_DialogSettings.h"
 
-#include "Device.h"
-#include "DeviceText.h"
-
-#include <QDebug>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <QTimer>
-
-#include <algorithm>
-#include <atomic>
-#include <cmath>
-#include <limits>
 
 namespace {
 
 constexpr int kFirmwareLabelHideMs = 5000;
 
-const char kFirmwareInProgressText[] =
-    "Firmware upload is in progress.\n\n"
-    "Please do not close the application or disconnect the device from the power source.";
-const char kFirmwareSuccessText[] = "Firmware successfully uploaded!\n\n"
-                                    "Please wait for the device to restart. This may take several minutes";
-const char kFirmwareOpenFailedText[] = "open Firmware failed!";
-const char kFirmwareUploadFailedText[] = "Firmware upload failed!";
-
-const char kKeyFileNameErrorText[] =
-    "Could not parse AuthGroup from filename. Please make sure your filename "
-    "starts with the AuthGroup in UPPERCASE followed by a '.', for example: USER.priv.pem";
-
-QString FirmwareResultText(uint32_t resultCode)
+bool AskToCloseAfterUpload(QWidget* parent)
 {
-    switch (resultCode) {
-    case quorvel::DeviceError::OK:
-        return QString::fromUtf8(kFirmwareSuccessText);
-    // Everything the upload itself reports: unreadable file, an error answer, no answer.
-    case quorvel::DeviceError::RESPONSE_ERROR:
-        return QString::fromUtf8(kFirmwareOpenFailedText);
-    default:
-        return QString::fromUtf8(kFirmwareUploadFailedText);
-    }
-}
-
-// Whole units for the integer spin boxes, truncated toward zero. Values no int can hold
-// are limited first, since converting them would be undefined.
-int TruncatedToInt(float value)
-{
-    if (std::isnan(value)) {
-        return 0;
-    }
-    const double limited = std::clamp(static_cast<double>(value), static_cast<double>(std::numeric_limits<int>::min()),
-                                      static_cast<double>(std::numeric_limits<int>::max()));
-    return static_cast<int>(limited);
-}
-
-// A run owns the device and the settings it started with; a device action now would share
-// the connection with its requests. True, after saying so, when `relay` reports a run.
-bool RefusedDuringCapture(SettingsDeviceRelay* relay, const QString& action)
-{
-    if (relay == nullptr || !relay->IsCaptureRunning()) {
-        return false;
-    }
-    QMessageBox::critical(
-        nullptr, QStringLiteral("Error"),
-        action
-            + QStringLiteral(
-                " is not possible while a capture is running. Please try again when the workflow has ended."),
-        QMessageBox::Ok);
-    return true;
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Firmware upload running"),
+                    QStringLiteral("A firmware upload is running and must not be interrupted.\n\n"
+                                   "Close the program as soon as the upload has ended, or wait with it open?"),
+                    QMessageBox::NoButton, parent);
+    QPushButton* wait = box.addButton(QStringLiteral("Wait"), QMessageBox::RejectRole);
+    QPushButton* closeWhenDone = box.addButton(QStringLiteral("Close when done"), QMessageBox::AcceptRole);
+    box.setDefaultButton(wait);
+    box.setEscapeButton(wait);
+    box.exec();
+    return box.clickedButton() == closeWhenDone;
 }
 
 } // namespace
@@ -89,59 +42,54 @@ DialogSettings::Choosers DialogSettings::NativeChoosers()
     native.existingDirectory = [](QWidget* parent, const QString& caption, const QString& dir) {
         return QFileDialog::getExistingDirectory(parent, caption, dir, QFileDialog::ShowDirsOnly);
     };
+    native.closeAfterUpload = AskToCloseAfterUpload;
     return native;
 }
 
 DialogSettings::DialogSettings(QWidget* parent, SettingsDeviceRelay* relay)
     : QDialog(parent)
     , appSettings(DefaultAppSettings())
-    , relay(relay)
     , ui(std::make_unique<Ui::SettingsDialog>())
     , choosers(NativeChoosers())
     , fwLabelHideTimer(new QTimer(this))
 {
     qRegisterMetaType<std::string>("std::string");
     ui->setupUi(this);
+    authentication = new KeyAuthentication(relay, ui->lbl_authGroup_current, this);
+    firmware = new FirmwareUpdate(this);
 
     connect(ui->btn_ok, &QPushButton::clicked, this, &DialogSettings::OkClicked);
     connect(ui->btn_cancel, &QPushButton::clicked, this, &DialogSettings::CancelClicked);
-    for (QCheckBox* box :
-         {ui->check_fpsRate, ui->check_boundingBoxes, ui->check_position, ui->check_distance, ui->check_movement}) {
-        connect(box, &QCheckBox::clicked, this, &DialogSettings::CheckSettings);
+    // A click on a box or the end of an edit applies the dialog; spin boxes wait for that.
+    controls = FindSettingControls(*this);
+    for (const SettingControl& bound : controls) {
+        if (bound.row->Has(kShownOnly)) {
+            continue;
+        }
+        if (auto* box = qobject_cast<QCheckBox*>(bound.control)) {
+            connect(box, &QCheckBox::clicked, this, &DialogSettings::CheckSettings);
+        } else if (auto* edit = qobject_cast<QLineEdit*>(bound.control)) {
+            connect(edit, &QLineEdit::editingFinished, this, &DialogSettings::CheckSettings);
+        }
     }
-    connect(ui->edit_ip, &QLineEdit::editingFinished, this, &DialogSettings::CheckSettings);
-    connect(ui->edit_port, &QLineEdit::editingFinished, this, &DialogSettings::CheckSettings);
-    connect(ui->edit_baseDir, &QLineEdit::editingFinished, this, &DialogSettings::CheckSettings);
     connect(ui->btn_browseBaseDir, &QPushButton::clicked, this, &DialogSettings::UpdateBaseDir);
-    for (QCheckBox* box : {ui->check_rawData, ui->check_capTimes, ui->check_previewImg, ui->check_finalImg,
-                           ui->check_calibFile, ui->check_segInfos, ui->check_finalSegments}) {
-        connect(box, &QCheckBox::clicked, this, &DialogSettings::CheckSettings);
-    }
     connect(ui->btn_browseFW, &QPushButton::clicked, this, &DialogSettings::BrowseFwPath);
     connect(ui->btn_uploadFW, &QPushButton::clicked, this, &DialogSettings::UpdateFirmware);
     connect(ui->btn_browsePrivKeyFile, &QPushButton::clicked, this, &DialogSettings::BrowsePrivKeyFile);
     connect(ui->btn_authClear, &QPushButton::clicked, this, &DialogSettings::clearPrivKey);
-
-    // The spin boxes take the ranges the settings file is read into.
-    const auto applyRange = [](auto* spin, SettingRange range) { spin->setRange(range.minimum, range.maximum); };
-    applyRange(ui->spin_thresholdHigh, kThresholdTooHighRange);
-    applyRange(ui->spin_thresholdLow, kThresholdTooLowRange);
-    applyRange(ui->spin_thresholdMoveX, kThresholdMoveXYRange);
-    applyRange(ui->spin_thresholdMoveY, kThresholdMoveXYRange);
-    applyRange(ui->spin_thresholdMoveZ, ThresholdMoveZRange(false));
-    applyRange(ui->spin_minSteps, kMinWorkflowDelayRange);
+    connect(authentication, &KeyAuthentication::authRequested, this, &DialogSettings::authRequested);
+    connect(firmware, &FirmwareUpdate::progressChanged, this, &DialogSettings::ShowFirmwareProgress);
+    connect(firmware, &FirmwareUpdate::finished, this, &DialogSettings::FinishFirmwareUpdate);
 
     appSettings.extendedMode = false;
     LoadSettings();
-
     if (!appSettings.extendedMode) {
-        ui->check_previewImg->hide();
-        ui->check_calibFile->hide();
-        ui->check_rawData->hide();
-        ui->check_capTimes->hide();
-        LimitToStandardMode(appSettings);
-        ui->spin_thresholdMoveZ->setMaximum(ThresholdMoveZRange(false).maximum);
-        // Writes back the limited Move Z and the cleared extended switches.
+        for (const SettingControl& bound : controls) {
+            if (bound.row->Has(kExtendedOnly)) {
+                bound.control->hide();
+            }
+        }
+        // Writes back what the limits of the standard mode changed.
         StoreSettings();
     }
 
@@ -158,8 +106,6 @@ DialogSettings::DialogSettings(QWidget* parent, SettingsDeviceRelay* relay)
     fwLabelHideTimer->setSingleShot(true);
     fwLabelHideTimer->setTimerType(Qt::PreciseTimer);
     connect(fwLabelHideTimer, &QTimer::timeout, this, &DialogSettings::HideFirmwareStatusWhenDue);
-    connect(ui->edit_fwPath, &QLineEdit::textChanged, this, &DialogSettings::EnableFirmwareUpload);
-    EnableFirmwareUpload();
 }
 
 DialogSettings::~DialogSettings()
@@ -168,9 +114,6 @@ DialogSettings::~DialogSettings()
     // then must not reach CheckSettings.
     for (QWidget* control : findChildren<QWidget*>()) {
         control->disconnect(this);
-    }
-    if (firmwareWorker.joinable()) {
-        firmwareWorker.join();
     }
 }
 
@@ -184,16 +127,21 @@ void DialogSettings::setChoosers(Choosers replacement)
     choosers = std::move(replacement);
 }
 
+void DialogSettings::SetCaptureRunningQuery(std::function<bool()> query)
+{
+    captureRunning = std::move(query);
+}
+
 void DialogSettings::LoadSettings()
 {
     {
         const auto store = OpenSettingsStore();
         LoadAppSettings(appSettings, *store);
     }
-    // Raised before the controls are filled, so a stored Move Z above the standard
-    // limit is shown and kept rather than cut down by the spin box.
-    if (appSettings.extendedMode) {
-        ui->spin_thresholdMoveZ->setMaximum(ThresholdMoveZRange(true).maximum);
+    // Before the controls are filled, so that in the extended mode a stored Move Z above
+    // the standard limit is shown and kept rather than cut down by the spin box.
+    for (const SettingControl& bound : controls) {
+        ApplyRange(bound, appSettings.extendedMode);
     }
     ApplyToControls();
 }
@@ -209,80 +157,33 @@ void DialogSettings::StoreSettings()
 
 void DialogSettings::ApplyToControls()
 {
-    // Setting a control programmatically emits none of the wired signals (clicked,
-    // editingFinished), so filling the controls one by one never re-enters CheckSettings.
-    ui->edit_ip->setText(QString::fromStdString(appSettings.deviceIp));
-    ui->edit_port->setText(QString::number(appSettings.devicePort));
-
-    ui->check_fpsRate->setChecked(appSettings.drawFps);
-    ui->check_boundingBoxes->setChecked(appSettings.drawBoundingBox);
-    ui->check_position->setChecked(appSettings.drawPosition);
-    ui->check_distance->setChecked(appSettings.drawDistance);
-    ui->check_movement->setChecked(appSettings.drawMovement);
-
-    ui->spin_thresholdHigh->setValue(TruncatedToInt(appSettings.thresholdTooHigh));
-    ui->spin_thresholdLow->setValue(TruncatedToInt(appSettings.thresholdTooLow));
-    ui->spin_thresholdMoveX->setValue(static_cast<double>(appSettings.thresholdMoveX));
-    ui->spin_thresholdMoveY->setValue(static_cast<double>(appSettings.thresholdMoveY));
-    ui->spin_thresholdMoveZ->setValue(static_cast<double>(appSettings.thresholdMoveZ));
-    ui->spin_minSteps->setValue(TruncatedToInt(appSettings.minWorkflowDelayMs));
-
-    ui->edit_baseDir->setText(QString::fromStdString(appSettings.basePath));
-
-    ui->check_rawData->setChecked(appSettings.saveRawData);
-    ui->check_capTimes->setChecked(appSettings.saveCaptureTimes);
-    ui->check_previewImg->setChecked(appSettings.savePreviewImage);
-    ui->check_finalImg->setChecked(appSettings.saveFinalImage);
-    ui->check_calibFile->setChecked(appSettings.saveCalibrationFile);
-    ui->check_segInfos->setChecked(appSettings.saveSegmentInformations);
-    ui->check_finalSegments->setChecked(appSettings.saveSegments);
-
-    // Segments and their measurements come out of the final image.
-    if (appSettings.saveFinalImage) {
-        ui->check_finalSegments->setEnabled(true);
-        ui->check_segInfos->setEnabled(true);
-    } else {
-        ui->check_finalSegments->setChecked(false);
-        ui->check_finalSegments->setEnabled(false);
-        ui->check_segInfos->setChecked(false);
-        ui->check_segInfos->setEnabled(false);
+    for (const SettingControl& bound : controls) {
+        ShowInControl(bound, appSettings);
     }
-
-    ui->edit_authPrivKeyFile->setText(QString::fromStdString(appSettings.privateKeyFile));
+    // Nothing to make these from without the final image. Only the controls change here;
+    // the fields follow them at the next CheckSettings.
+    for (const SettingControl& bound : controls) {
+        if (bound.row->Has(kNeedsFinalImage)) {
+            auto* box = qobject_cast<QCheckBox*>(bound.control);
+            if (!appSettings.saveFinalImage) {
+                box->setChecked(false);
+            }
+            box->setEnabled(appSettings.saveFinalImage);
+        }
+    }
 }
 
 void DialogSettings::CheckSettings()
 {
-    appSettings.deviceIp = ui->edit_ip->text().toStdString();
-    bool portIsNumber = false;
-    const int port = ui->edit_port->text().toInt(&portIsNumber, 10);
-    appSettings.devicePort = portIsNumber ? port : 0;
-
-    appSettings.drawFps = ui->check_fpsRate->isChecked();
-    appSettings.drawBoundingBox = ui->check_boundingBoxes->isChecked();
-    appSettings.drawPosition = ui->check_position->isChecked();
-    appSettings.drawDistance = ui->check_distance->isChecked();
-    appSettings.drawMovement = ui->check_movement->isChecked();
-
-    appSettings.thresholdTooHigh = static_cast<float>(ui->spin_thresholdHigh->value());
-    appSettings.thresholdTooLow = static_cast<float>(ui->spin_thresholdLow->value());
-    appSettings.thresholdMoveX = static_cast<float>(ui->spin_thresholdMoveX->value());
-    appSettings.thresholdMoveY = static_cast<float>(ui->spin_thresholdMoveY->value());
-    appSettings.thresholdMoveZ = static_cast<float>(ui->spin_thresholdMoveZ->value());
-    appSettings.minWorkflowDelayMs = static_cast<float>(ui->spin_minSteps->value());
-
-    appSettings.basePath = ui->edit_baseDir->text().toStdString();
-
     // Hidden boxes hold the false values ApplyToControls gave them.
-    appSettings.saveRawData = ui->check_rawData->isChecked();
-    appSettings.saveCaptureTimes = ui->check_capTimes->isChecked();
-    appSettings.savePreviewImage = ui->check_previewImg->isChecked();
-    appSettings.saveFinalImage = ui->check_finalImg->isChecked();
-    appSettings.saveCalibrationFile = ui->check_calibFile->isChecked();
-    appSettings.saveSegmentInformations = ui->check_segInfos->isChecked();
-    appSettings.saveSegments = ui->check_finalSegments->isChecked();
-
-    qDebug() << "Settings Changed!";
+    for (const SettingControl& bound : controls) {
+        if (!bound.row->Has(kShownOnly)) {
+            ReadFromControl(bound, appSettings);
+        }
+    }
+    // What is typed keeps to the limits of what is read.
+    LimitToRanges(appSettings);
+    qCDebug(lcUi) << "Settings Changed!";
     StoreSettings();
 }
 
@@ -310,9 +211,29 @@ void DialogSettings::UpdateBaseDir()
     ApplyToControls();
 }
 
+bool DialogSettings::RefusedWhileDeviceBusy(const QString& action, bool uploadToo) const
+{
+    // A run owns the device and the settings it started with; a device action now would
+    // share the connection with its requests. An upload ends with the device restarting.
+    QString text;
+    if (captureRunning && captureRunning()) {
+        text = action
+            + QStringLiteral(
+                   " is not possible while a capture is running. Please try again when the workflow has ended.");
+    } else if (uploadToo && firmware->IsRunning()) {
+        text = NotDuringFirmwareUploadText(action);
+    }
+    if (text.isEmpty()) {
+        return false;
+    }
+    qCWarning(lcUi).noquote() << "Error shown:" << text;
+    QMessageBox::critical(nullptr, QStringLiteral("Error"), text, QMessageBox::Ok);
+    return true;
+}
+
 void DialogSettings::BrowsePrivKeyFile()
 {
-    if (RefusedDuringCapture(relay, QStringLiteral("Authentication"))) {
+    if (RefusedWhileDeviceBusy(QStringLiteral("Authentication"), true)) {
         return;
     }
     const QString path = choosers.openFile(this, tr("Open Private Key with name like AUTHGROUP.priv.pem"), QString(),
@@ -320,44 +241,32 @@ void DialogSettings::BrowsePrivKeyFile()
     if (path.isNull()) {
         return;
     }
-
-    const std::optional<QString> group = ParseAuthGroupFromFileName(QFileInfo(path).fileName());
-    if (!group || group->isEmpty()) {
-        qCWarning(lcUi).noquote() << "Error shown:" << kKeyFileNameErrorText;
-        QMessageBox::critical(nullptr, QStringLiteral("Error"), QString::fromUtf8(kKeyFileNameErrorText),
-                              QMessageBox::Ok);
-        return;
+    if (const std::optional<AuthKey> key = authentication->KeyFromFile(path)) {
+        UseKey(*key);
     }
-
-    appSettings.authAutoLogin = true;
-    appSettings.authGroup = group->toStdString();
-    appSettings.privateKeyFile = path.toStdString();
-    ui->edit_authPrivKeyFile->setText(path);
-    emit authRequested(appSettings.authGroup, appSettings.privateKeyFile);
-    RefreshAuthGroup();
 }
 
 void DialogSettings::clearPrivKey()
 {
-    if (RefusedDuringCapture(relay, QStringLiteral("Authentication"))) {
+    if (RefusedWhileDeviceBusy(QStringLiteral("Authentication"), true)) {
         return;
     }
-    appSettings.authAutoLogin = false;
-    appSettings.authGroup = "GUEST";
-    appSettings.privateKeyFile.clear();
-    ui->edit_authPrivKeyFile->clear();
-    emit authRequested(std::string("GUEST"), std::string());
-    RefreshAuthGroup();
+    UseKey(KeyAuthentication::GuestKey());
+}
+
+void DialogSettings::UseKey(const AuthKey& key)
+{
+    // Stored with the next apply.
+    appSettings.authAutoLogin = key.autoLogin;
+    appSettings.authGroup = key.group;
+    appSettings.privateKeyFile = key.file;
+    ui->edit_authPrivKeyFile->setText(QString::fromStdString(key.file));
+    authentication->Request(key);
 }
 
 void DialogSettings::RefreshAuthGroup()
 {
-    // Only shown: a failed automatic login would otherwise store the device's lower group.
-    const std::string answer = relay != nullptr ? relay->GetAuthGroupText() : std::string(kRelayNotConnected);
-    // The group is the device's text.
-    const std::string shown =
-        quorvel::ShowableDeviceText(reinterpret_cast<const uint8_t*>(answer.data()), answer.size());
-    ui->lbl_authGroup_current->setText(QString::fromStdString(shown));
+    authentication->Refresh();
 }
 
 void DialogSettings::SetSessionDeviceAddress(const std::string& host, uint16_t port)
@@ -374,24 +283,17 @@ void DialogSettings::BrowseFwPath()
     }
 }
 
-void DialogSettings::EnableFirmwareUpload()
+bool DialogSettings::IsFirmwareUploadRunning() const
 {
-    ui->btn_uploadFW->setEnabled(!firmwareUpdateRunning && !ui->edit_fwPath->text().isEmpty());
+    return firmware->IsRunning();
 }
 
 void DialogSettings::UpdateFirmware()
 {
-    // The paint passes below run events, so a second click could arrive mid-upload; one
-    // upload at a time.
-    if (firmwareUpdateRunning || RefusedDuringCapture(relay, QStringLiteral("A firmware update"))) {
+    // Events run during the upload, so a second click could arrive; one upload at a time.
+    if (firmware->IsRunning() || RefusedWhileDeviceBusy(QStringLiteral("A firmware update"), false)) {
         return;
     }
-    if (firmwareWorker.joinable()) {
-        firmwareWorker.join();
-    }
-    firmwareUpdateRunning = true;
-    EnableFirmwareUpload();
-
     // A hide still pending from an earlier update must not hide this one's status.
     fwLabelHideTimer->stop();
     ui->lbl_fwUpdate->show();
@@ -399,56 +301,32 @@ void DialogSettings::UpdateFirmware()
     ui->progress_fwUpload->show();
     ui->btn_ok->setEnabled(false);
     ui->btn_cancel->setEnabled(false);
+    ui->btn_uploadFW->setEnabled(false);
     ui->lbl_fwUpdate->setText(QString::fromUtf8(kFirmwareInProgressText));
 
-    // The session's device when the command line named one, else the stored address.
+    // The session's device when the command line named one, else the stored address. An
+    // empty path goes too: the upload reports the file it cannot open.
     const bool session = !sessionDeviceHost.empty();
-    const std::string host = session ? sessionDeviceHost : appSettings.deviceIp;
-    const uint16_t port = session ? sessionDevicePort : static_cast<uint16_t>(appSettings.devicePort);
-    const QString path = ui->edit_fwPath->text();
-    qDebug().noquote() << QStringLiteral("Firmware File: ") + path;
-    firmwareWorker = std::thread([this, host, port, path] {
-        // Called on the device's I/O thread; only whole-percent steps reach the UI thread.
-        auto shownPercent = std::make_shared<std::atomic<int>>(0);
-        const quorvel::Device::SendProgress progress = [this, shownPercent](uint64_t sent, uint64_t total) {
-            const int percent = total == 0 ? 100 : static_cast<int>(sent * 100 / total);
-            if (shownPercent->exchange(percent) != percent) {
-                QMetaObject::invokeMethod(
-                    this, [this, percent] { ui->progress_fwUpload->setValue(percent); }, Qt::QueuedConnection);
-            }
-        };
-        quorvel::DeviceError result;
-        {
-            quorvel::Device device;
-            result = device.Connect(host, port);
-            if (!result.failed()) {
-                result = device.UploadFirmware(path.toStdString(), progress);
-                device.Disconnect();
-            }
-        }
-        QMetaObject::invokeMethod(
-            this, [this, result, host, port, path] { FinishFirmwareUpdate(result, host, port, path); },
-            Qt::QueuedConnection);
-    });
+    firmware->Start(session ? sessionDeviceHost : appSettings.deviceIp,
+                    session ? sessionDevicePort : static_cast<uint16_t>(appSettings.devicePort),
+                    ui->edit_fwPath->text());
+    emit firmwareUploadStarted();
 }
 
-void DialogSettings::FinishFirmwareUpdate(const quorvel::DeviceError& result, const std::string& host, uint16_t port,
-                                          const QString& path)
+void DialogSettings::ShowFirmwareProgress(int percent)
 {
-    const QString resultText = FirmwareResultText(result.code);
-    qCInfo(lcDevice).noquote() << "Firmware update of"
-                               << QString::fromStdString(host) + QLatin1Char(':') + QString::number(port) << "with"
-                               << QFileInfo(path).fileName()
-                               << QStringLiteral("(%1 bytes):").arg(QFileInfo(path).size())
-                               << resultText.section(QLatin1Char('\n'), 0, 0)
-                               << (result.failed() ? QString::fromStdString(result.message) : QString());
-    ui->lbl_fwUpdate->setText(resultText);
+    ui->progress_fwUpload->setValue(percent);
+}
+
+void DialogSettings::FinishFirmwareUpdate(const quorvel::DeviceError& result)
+{
+    ui->lbl_fwUpdate->setText(FirmwareResultText(result.code));
     ui->btn_ok->setEnabled(true);
     ui->btn_cancel->setEnabled(true);
-    firmwareUpdateRunning = false;
-    EnableFirmwareUpload();
+    ui->btn_uploadFW->setEnabled(true);
     fwResultShown.start();
     fwLabelHideTimer->start(kFirmwareLabelHideMs);
+    emit firmwareUploadFinished();
 }
 
 void DialogSettings::HideFirmwareStatusWhenDue()
@@ -460,4 +338,22 @@ void DialogSettings::HideFirmwareStatusWhenDue()
     }
     ui->lbl_fwUpdate->hide();
     ui->progress_fwUpload->hide();
+}
+
+bool DialogSettings::WaitForFirmwareUploadBeforeClosing()
+{
+    if (!firmware->IsRunning()) {
+        return true;
+    }
+    // The upload's progress stays in view for as long as the program waits for it.
+    ui->tabWidget->setCurrentWidget(ui->FwUpdate);
+    show();
+    raise();
+    if (closingAfterUpload || !choosers.closeAfterUpload(this)) {
+        return false;
+    }
+    closingAfterUpload = true;
+    firmware->WaitUntilEnded();
+    closingAfterUpload = false;
+    return true;
 }

@@ -7,8 +7,6 @@ class SettingsDeviceRelay {
 public:
     // The device's current group, or one of the status texts below when it cannot be asked.
     virtual std::string GetAuthGroupText() = 0;
-    // Whether a capture run owns the device now; the dialog's device actions wait for its end.
-    virtual bool IsCaptureRunning() const { return false; }
 
 protected:
     ~SettingsDeviceRelay() = default;

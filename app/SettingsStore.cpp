@@ -5,6 +5,7 @@
 #include <QVariant>
 
 #include <cmath>
+#include <type_traits>
 
 namespace {
 
@@ -37,21 +38,55 @@ int ToInt(const QVariant& value)
     return value.toInt();
 }
 
-void ReadBool(QSettings& store, const char* key, bool& field)
-{
-    field = store.value(QLatin1String(key), field).toBool();
-}
-
 // "nan" and "inf" convert, but are no thresholds; they read as a failed conversion does.
-void ReadFloat(QSettings& store, const char* key, float& field)
+float ToFiniteFloat(const QVariant& value)
 {
-    const float value = store.value(QLatin1String(key), field).toFloat();
-    field = std::isfinite(value) ? value : 0.0f;
+    const float number = value.toFloat();
+    return std::isfinite(number) ? number : 0.0f;
 }
 
-void ReadString(QSettings& store, const char* key, std::string& field)
+// One entry of `store` into its field; the field's value is the default.
+void Read(QSettings& store, const SettingRow& row, AppSettings& settings)
 {
-    field = store.value(QLatin1String(key), ToQString(field)).toString().toStdString();
+    const QString key = QLatin1String(row.key);
+    std::visit(
+        [&](auto member) {
+            auto& field = settings.*member;
+            using Value = std::decay_t<decltype(field)>;
+            if constexpr (std::is_same_v<Value, std::string>) {
+                field = store.value(key, ToQString(field)).toString().toStdString();
+            } else if constexpr (std::is_same_v<Value, bool>) {
+                field = store.value(key, field).toBool();
+            } else if constexpr (std::is_same_v<Value, int32_t>) {
+                field = ToInt(store.value(key, field));
+            } else if (row.Has(kWholeNumber)) {
+                field = static_cast<float>(ToInt(store.value(key, field)));
+            } else {
+                field = ToFiniteFloat(store.value(key, field));
+            }
+        },
+        row.field);
+}
+
+// Its field into one entry of `store`: numbers as text, bools and texts as themselves.
+void Write(QSettings& store, const SettingRow& row, const AppSettings& settings)
+{
+    const QString key = QLatin1String(row.key);
+    std::visit(
+        [&](auto member) {
+            const auto& field = settings.*member;
+            using Value = std::decay_t<decltype(field)>;
+            if constexpr (std::is_same_v<Value, std::string>) {
+                store.setValue(key, ToQString(field));
+            } else if constexpr (std::is_same_v<Value, bool>) {
+                store.setValue(key, field);
+            } else if constexpr (std::is_same_v<Value, int32_t>) {
+                store.setValue(key, QString::number(field));
+            } else {
+                store.setValue(key, NumberText(field));
+            }
+        },
+        row.field);
 }
 
 } // namespace
@@ -76,92 +111,22 @@ void LoadAppSettings(AppSettings& settings, QSettings& store)
     if (ToInt(store.value(QStringLiteral("UserSettings/User"), 0)) == kExtendedModeUser) {
         settings.extendedMode = true;
     }
-
-    ReadString(store, "DeviceSettings/DeviceIp", settings.deviceIp);
-    settings.devicePort = ToInt(store.value(QStringLiteral("DeviceSettings/DevicePort"), settings.devicePort));
-
-    ReadBool(store, "LiveViewSettings/DrawFPS", settings.drawFps);
-    ReadBool(store, "LiveViewSettings/DrawBoundingBox", settings.drawBoundingBox);
-    ReadBool(store, "LiveViewSettings/DrawPosition", settings.drawPosition);
-    ReadBool(store, "LiveViewSettings/DrawDistance", settings.drawDistance);
-    ReadBool(store, "LiveViewSettings/DrawMovement", settings.drawMovement);
-
-    ReadFloat(store, "CaptureSettings/ThresholdTooHigh", settings.thresholdTooHigh);
-    ReadFloat(store, "CaptureSettings/ThresholdTooLow", settings.thresholdTooLow);
-    ReadFloat(store, "CaptureSettings/ThresholdMoveX", settings.thresholdMoveX);
-    ReadFloat(store, "CaptureSettings/ThresholdMoveY", settings.thresholdMoveY);
-    ReadFloat(store, "CaptureSettings/ThresholdMoveZ", settings.thresholdMoveZ);
-
-    // A whole number of milliseconds; the spin box never produces a fraction.
-    settings.minWorkflowDelayMs = static_cast<float>(
-        ToInt(store.value(QStringLiteral("WorkflowSettings/MinWorkflowDelayMs"), settings.minWorkflowDelayMs)));
-
-    ReadString(store, "SaveSettings/BasePath", settings.basePath);
-
-    ReadBool(store, "SaveSettings/RawData", settings.saveRawData);
-    ReadBool(store, "SaveSettings/CaptureTimes", settings.saveCaptureTimes);
-    ReadBool(store, "SaveSettings/PreviewImage", settings.savePreviewImage);
-    ReadBool(store, "SaveSettings/FinalImage", settings.saveFinalImage);
-    ReadBool(store, "SaveSettings/CalibrationFile", settings.saveCalibrationFile);
-    ReadBool(store, "SaveSettings/SegmentInformations", settings.saveSegmentInformations);
-    ReadBool(store, "SaveSettings/Segments", settings.saveSegments);
-
-    ReadBool(store, "Auth/AuthAutoLogin", settings.authAutoLogin);
-    ReadString(store, "Auth/AuthGroup", settings.authGroup);
-    ReadString(store, "Auth/AuthPrivateKeyFile", settings.privateKeyFile);
-
-    LimitToRanges(settings);
-    if (!settings.extendedMode) {
-        settings.saveCaptureTimes = false;
-        settings.savePreviewImage = false;
-        settings.saveCalibrationFile = false;
-        settings.saveRawData = false;
+    for (const SettingRow& row : SettingsTable()) {
+        Read(store, row, settings);
+    }
+    if (settings.extendedMode) {
+        LimitToRanges(settings);
+    } else {
+        LimitToStandardMode(settings);
     }
 }
 
 void StoreAppSettings(const AppSettings& settings, QSettings& store)
 {
-    store.setValue(QStringLiteral("DeviceSettings/DeviceIp"), ToQString(settings.deviceIp));
-    store.setValue(QStringLiteral("DeviceSettings/DevicePort"), QString::number(settings.devicePort));
-
-    store.setValue(QStringLiteral("LiveViewSettings/DrawFPS"), settings.drawFps);
-    store.setValue(QStringLiteral("LiveViewSettings/DrawBoundingBox"), settings.drawBoundingBox);
-    store.setValue(QStringLiteral("LiveViewSettings/DrawPosition"), settings.drawPosition);
-    store.setValue(QStringLiteral("LiveViewSettings/DrawDistance"), settings.drawDistance);
-    store.setValue(QStringLiteral("LiveViewSettings/DrawMovement"), settings.drawMovement);
-
-    store.setValue(QStringLiteral("CaptureSettings/ThresholdTooHigh"), NumberText(settings.thresholdTooHigh));
-    store.setValue(QStringLiteral("CaptureSettings/ThresholdTooLow"), NumberText(settings.thresholdTooLow));
-    store.setValue(QStringLiteral("CaptureSettings/ThresholdMoveX"), NumberText(settings.thresholdMoveX));
-    store.setValue(QStringLiteral("CaptureSettings/ThresholdMoveY"), NumberText(settings.thresholdMoveY));
-    store.setValue(QStringLiteral("CaptureSettings/ThresholdMoveZ"), NumberText(settings.thresholdMoveZ));
-    store.setValue(QStringLiteral("WorkflowSettings/MinWorkflowDelayMs"), NumberText(settings.minWorkflowDelayMs));
-
-    store.setValue(QStringLiteral("SaveSettings/BasePath"), ToQString(settings.basePath));
-    store.setValue(QStringLiteral("SaveSettings/FinalImage"), settings.saveFinalImage);
-    store.setValue(QStringLiteral("SaveSettings/SegmentInformations"), settings.saveSegmentInformations);
-    store.setValue(QStringLiteral("SaveSettings/Segments"), settings.saveSegments);
-    if (settings.extendedMode) {
-        store.setValue(QStringLiteral("SaveSettings/PreviewImage"), settings.savePreviewImage);
-        store.setValue(QStringLiteral("SaveSettings/CalibrationFile"), settings.saveCalibrationFile);
-        store.setValue(QStringLiteral("SaveSettings/RawData"), settings.saveRawData);
-        store.setValue(QStringLiteral("SaveSettings/CaptureTimes"), settings.saveCaptureTimes);
+    for (const SettingRow& row : SettingsTable()) {
+        if (settings.extendedMode || !row.Has(kExtendedOnly)) {
+            Write(store, row, settings);
+        }
     }
-
-    store.setValue(QStringLiteral("Auth/AuthAutoLogin"), settings.authAutoLogin);
-    store.setValue(QStringLiteral("Auth/AuthGroup"), ToQString(settings.authGroup));
-    store.setValue(QStringLiteral("Auth/AuthPrivateKeyFile"), ToQString(settings.privateKeyFile));
-
     store.sync();
-}
-
-void LimitToStandardMode(AppSettings& settings)
-{
-    settings.saveCaptureTimes = false;
-    settings.savePreviewImage = false;
-    settings.saveCalibrationFile = false;
-    settings.saveRawData = false;
-    if (settings.thresholdMoveZ > kStandardMoveZMax) {
-        settings.thresholdMoveZ = kStandardMoveZMax;
-    }
 }

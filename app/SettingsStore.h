@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppSettings.h"
+#include "SettingsTable.h"
 
 #include <QSettings>
 
@@ -13,10 +14,6 @@
 // writes that key; it is set by editing the file.
 inline constexpr int kExtendedModeUser = 5307;
 
-// Largest Move Z threshold outside and inside the extended mode.
-inline constexpr float kStandardMoveZMax = static_cast<float>(kThresholdMoveZRange.maximum);
-inline constexpr float kExtendedMoveZMax = static_cast<float>(kExtendedThresholdMoveZRange.maximum);
-
 inline constexpr const char* kSettingsOrganisation = "Quorvel GmbH";
 inline constexpr const char* kSettingsApplication = "OndrelApp";
 
@@ -26,17 +23,13 @@ AppSettings DefaultAppSettings();
 // The application's settings file: INI format, user scope.
 std::unique_ptr<QSettings> OpenSettingsStore();
 
-// Fills `settings` from `store`. Every absent or unreadable entry keeps the field's
-// current value or reads by Qt's conversion rules; nothing here fails. Numbers end up in
-// their ranges (LimitToRanges). Outside the extended mode the four extended save switches
-// end up false whatever the file says.
+// Fills `settings` from `store`, one entry per row of the settings table. Every absent or
+// unreadable entry keeps the field's current value or reads by Qt's conversion rules;
+// nothing here fails. Values end up in their ranges (LimitToRanges); outside the extended
+// mode the limits of the standard mode hold (LimitToStandardMode) whatever the file says.
 void LoadAppSettings(AppSettings& settings, QSettings& store);
 
 // Writes every setting to `store` and syncs it to disk; every number is written so that it
-// reads back unchanged. The four extended save switches
-// are written only in the extended mode; otherwise the file keeps what it had for them.
+// reads back unchanged. The extended save switches are written only in the extended mode;
+// otherwise the file keeps what it had for them.
 void StoreAppSettings(const AppSettings& settings, QSettings& store);
-
-// The limits of the standard mode: the extended save switches off and Move Z at most
-// kStandardMoveZMax.
-void LimitToStandardMode(AppSettings& settings);

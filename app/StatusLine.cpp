@@ -61,12 +61,17 @@ StatusLine::StatusLine(QStatusBar* bar, const BoxColours& colours)
                        "every box is green and the whole hand is well inside the view."));
     legend->setVisible(false);
 
+    firmwareUpload = new QLabel(QStringLiteral("Firmware upload running\u2026"), bar);
+    firmwareUpload->setObjectName(QStringLiteral("lbl_FirmwareUpload"));
+    firmwareUpload->setVisible(false);
+
     auto* separator = new QFrame(bar);
     separator->setFrameShape(QFrame::VLine);
     separator->setFrameShadow(QFrame::Sunken);
     bar->addWidget(link);
     bar->addWidget(separator);
     bar->addWidget(run, 1);
+    bar->addPermanentWidget(firmwareUpload);
     bar->addPermanentWidget(openFolder);
     bar->addPermanentWidget(legend);
     ShowLink();
@@ -115,6 +120,17 @@ void StatusLine::ShowRunOutcome(const QString& summary, const QString& directory
     folder = directory;
     openFolder->setVisible(!directory.isEmpty() && QDir(directory).exists());
     legend->setVisible(false);
+}
+
+void StatusLine::ShowFirmwareUploadRunning()
+{
+    firmwareUpload->setVisible(true);
+    emit textShown(firmwareUpload->text());
+}
+
+void StatusLine::ShowFirmwareUploadEnded()
+{
+    firmwareUpload->setVisible(false);
 }
 
 void StatusLine::SetRunText(const QString& text)

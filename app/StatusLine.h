@@ -31,6 +31,10 @@ public:
     // directory exists.
     void ShowRunOutcome(const QString& summary, const QString& directory);
 
+    // "Firmware upload running…" beside the run part, until the upload has ended.
+    void ShowFirmwareUploadRunning();
+    void ShowFirmwareUploadEnded();
+
 signals:
     // Every new text of the link or the run part, for whoever follows the status.
     void textShown(const QString& text);
@@ -44,6 +48,7 @@ private:
     QLabel* run = nullptr;
     QLabel* openFolder = nullptr;
     QLabel* legend = nullptr;
+    QLabel* firmwareUpload = nullptr;
     LinkState linkState = LinkState::NotConnected;
     QString host;
     int port = 0;

@@ -5,6 +5,7 @@
 #include "CaptureMode.h"
 #include "Device.h"
 #include "DialogSettings.h"
+#include "FirmwareUpdate.h"
 #include "FrameRateHistory.h"
 #include "OverlayRenderer.h"
 #include "PersonIdentifier.h"
@@ -141,6 +142,7 @@ app_ondrel::app_ondrel(QWidget* parent, const LaunchOptions& options)
     if (!deviceHostOverride.empty()) {
         settingsDialog->SetSessionDeviceAddress(deviceHostOverride, devicePortOverride);
     }
+    settingsDialog->SetCaptureRunningQuery([this] { return running; });
     ui->graphicsView->setScene(scene);
     statusLine = new StatusLine(statusBar(), BoxColours{});
     InstallKeys();
@@ -159,6 +161,8 @@ app_ondrel::app_ondrel(QWidget* parent, const LaunchOptions& options)
     connect(ui->btn_captureThumbs, &QPushButton::clicked, this, &app_ondrel::ForcedCapturing);
     connect(ui->btn_Settings, &QPushButton::clicked, this, &app_ondrel::OpenSettingsWindow);
     connect(settingsDialog, &DialogSettings::authRequested, this, &app_ondrel::OnAuthGroupChanged);
+    connect(settingsDialog, &DialogSettings::firmwareUploadStarted, statusLine, &StatusLine::ShowFirmwareUploadRunning);
+    connect(settingsDialog, &DialogSettings::firmwareUploadFinished, statusLine, &StatusLine::ShowFirmwareUploadEnded);
 
     ResetIcons();
 }
@@ -312,6 +316,10 @@ void app_ondrel::OnAuthGroupChanged(std::string authGroup, std::string privateKe
                                  "Please authenticate again when the workflow has ended."));
         return;
     }
+    if (settingsDialog->IsFirmwareUploadRunning()) {
+        ShowError(NotDuringFirmwareUploadText(QStringLiteral("Authentication")));
+        return;
+    }
     Authenticate(authGroup, privateKeyFile);
 }
 
@@ -370,6 +378,11 @@ void app_ondrel::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    // Gone mid-upload, the program would leave the device half updated with nothing on screen.
+    if (!settingsDialog->WaitForFirmwareUploadBeforeClosing()) {
+        event->ignore();
+        return;
+    }
     settingsDialog->close();
     QMainWindow::closeEvent(event);
 }
@@ -425,6 +438,12 @@ bool app_ondrel::BeginRun()
     const QString identifierProblem = PersonIdentifierProblem(ui->edit_Person->text());
     if (!identifierProblem.isEmpty()) {
         ShowError(identifierProblem);
+        return false;
+    }
+    // The device restarts when an upload ends; checked before the connection, whose
+    // automatic login would reach the device as well.
+    if (settingsDialog->IsFirmwareUploadRunning()) {
+        ShowError(QString::fromUtf8(kCaptureDuringFirmwareUploadText));
         return false;
     }
     NoteClosedLink();

@@ -73,7 +73,6 @@ public:
     ~app_ondrel() override;
 
     std::string GetAuthGroupText() override;
-    bool IsCaptureRunning() const override { return running; }
 
     void OnAuthGroupChanged(std::string authGroup, std::string privateKeyFile);
     void ConnectToDevice();

@@ -103,7 +103,7 @@ TEST_F(DialogSettingsTest, WiredControlsStoreAtOnceAPortOfLettersIsZeroAndFinalI
     EXPECT_EQ(Stored().value("DeviceSettings/DevicePort"), QStringLiteral("0"));
 
     Get<QCheckBox>("check_finalImg")->click();
-    for (const char* name : { "check_segInfos", "check_finalSegments" }) {
+    for (const char* name : { "check_segInfos", "check_finalSegments", "check_interchangeFile" }) {
         EXPECT_FALSE(Get<QCheckBox>(name)->isChecked() || Get<QCheckBox>(name)->isEnabled()) << name;
     }
     EXPECT_EQ(Stored().value("SaveSettings/FinalImage"), QStringLiteral("false"));
@@ -137,12 +137,15 @@ TEST_F(DialogSettingsTest, LabelsShowWholeAndEnterOnlyAppliesTheField)
 {
     Open(QStringLiteral("/chosen"));
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Settings"));
-    for (const auto& [tab, name] : { std::pair(0, "label"), std::pair(0, "label_2"), std::pair(0, "label_4"), std::pair(3, "label_9") }) {
+    for (const auto& [tab, name] : { std::pair(0, "label"), std::pair(0, "label_2"), std::pair(0, "label_4"), std::pair(0, "label_10"),
+                                     std::pair(1, "label_13"), std::pair(3, "label_9") }) {
         Get<QTabWidget>("tabWidget")->setCurrentIndex(tab);
         dialog->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
         EXPECT_GE(Get<QLabel>(name)->width(), Get<QLabel>(name)->sizeHint().width()) << name;
     }
+    // With a title bar and a panel on a 1280 x 720 screen.
+    EXPECT_TRUE(QRect(0, 0, 1280, 720 - 64).contains(QRect(QPoint(), dialog->sizeHint()))) << dialog->sizeHint().height();
     Get<QTabWidget>("tabWidget")->setCurrentIndex(1);
     auto* baseDir = Get<QLineEdit>("edit_baseDir");
     baseDir->setFocus();

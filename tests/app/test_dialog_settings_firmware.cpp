@@ -48,20 +48,24 @@ protected:
 } // namespace
 
 // Failures first, as a successful upload restarts the device: the device refuses an empty
-// image with an error answer; without a file the button is off.
+// image with an error answer; without a file the button stays usable and says the file
+// failed. Each upload's start and end is announced once.
 TEST_F(DialogSettingsFirmware, FailuresAreShownAndAnUploadShowsItsProgressWhileTheDialogStaysUsable)
 {
     Open("firmware", DeadPort());
     Button("btn_uploadFW")->click();
     ExpectSettled(QStringLiteral("Firmware upload failed!"));
     Open({});
+    QSignalSpy started(dialog.get(), &DialogSettings::firmwareUploadStarted);
+    QSignalSpy finished(dialog.get(), &DialogSettings::firmwareUploadFinished);
     Button("btn_uploadFW")->click();
     ExpectSettled(QStringLiteral("open Firmware failed!"));
     Child<QLineEdit>(*dialog, "edit_fwPath")->clear();
-    EXPECT_FALSE(Button("btn_uploadFW")->isEnabled());
-    dialog->UpdateFirmware();
+    ASSERT_TRUE(Button("btn_uploadFW")->isEnabled());
+    Button("btn_uploadFW")->click();
     ExpectSettled(QStringLiteral("open Firmware failed!"));
     EXPECT_TRUE(Received().isEmpty());
+    EXPECT_EQ(std::pair(started.size(), finished.size()), std::pair(2, 2));
 
     const QByteArray image = QByteArray("firmware image of 19 ").repeated(300000); // misplaced chunks would show
     Open(image);

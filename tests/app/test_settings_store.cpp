@@ -5,6 +5,9 @@
 #include "test_app_fixture.h"
 
 #include <QAbstractSpinBox>
+#include <QRegularExpression>
+
+#include <cmath>
 
 using namespace apptest;
 
@@ -32,6 +35,7 @@ TEST_F(SettingsStore, DefaultsAreWrittenAsTheseKeysAndTexts)
         { "Auth/AuthAutoLogin", "false" },
         { "Auth/AuthGroup", "GUEST" },
         { "Auth/AuthPrivateKeyFile", "" },
+        { "CaptureSettings/MinFingerQuality", "40" },
         { "CaptureSettings/ThresholdMoveX", "2.5" },
         { "CaptureSettings/ThresholdMoveY", "3" },
         { "CaptureSettings/ThresholdMoveZ", "20" },
@@ -39,6 +43,9 @@ TEST_F(SettingsStore, DefaultsAreWrittenAsTheseKeysAndTexts)
         { "CaptureSettings/ThresholdTooLow", "185" },
         { "DeviceSettings/DeviceIp", "127.0.0.1" },
         { "DeviceSettings/DevicePort", "60123" },
+        { "Interchange/AgencyId", "ONDREL000" },
+        { "Interchange/ResolutionPpi", "0" },
+        { "Interchange/TransactionType", "ONDREL" },
         { "LiveViewSettings/DrawBoundingBox", "true" },
         { "LiveViewSettings/DrawDistance", "false" },
         { "LiveViewSettings/DrawFPS", "false" },
@@ -46,6 +53,8 @@ TEST_F(SettingsStore, DefaultsAreWrittenAsTheseKeysAndTexts)
         { "LiveViewSettings/DrawPosition", "false" },
         { "SaveSettings/FinalImage", "true" },
         { "SaveSettings/BasePath", stored.value("SaveSettings/BasePath") },
+        { "SaveSettings/GroupReadable", "false" },
+        { "SaveSettings/InterchangeFile", "true" },
         { "SaveSettings/SegmentInformations", "false" },
         { "SaveSettings/Segments", "false" },
         { "WorkflowSettings/MinWorkflowDelayMs", "1500" },
@@ -58,13 +67,15 @@ TEST_F(SettingsStore, DefaultsAreWrittenAsTheseKeysAndTexts)
 TEST_F(SettingsStore, AFileOfEveryKeyReadsAndWritesBackUnchanged)
 {
     const QByteArray file = "[Auth]\nAuthAutoLogin=true\nAuthGroup=ADMIN\nAuthPrivateKeyFile=/home/jo/keys/ADMIN.priv.pem\n"
-                            "[CaptureSettings]\nThresholdMoveX=2.123456\nThresholdMoveY=0.1\nThresholdMoveZ=24.999998\n"
-                            "ThresholdTooHigh=200.5\nThresholdTooLow=190\n"
+                            "[CaptureSettings]\nMinFingerQuality=65\nThresholdMoveX=2.123456\nThresholdMoveY=0.1\n"
+                            "ThresholdMoveZ=24.999998\nThresholdTooHigh=200.5\nThresholdTooLow=190\n"
                             "[DeviceSettings]\nDeviceIp=192.168.17.4\nDevicePort=4711\n"
+                            "[Interchange]\nAgencyId=NY0303000\nResolutionPpi=500\nTransactionType=CAR\n"
                             "[LiveViewSettings]\nDrawBoundingBox=false\nDrawDistance=true\nDrawFPS=true\nDrawMovement=true\n"
                             "DrawPosition=true\n"
                             "[SaveSettings]\nBasePath=/data/results of today\nCalibrationFile=true\nCaptureTimes=true\n"
-                            "FinalImage=false\nPreviewImage=true\nRawData=true\nSegmentInformations=true\nSegments=true\n"
+                            "FinalImage=false\nGroupReadable=true\nInterchangeFile=false\nPreviewImage=true\nRawData=true\n"
+                            "SegmentInformations=true\nSegments=true\n"
                             "[WorkflowSettings]\nMinWorkflowDelayMs=300\n";
     ASSERT_TRUE(home.write(file + "[UserSettings]\nUser=5307\n"));
     const AppSettings loaded = Load();
@@ -100,36 +111,76 @@ TEST_F(SettingsStore, OnlyTheUnlockValueGivesTheExtendedSwitchesAndOthersLeaveTh
     }
 }
 
-// Read into the ranges the dialog's spin boxes take, and the clamped value written back.
-TEST_F(SettingsStore, ValuesOutsideTheRangesAreReadAsTheDialogShowsThemAndNumbersThatDoNotFitAsZero)
+double NumberIn(const AppSettings& settings, const SettingRow& row)
 {
-    ASSERT_TRUE(home.write("[CaptureSettings]\nThresholdTooHigh=999\nThresholdTooLow=-5\nThresholdMoveX=-3\nThresholdMoveY=nan\n"
-                           "ThresholdMoveZ=40\n[WorkflowSettings]\nMinWorkflowDelayMs=1234567\n"));
-    DialogSettings dialog(nullptr, nullptr);
-    const AppSettings& s = dialog.settings();
-    const struct {
-        const char* spin;
-        SettingRange range;
-        float field;
-        double expected;
-    } cases[] = {
-        { "spin_thresholdHigh", kThresholdTooHighRange, s.thresholdTooHigh, 205.0 },
-        { "spin_thresholdLow", kThresholdTooLowRange, s.thresholdTooLow, 185.0 },
-        { "spin_thresholdMoveX", kThresholdMoveXYRange, s.thresholdMoveX, 0.0 },
-        { "spin_thresholdMoveY", kThresholdMoveXYRange, s.thresholdMoveY, 0.0 },
-        { "spin_thresholdMoveZ", kThresholdMoveZRange, s.thresholdMoveZ, 25.0 },
-        { "spin_minSteps", kMinWorkflowDelayRange, s.minWorkflowDelayMs, 5000.0 },
-    };
-    for (const auto& c : cases) {
-        const QAbstractSpinBox* spin = Child<QAbstractSpinBox>(dialog, c.spin);
-        EXPECT_EQ(c.field, c.expected) << c.spin;
-        EXPECT_EQ(spin->property("value").toDouble(), c.expected) << c.spin;
-        EXPECT_EQ(QPair(spin->property("minimum").toDouble(), spin->property("maximum").toDouble()),
-                  QPair(c.range.minimum, c.range.maximum))
-            << c.spin;
+    return std::visit(
+        [&](auto member) {
+            if constexpr (std::is_arithmetic_v<std::decay_t<decltype(settings.*member)>>) {
+                return static_cast<double>(settings.*member);
+            }
+            return std::nan("not a number");
+        },
+        row.field);
+}
+
+// Every number is read into its row's range in the mode, which its spin box takes as well,
+// and outside the extended mode the limited value is written back at once.
+TEST_F(SettingsStore, NumbersBeyondTheirRangesAreReadAsTheDialogShowsThem)
+{
+    for (const bool extended : { false, true }) {
+        for (const int beyond : { -1000000, 1000000 }) {
+            SCOPED_TRACE(testing::Message() << "extended " << extended << ", " << beyond);
+            {
+                const auto store = OpenSettingsStore();
+                store->clear();
+                store->setValue("UserSettings/User", extended ? kExtendedModeUser : 0);
+                for (const SettingRow& row : SettingsTable()) {
+                    if (row.range) {
+                        store->setValue(QLatin1String(row.key), QString::number(beyond));
+                    }
+                }
+            }
+            DialogSettings dialog(nullptr, nullptr);
+            const QMap<QString, QString> stored = Stored();
+            for (const SettingRow& row : SettingsTable()) {
+                const std::optional<SettingRange> range = RangeOf(row, extended);
+                if (!range) {
+                    continue;
+                }
+                const double expected = beyond < 0 ? range->minimum : range->maximum;
+                const auto* spin = Child<QAbstractSpinBox>(dialog, row.control);
+                ASSERT_NE(spin, nullptr) << row.key;
+                EXPECT_EQ(NumberIn(dialog.settings(), row), expected) << row.key;
+                EXPECT_EQ(spin->property("value").toDouble(), expected) << row.key;
+                EXPECT_EQ(QPair(spin->property("minimum").toDouble(), spin->property("maximum").toDouble()),
+                          QPair(range->minimum, range->maximum))
+                    << row.key;
+                EXPECT_EQ(stored.value(row.key).toDouble(), extended ? beyond : expected) << row.key;
+            }
+        }
     }
-    EXPECT_EQ(Stored().value("WorkflowSettings/MinWorkflowDelayMs"), QStringLiteral("5000"));
-    // Numbers too long or not finite read as zero; so does one below the range.
+}
+
+// A control that shows a setting without a row would never be stored.
+TEST_F(SettingsStore, EveryRowHasItsControlAndEveryControlOfASettingItsRow)
+{
+    DialogSettings dialog(nullptr, nullptr);
+    QStringList named;
+    for (const SettingRow& row : SettingsTable()) {
+        if (row.control != nullptr) {
+            named << QLatin1String(row.control);
+            EXPECT_NE(Child<QWidget>(dialog, row.control), nullptr) << row.control;
+        }
+    }
+    for (const QWidget* control : dialog.findChildren<QWidget*>(QRegularExpression("^(check|spin|edit)_"))) {
+        EXPECT_TRUE(named.contains(control->objectName()) || control->objectName() == "edit_fwPath") << control->objectName().toStdString();
+    }
+}
+
+// Numbers too long or not finite read as zero, as does one below its range; texts for other
+// systems keep printable ASCII only, and what is left of nothing is the default.
+TEST_F(SettingsStore, UnreadableNumbersAreZeroAndInterchangeTextsKeepPrintableAscii)
+{
     ASSERT_TRUE(home.write("[DeviceSettings]\nDevicePort=4295027419\n[WorkflowSettings]\nMinWorkflowDelayMs=4294968796\n"
                            "[CaptureSettings]\nThresholdMoveX=nan\nThresholdMoveY=-inf\nThresholdMoveZ=1e40\n"));
     const AppSettings loaded = Load();
@@ -138,4 +189,16 @@ TEST_F(SettingsStore, ValuesOutsideTheRangesAreReadAsTheDialogShowsThemAndNumber
               std::vector<float>(5, 0.0f));
     ASSERT_TRUE(home.write("[WorkflowSettings]\nMinWorkflowDelayMs=-7\n"));
     EXPECT_EQ(Load().minWorkflowDelayMs, 0.0f);
+
+    const std::pair<QString, std::string> texts[] = { { QString::fromUtf8("\x1c"
+                                                                          "C\x1d"
+                                                                          "A\x1eR\x1f\x07\n"),
+                                                        "CAR" },
+                                                      { QString::fromUtf8("Z\xc3\xbcrich 7~"), "Zrich 7~" },
+                                                      { QString::fromUtf8("\x1c\x1d"), "ONDREL" },
+                                                      { QString(), "ONDREL" } };
+    for (const auto& [text, kept] : texts) {
+        OpenSettingsStore()->setValue("Interchange/TransactionType", text);
+        EXPECT_EQ(Load().interchangeTransactionType, kept) << text.toStdString();
+    }
 }
