@@ -63,6 +63,22 @@ double RoundedToHundredths(double value)
     return std::round(value * 100.0) / 100.0;
 }
 
+ModeRunRecord ModeAttempt(int32_t mode, CaptureOutcome outcome, const ModeLiveStats& live,
+                          const std::vector<quorvel::SegmentInfo>& capturedSegments)
+{
+    ModeRunRecord attempt{mode, outcome, 0, std::nullopt, live.frames, std::nullopt, std::nullopt};
+    if (outcome == CaptureOutcome::Captured || outcome == CaptureOutcome::Forced
+        || outcome == CaptureOutcome::StorageFailed) {
+        attempt.timeToCaptureMs = live.captureMs;
+        attempt.meanDistanceMm = MeanDistanceMm(capturedSegments);
+    }
+    if (live.liveMs > 0) {
+        attempt.meanFps =
+            RoundedToHundredths(1000.0 * static_cast<double>(live.frames) / static_cast<double>(live.liveMs));
+    }
+    return attempt;
+}
+
 QString IsoTimeWithOffset(const QDateTime& time)
 {
     const int offset = time.offsetFromUtc();

@@ -47,6 +47,18 @@ struct RunRecord {
 std::optional<double> MeanDistanceMm(const std::vector<quorvel::SegmentInfo>& segments);
 double RoundedToHundredths(double value);
 
+// What a mode's live view saw: frames shown, time in it and time until the capture.
+struct ModeLiveStats {
+    int64_t frames = 0;
+    int64_t liveMs = 0;
+    int64_t captureMs = 0;
+};
+
+// The record of one attempt at a mode: its outcome, the live view's frames and mean rate, and
+// for a captured mode the time to capture and the mean distance of `capturedSegments`.
+ModeRunRecord ModeAttempt(int32_t mode, CaptureOutcome outcome, const ModeLiveStats& live,
+                          const std::vector<quorvel::SegmentInfo>& capturedSegments);
+
 // ISO 8601 with the UTC offset, "2026-12-07T09:15:02+01:00" (never "Z").
 QString IsoTimeWithOffset(const QDateTime& time);
 

@@ -64,6 +64,11 @@ StatusLine::StatusLine(QStatusBar* bar, const BoxColours& colours)
     firmwareUpload = new QLabel(QStringLiteral("Firmware upload running\u2026"), bar);
     firmwareUpload->setObjectName(QStringLiteral("lbl_FirmwareUpload"));
     firmwareUpload->setVisible(false);
+    fingerMarks = new QLabel(bar);
+    fingerMarks->setObjectName(QStringLiteral("lbl_FingerMarks"));
+    fingerMarks->setTextFormat(Qt::PlainText);
+    fingerMarks->setToolTip(QStringLiteral("Fingers marked missing for this person: XX amputated, UP unable to print"));
+    fingerMarks->setVisible(false);
 
     auto* separator = new QFrame(bar);
     separator->setFrameShape(QFrame::VLine);
@@ -72,6 +77,7 @@ StatusLine::StatusLine(QStatusBar* bar, const BoxColours& colours)
     bar->addWidget(separator);
     bar->addWidget(run, 1);
     bar->addPermanentWidget(firmwareUpload);
+    bar->addPermanentWidget(fingerMarks);
     bar->addPermanentWidget(openFolder);
     bar->addPermanentWidget(legend);
     ShowLink();
@@ -131,6 +137,15 @@ void StatusLine::ShowFirmwareUploadRunning()
 void StatusLine::ShowFirmwareUploadEnded()
 {
     firmwareUpload->setVisible(false);
+}
+
+void StatusLine::ShowFingerMarks(const FingerMarks& marks)
+{
+    fingerMarks->setText(FingerMarksStatusText(marks));
+    fingerMarks->setVisible(!marks.empty());
+    if (!marks.empty()) {
+        emit textShown(fingerMarks->text());
+    }
 }
 
 void StatusLine::SetRunText(const QString& text)

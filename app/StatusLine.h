@@ -35,6 +35,9 @@ public:
     void ShowFirmwareUploadRunning();
     void ShowFirmwareUploadEnded();
 
+    // The fingers marked missing, while any are.
+    void ShowFingerMarks(const FingerMarks& marks);
+
 signals:
     // Every new text of the link or the run part, for whoever follows the status.
     void textShown(const QString& text);
@@ -49,6 +52,7 @@ private:
     QLabel* openFolder = nullptr;
     QLabel* legend = nullptr;
     QLabel* firmwareUpload = nullptr;
+    QLabel* fingerMarks = nullptr;
     LinkState linkState = LinkState::NotConnected;
     QString host;
     int port = 0;

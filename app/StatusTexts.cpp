@@ -175,3 +175,36 @@ QString RunSummary(const std::vector<ModeResult>& results, const QString& direct
     }
     return line;
 }
+
+bool RunComplete(const std::vector<ModeResult>& results)
+{
+    return std::all_of(results.begin(), results.end(), [](const ModeResult& result) {
+        return result.stored || result.outcome == CaptureOutcome::AllFingersMissing;
+    });
+}
+
+QString UnattendedRunSummary(const std::vector<ModeResult>& results, const QString& directory)
+{
+    QStringList stored;
+    for (const ModeResult& result : results) {
+        if (result.stored) {
+            stored << QLatin1String(CaptureModeDirectoryName(result.mode));
+        }
+    }
+    return QStringLiteral("Run directory: %1\nStored %2 of %3 modes%4")
+        .arg(directory)
+        .arg(stored.size())
+        .arg(results.size())
+        .arg(stored.isEmpty() ? QString() : QStringLiteral(": ") + stored.join(QStringLiteral(", ")));
+}
+
+QString FingerMarksStatusText(const FingerMarks& marks)
+{
+    QStringList items;
+    for (const auto& [position, mark] : marks) {
+        items << QStringLiteral("%1 %2 %3")
+                     .arg(position)
+                     .arg(FingerPositionName(position), QLatin1String(FingerMarkCode(mark)));
+    }
+    return items.isEmpty() ? QString() : QStringLiteral("Missing: ") + items.join(QStringLiteral(", "));
+}

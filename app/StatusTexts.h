@@ -51,3 +51,13 @@ struct ModeResult {
 // why, neighbours with the same reason together:
 // "Stored 1 of 3 modes in DIR; not stored: 4L (stopped), 2T (not reached)".
 QString RunSummary(const std::vector<ModeResult>& results, const QString& directory);
+
+// "Missing: 3 right middle XX, 7 left index UP"; empty without marks.
+QString FingerMarksStatusText(const FingerMarks& marks);
+
+// Whether every mode was stored or had no finger to capture: the unattended exit code's "done".
+bool RunComplete(const std::vector<ModeResult>& results);
+
+// What an unattended run prints when it ends: "Run directory: DIR" and
+// "Stored 2 of 3 modes: 4R, 4L".
+QString UnattendedRunSummary(const std::vector<ModeResult>& results, const QString& directory);

@@ -4,6 +4,7 @@
 #include "CaptureDecision.h"
 #include "CaptureMode.h"
 #include "Device.h"
+#include "DialogFingerMarks.h"
 #include "DialogSettings.h"
 #include "FirmwareUpdate.h"
 #include "FrameRateHistory.h"
@@ -136,6 +137,7 @@ app_ondrel::app_ondrel(QWidget* parent, const LaunchOptions& options)
         ui->edit_Person->setText(options.person);
     }
     new SelectAllOnFocus(ui->edit_Person);
+    fingerMarks = options.fingerMarks;
     new ScreenFit(this);
 
     settingsDialog = new DialogSettings(this, this);
@@ -160,11 +162,15 @@ app_ondrel::app_ondrel(QWidget* parent, const LaunchOptions& options)
     connect(ui->btn_captureLeft, &QPushButton::clicked, this, &app_ondrel::ForcedCapturing);
     connect(ui->btn_captureThumbs, &QPushButton::clicked, this, &app_ondrel::ForcedCapturing);
     connect(ui->btn_Settings, &QPushButton::clicked, this, &app_ondrel::OpenSettingsWindow);
+    connect(ui->btn_MissingFingers, &QPushButton::clicked, this, &app_ondrel::EditFingerMarks);
+    // Marks belong to one person.
+    connect(ui->edit_Person, &QLineEdit::textEdited, this, [this] { SetFingerMarks({}); });
     connect(settingsDialog, &DialogSettings::authRequested, this, &app_ondrel::OnAuthGroupChanged);
     connect(settingsDialog, &DialogSettings::firmwareUploadStarted, statusLine, &StatusLine::ShowFirmwareUploadRunning);
     connect(settingsDialog, &DialogSettings::firmwareUploadFinished, statusLine, &StatusLine::ShowFirmwareUploadEnded);
 
     ResetIcons();
+    SetFingerMarks(fingerMarks);
 }
 
 app_ondrel::~app_ondrel()
@@ -361,6 +367,24 @@ void app_ondrel::OpenSettingsWindow()
     settingsDialog->RefreshAuthGroup();
 }
 
+void app_ondrel::EditFingerMarks()
+{
+    if (running) {
+        return; // a run keeps the marks it started with
+    }
+    DialogFingerMarks dialog(this);
+    dialog.SetMarks(fingerMarks);
+    if (dialog.exec() == QDialog::Accepted) {
+        SetFingerMarks(dialog.Marks());
+    }
+}
+
+void app_ondrel::SetFingerMarks(const FingerMarks& marks)
+{
+    fingerMarks = marks;
+    statusLine->ShowFingerMarks(marks);
+}
+
 void app_ondrel::ForcedCapturing()
 {
     if (running) {
@@ -408,11 +432,9 @@ void app_ondrel::StartWorkflow()
 
     if (BeginRun()) {
         RunSteps();
-        lastRunStoredAll = std::all_of(modeResults.begin(), modeResults.end(), [](const ModeResult& result) {
-            return result.stored || result.outcome == CaptureOutcome::AllFingersMissing;
-        });
+        lastRunStoredAll = RunComplete(modeResults);
         RemoveIfEmpty(captureDirectory);
-        ReportRunSummary();
+        ReportProgress(UnattendedRunSummary(modeResults, captureDirectory));
         const QString summary = RunSummary(modeResults, captureDirectory);
         statusLine->ShowRunOutcome(summary, captureDirectory);
         qCInfo(lcRun).noquote() << "Run ended:" << summary;
@@ -457,6 +479,7 @@ bool app_ondrel::BeginRun()
     // The dialog may stay open during the run; what the operator changes there counts from
     // the next run on.
     runSettings = Settings();
+    runMarks = fingerMarks;
     ui->btn_AutoWorkflow->setIcon(QIcon(QString::fromLatin1(kCrossIcon)));
     const QString personDirectory =
         QString::fromStdString(runSettings.basePath) + QLatin1Char('/') + ui->edit_Person->text();
@@ -490,8 +513,7 @@ bool app_ondrel::BeginRun()
     }
     // A run that stores nothing leaves nothing behind, not even its record.
     journal = RunJournal{};
-    if (AnySaveOptionEnabled(runSettings)
-        && !journal.Begin(captureDirectory, header, FingerMarks{}, &directoryProblem)) {
+    if (AnySaveOptionEnabled(runSettings) && !journal.Begin(captureDirectory, header, runMarks, &directoryProblem)) {
         qCWarning(lcRun).noquote() << "run.ini not written:" << directoryProblem;
     }
     qCInfo(lcRun).noquote()
@@ -512,7 +534,10 @@ void app_ondrel::RunSteps()
         const int32_t mode = workflowModes[currentStep];
         const char* modeName = CaptureModeDirectoryName(mode);
 
-        if (LiveView()) {
+        if (AllFingersMissing(mode, runMarks)) {
+            ReportProgress(QStringLiteral("Not captured: %1 (all fingers missing)").arg(QLatin1String(modeName)));
+            NoteModeOutcome(CaptureOutcome::AllFingersMissing, false);
+        } else if (LiveView()) {
             const CaptureOutcome captured = forcedCapture ? CaptureOutcome::Forced : CaptureOutcome::Captured;
             forcedCapture = false;
             statusLine->ShowRunText(StepText(currentStep, static_cast<int>(workflowModes.size()),
@@ -694,10 +719,11 @@ bool app_ondrel::LiveView()
         std::future<FetchedFrame> pending =
             std::async(std::launch::async, FetchFrame, std::ref(*device), std::move(current));
 
-        const bool ready = CaptureConditionHolds(mode, previousSegments, display.cols, display.rows, settings);
+        const bool ready =
+            CaptureConditionHolds(mode, previousSegments, display.cols, display.rows, settings, runMarks);
         statusLine->ShowRunText(
             StepText(currentStep, static_cast<int>(workflowModes.size()),
-                     CaptureGuidance(mode, previousSegments, display.cols, display.rows, settings)));
+                     CaptureGuidance(mode, previousSegments, display.cols, display.rows, settings, runMarks)));
         DrawOverlays(display, previousSegments, frameRates.Mean(), settings, BoxColours{});
         ShowImage(display);
         if (previousSegments.empty()) {
@@ -822,30 +848,6 @@ void app_ondrel::ReportProgress(const QString& line) const
     }
 }
 
-QStringList app_ondrel::StoredModes() const
-{
-    QStringList stored;
-    for (const ModeResult& result : modeResults) {
-        if (result.stored) {
-            stored << QLatin1String(CaptureModeDirectoryName(result.mode));
-        }
-    }
-    return stored;
-}
-
-void app_ondrel::ReportRunSummary() const
-{
-    if (!unattended) {
-        return;
-    }
-    const QStringList storedModes = StoredModes();
-    std::cout << "Run directory: " << captureDirectory.toStdString() << '\n'
-              << "Stored " << storedModes.size() << " of " << workflowModes.size() << " modes"
-              << (storedModes.isEmpty() ? QString() : QStringLiteral(": ") + storedModes.join(QStringLiteral(", ")))
-                     .toStdString()
-              << std::endl;
-}
-
 // ---------------------------------------------------------------------------------------
 // Status line and keys
 
@@ -855,19 +857,9 @@ void app_ondrel::NoteModeOutcome(CaptureOutcome outcome, bool stored)
         return;
     }
     modeResults[static_cast<std::size_t>(currentStep)] = {workflowModes[currentStep], outcome, stored};
-    ModeRunRecord attempt{
-        workflowModes[currentStep], outcome, 0, std::nullopt, modeLive.frames, std::nullopt, std::nullopt};
-    if (outcome == CaptureOutcome::Captured || outcome == CaptureOutcome::Forced
-        || outcome == CaptureOutcome::StorageFailed) {
-        attempt.timeToCaptureMs = modeLive.captureMs;
-        attempt.meanDistanceMm = MeanDistanceMm(previousSegments);
-    }
-    if (modeLive.liveMs > 0) {
-        attempt.meanFps =
-            RoundedToHundredths(1000.0 * static_cast<double>(modeLive.frames) / static_cast<double>(modeLive.liveMs));
-    }
     QString problem;
-    if (!journal.RecordAttempt(attempt, &problem)) {
+    if (!journal.RecordAttempt(ModeAttempt(workflowModes[currentStep], outcome, modeLive, previousSegments),
+                               &problem)) {
         qCWarning(lcRun).noquote() << "run.ini not written:" << problem;
     }
 }

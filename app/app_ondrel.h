@@ -4,6 +4,7 @@
 #include "CaptureMode.h"
 #include "DeviceError.h"
 #include "DisplayPixmaps.h"
+#include "FingerMarks.h"
 #include "RunJournal.h"
 #include "SegmentInfo.h"
 #include "SettingsDeviceRelay.h"
@@ -56,6 +57,7 @@ struct LaunchOptions {
     // is; used when the host is not empty.
     std::string deviceHost;
     uint16_t devicePort = 0;
+    FingerMarks fingerMarks; // fingers marked missing for the person given
 };
 
 // The main window: live view, the capture workflow and the device connection. The class
@@ -95,6 +97,8 @@ public slots:
     void OpenSettingsWindow();
     void StartWorkflow();
     void ForcedCapturing();
+    // Lets the operator mark fingers missing for the current person.
+    void EditFingerMarks();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -127,11 +131,9 @@ private:
 
     // Console output of unattended runs.
     void ReportProgress(const QString& line) const;
-    // The modes of the current or last run whose results were stored, in workflow order.
-    QStringList StoredModes() const;
-    void ReportRunSummary() const;
 
     // Status line and keys
+    void SetFingerMarks(const FingerMarks& marks);
     void InstallKeys();
     // Keeps what became of the current mode for the status line and in run.ini.
     void NoteModeOutcome(CaptureOutcome outcome, bool stored);
@@ -139,6 +141,8 @@ private:
     std::unique_ptr<Ui::app_ondrelClass> ui;
     DialogSettings* settingsDialog = nullptr;
     AppSettings runSettings; // the settings of the current run, as they were at its start
+    FingerMarks fingerMarks; // for the person in the field, until it changes
+    FingerMarks runMarks;    // those of the current run, as they were at its start
     QString captureDirectory;
     std::unique_ptr<quorvel::Device> device;
     QGraphicsScene* scene = nullptr;
@@ -178,10 +182,5 @@ private:
     StatusLine* statusLine = nullptr;
     std::vector<ModeResult> modeResults; // one per workflow mode, for the status line
     RunJournal journal;                  // run.ini and fingers.ini of the current or last run
-    // The current mode's live view: frames shown, time in it and time until the capture.
-    struct ModeLiveStats {
-        int64_t frames = 0;
-        int64_t liveMs = 0;
-        int64_t captureMs = 0;
-    } modeLive;
+    ModeLiveStats modeLive;              // the current mode's live view
 };

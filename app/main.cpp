@@ -51,6 +51,12 @@ struct CommandLine {
                               QStringLiteral("Use the device server at <host:port> for this session; the stored "
                                              "address is left as it is."),
                               QStringLiteral("host:port")};
+    QCommandLineOption missing{
+        QStringLiteral("missing"),
+        QStringLiteral("Mark fingers as missing for this person, by standard finger position (1 right thumb, 2 right "
+                       "index, 3 right middle, 4 right ring, 5 right little, 6-10 the same on the left): XX "
+                       "amputated (the default), UP unable to print. For example 3,7:UP."),
+        QStringLiteral("pos[:XX|UP],...")};
     QCommandLineOption exportAn2k{
         QStringLiteral("export-an2k"),
         QStringLiteral("Write the ANSI/NIST-ITL file (ANSI/NIST-ITL 1-2011 Update 2015, traditional encoding) of "
@@ -75,6 +81,7 @@ struct CommandLine {
         parser.addOption(quitAfterWorkflow);
         parser.addOption(device);
         parser.addOption(modeTimeLimit);
+        parser.addOption(missing);
         parser.addOption(exportAn2k);
         parser.addPositionalArgument(QStringLiteral("OUT"), QStringLiteral("With --export-an2k: the file to write."),
                                      QStringLiteral("[OUT]"));
@@ -158,7 +165,7 @@ QString ParseCommandLine(int argc, char** argv, CommandLine& commandLine, Launch
         }
         for (const QCommandLineOption* option :
              {&commandLine.person, &commandLine.autostart, &commandLine.quitAfterWorkflow, &commandLine.device,
-              &commandLine.modeTimeLimit}) {
+              &commandLine.modeTimeLimit, &commandLine.missing}) {
             if (parser.isSet(*option)) {
                 return QStringLiteral("--export-an2k cannot be combined with --%1.").arg(option->names().constFirst());
             }
@@ -170,6 +177,14 @@ QString ParseCommandLine(int argc, char** argv, CommandLine& commandLine, Launch
     if (parser.isSet(commandLine.device) && !ParseDeviceAddress(parser.value(commandLine.device), options)) {
         return QStringLiteral("'%1' is not a device address; use --device HOST:PORT, for example 192.168.1.20:60123.")
             .arg(parser.value(commandLine.device));
+    }
+    if (parser.isSet(commandLine.missing)) {
+        QString problem;
+        const std::optional<FingerMarks> marks = ParseFingerMarks(parser.value(commandLine.missing), &problem);
+        if (!marks) {
+            return QStringLiteral("--missing: %1.").arg(problem);
+        }
+        options.fingerMarks = *marks;
     }
     options.unattended = parser.isSet(commandLine.quitAfterWorkflow);
     bool seconds = false;

@@ -94,7 +94,7 @@ TEST_F(Program, VersionHelpAndUsageErrorsNeedNoDisplayAndUsageErrorsExitWithTwo)
     EXPECT_EQ(version.out, QStringLiteral("OndrelApp 0.2.1\n"));
     const Outcome help = RunProgram({ QStringLiteral("--help") }, environment);
     EXPECT_EQ(help.exitCode, 0);
-    for (const char* option : { "--person <id>", "--autostart", "--quit-after-workflow", "--version", "--export-an2k <RUN_DIR>" }) {
+    for (const char* option : { "--person <id>", "--autostart", "--quit-after-workflow", "--version", "--export-an2k <RUN_DIR>", "--missing" }) {
         EXPECT_TRUE(help.out.contains(QLatin1String(option))) << option;
     }
     const struct {
@@ -110,6 +110,10 @@ TEST_F(Program, VersionHelpAndUsageErrorsNeedNoDisplayAndUsageErrorsExitWithTwo)
         { "--export-an2k", nullptr, "OndrelApp: Missing value after '--export-an2k'." },
         { "--export-an2k run out stray", nullptr, "Unexpected argument 'stray'." },
         { "--export-an2k run --quit-after-workflow", nullptr, "--export-an2k cannot be combined with --quit-after-workflow." },
+        { "--missing 11", nullptr, "--missing: \"11\" is no finger position from 1 to 10." },
+        { "--missing 3:AB", nullptr, "--missing: \"3:AB\": the code is XX or UP." },
+        { "--missing 3,3:UP", nullptr, "--missing: finger 3 is given twice." },
+        { "--missing 3,", nullptr, "--missing: empty finger position" },
         { "", nullptr,
           "OndrelApp: no display found (DISPLAY is not set). To run without a display: OndrelApp --person ID --quit-after-workflow\n" },
         { "--person P1", ":4711", "OndrelApp: cannot open the display ':4711'. To run without a display:" },
@@ -245,6 +249,34 @@ TEST_F(Program, AnUnusableIdentifierEndsAtOnceAndAnUnattendedRunGivesUpOnAModeAt
             << run.out.toStdString();
     }
     EXPECT_TRUE(run.out.contains(QStringLiteral("Stored 0 of 3 modes\n")));
+}
+
+// A person without a right middle finger: marked, the hand is captured with three fingers
+// and recorded; unmarked, the hand is given up at the time limit.
+TEST_F(Program, AMissingFingerMarkedIsCapturedWithoutItAndUnmarkedIsGivenUpAtTheTimeLimit)
+{
+    StartSim({ "--settle-ms", "150", "--missing-fingers", "3" });
+    const QStringList timeLimit = { QStringLiteral("--mode-time-limit"), QStringLiteral("2") };
+    const Outcome marked = RunProgram(kUnattended + timeLimit + QStringList{ QStringLiteral("--missing"), QStringLiteral("3") }, environment);
+    EXPECT_EQ(marked.exitCode, 0) << marked.out.toStdString() << marked.err.toStdString();
+    EXPECT_TRUE(marked.out.contains(QStringLiteral("Stored 3 of 3 modes: 4R, 4L, 2T\n"))) << marked.out.toStdString();
+    const Outcome unmarked = RunProgram(kUnattended + timeLimit, environment);
+    EXPECT_EQ(unmarked.exitCode, 1);
+    EXPECT_TRUE(unmarked.out.contains(QStringLiteral("Not captured: 4R (time limit of 2 s reached)\n"))) << unmarked.out.toStdString();
+
+    std::map<QString, QByteArray> files = Snapshot(results.path() + QStringLiteral("/P 17"));
+    QStringList fingerFiles, records;
+    for (const auto& [path, bytes] : files) {
+        if (path.endsWith(QLatin1String("fingers.ini"))) {
+            fingerFiles << QString::fromUtf8(bytes);
+        } else if (path.endsWith(QLatin1String("run.ini"))) {
+            records << QString::fromUtf8(bytes);
+        }
+    }
+    EXPECT_EQ(fingerFiles, QStringList{ QStringLiteral("[Fingers]\n3=XX\n") });
+    ASSERT_EQ(records.size(), 2);
+    EXPECT_EQ(records.filter(QStringLiteral("[4R]\noutcome=captured\n")).size(), 1);
+    EXPECT_EQ(records.filter(QStringLiteral("[4R]\noutcome=time limit\n")).size(), 1);
 }
 
 // A stored run's ANSI/NIST-ITL file without device or display: byte for byte the file the app
