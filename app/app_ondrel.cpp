@@ -9,6 +9,7 @@
 #include "OverlayRenderer.h"
 #include "PersonIdentifier.h"
 #include "ResultWriter.h"
+#include "RunsWindow.h"
 #include "StatusLine.h"
 #include "ui_app_ondrel.h"
 
@@ -155,6 +156,8 @@ app_ondrel::app_ondrel(QWidget* parent, const LaunchOptions& options)
     connect(ui->btn_captureLeft, &QPushButton::clicked, this, &app_ondrel::ForcedCapturing);
     connect(ui->btn_captureThumbs, &QPushButton::clicked, this, &app_ondrel::ForcedCapturing);
     connect(ui->btn_Settings, &QPushButton::clicked, this, &app_ondrel::OpenSettingsWindow);
+    connect(ui->btn_Runs, &QPushButton::clicked, this,
+            [this] { RunsWindow::ShowFor(this, QString::fromStdString(Settings().basePath)); });
     connect(settingsDialog, &DialogSettings::authRequested, this, &app_ondrel::OnAuthGroupChanged);
 
     ResetIcons();
