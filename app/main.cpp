@@ -1,5 +1,6 @@
 #include "AppLog.h"
 #include "DisplayChoice.h"
+#include "RunsCsv.h"
 #include "SettingsStore.h"
 #include "app_ondrel.h"
 
@@ -46,6 +47,13 @@ struct CommandLine {
                               QStringLiteral("Use the device server at <host:port> for this session; the stored "
                                              "address is left as it is."),
                               QStringLiteral("host:port")};
+    QCommandLineOption runsCsv{
+        QStringLiteral("runs-csv"),
+        QStringLiteral("Write every run stored under <base-dir> as CSV, one line per mode of each run, to OUT "
+                       "(standard output when left out or -) and quit. Needs no device and no display. Exit code 0 "
+                       "when written, 1 when the base directory does not exist or cannot be read or OUT cannot be "
+                       "written."),
+        QStringLiteral("base-dir")};
 
     CommandLine()
     {
@@ -53,7 +61,8 @@ struct CommandLine {
             "Capture client of the Ondrel contactless fingerprint scanner.\n"
             "With --quit-after-workflow the exit code is 0 when all three modes were captured and stored, "
             "1 when the run ended otherwise and 2 when the device server could not be reached. "
-            "A wrong command line exits with 2."));
+            "A wrong command line exits with 2.\n"
+            "With --runs-csv BASE_DIR [OUT] it writes the stored runs as CSV instead and opens no window."));
         parser.addHelpOption();
         parser.addVersionOption();
         parser.addOption(person);
@@ -61,6 +70,9 @@ struct CommandLine {
         parser.addOption(quitAfterWorkflow);
         parser.addOption(device);
         parser.addOption(modeTimeLimit);
+        parser.addOption(runsCsv);
+        parser.addPositionalArgument(QStringLiteral("OUT"), QStringLiteral("With --runs-csv: the CSV file to write."),
+                                     QStringLiteral("[OUT]"));
     }
 };
 
@@ -130,8 +142,14 @@ QString ParseCommandLine(int argc, char** argv, CommandLine& commandLine, Launch
     if (!parser.parse(arguments)) {
         return parser.errorText();
     }
-    if (!parser.positionalArguments().isEmpty()) {
-        return QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().constFirst());
+    // Only the runs export takes an argument of its own: the file it writes.
+    const int allowedArguments = parser.isSet(commandLine.runsCsv) ? 1 : 0;
+    if (parser.positionalArguments().size() > allowedArguments) {
+        return QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().at(allowedArguments));
+    }
+    if (parser.isSet(commandLine.runsCsv)
+        && (parser.isSet(commandLine.autostart) || parser.isSet(commandLine.quitAfterWorkflow))) {
+        return QStringLiteral("--runs-csv starts no capture; leave out --autostart and --quit-after-workflow.");
     }
     if (parser.isSet(commandLine.person)) {
         options.person = parser.value(commandLine.person);
@@ -213,6 +231,11 @@ int main(int argc, char** argv)
         QCoreApplication::setApplicationVersion(VersionText());
         commandLine.parser.process(core); // prints and exits
         return 0;
+    }
+
+    if (commandLine.parser.isSet(commandLine.runsCsv)) {
+        return ExportRunsCsv(commandLine.parser.value(commandLine.runsCsv),
+                             commandLine.parser.positionalArguments().value(0), std::cout, std::cerr);
     }
 
     switch (ChooseDisplay(display, options.unattended)) {
