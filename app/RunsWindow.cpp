@@ -1,5 +1,6 @@
 #include "RunsWindow.h"
 
+#include "FingerPositions.h"
 #include "RunsCsv.h"
 #include "RunsLoader.h"
 #include "RunsSummary.h"
@@ -10,9 +11,13 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QTimer>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace {
 
@@ -22,75 +27,107 @@ constexpr int kPersonColumnWidth = 150;
 constexpr int kStartedColumnWidth = 135;
 constexpr int kModeColumnWidth = 58;
 
-QString Cell(const QString& text, bool header = false)
-{
-    return header ? QStringLiteral("<th align=\"right\">%1</th>").arg(text)
-                  : QStringLiteral("<td align=\"right\">%1</td>").arg(text);
-}
+constexpr int kSummaryGap = 32;
+const QString kNone = QStringLiteral("\u2013");
 
-QString CountCell(const ModeSummary& mode, int count)
+QString CountText(const ModeSummary& mode, int count)
 {
     const std::optional<double> share = mode.Share(count);
-    return Cell(share ? QStringLiteral("%1 (%2 %)").arg(count).arg(*share, 0, 'f', 1) : QStringLiteral("\u2013"));
+    return share ? QStringLiteral("%1 (%2 %)").arg(count).arg(*share, 0, 'f', 1) : kNone;
 }
 
-QString SecondsCell(const std::optional<double>& ms)
+QLabel* SummaryLabel(QWidget* host, const QString& text, bool header = false, Qt::Alignment alignment = Qt::AlignRight)
 {
-    return Cell(ms ? QStringLiteral("%1 s").arg(*ms / 1000.0, 0, 'f', 1) : QStringLiteral("\u2013"));
-}
-
-// Two tables side by side: the modes (outcome shares, median time) and the finger positions
-// (median and lowest quality).
-QString SummaryHtml(const RunsSummary& summary, int allRuns)
-{
-    std::vector<const ModeSummary*> modes;
-    for (const ModeSummary& mode : summary.modes) {
-        modes.push_back(&mode);
+    auto* label = new QLabel(text, host);
+    label->setAlignment(alignment | Qt::AlignVCenter);
+    if (header) {
+        QFont font = label->font();
+        font.setBold(true);
+        label->setFont(font);
     }
-    modes.push_back(&summary.allModes);
-    const auto modeRow = [&](const QString& title, const std::function<QString(const ModeSummary&)>& cell) {
-        QString row = QStringLiteral("<tr><td>%1</td>").arg(title);
-        for (const ModeSummary* mode : modes) {
-            row += cell(*mode);
-        }
-        return row + QStringLiteral("</tr>");
-    };
-    QString runs = QStringLiteral("<b>%1 runs</b>").arg(summary.runs);
-    if (summary.runs != allRuns) {
-        runs += QStringLiteral(" of %1").arg(allRuns);
-    }
-    QString left = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"2\"><tr><td>%1</td>").arg(runs);
-    for (std::size_t i = 0; i < summary.modes.size(); ++i) {
-        left += Cell(QLatin1String(CaptureModeDirectoryName(summary.modes[i].mode)), true);
-    }
-    left += Cell(QStringLiteral("all modes"), true) + QStringLiteral("</tr>");
-    left += modeRow(QStringLiteral("captured automatically"),
-                    [](const ModeSummary& m) { return CountCell(m, m.automatic); });
-    left += modeRow(QStringLiteral("forced"), [](const ModeSummary& m) { return CountCell(m, m.forced); });
-    left += modeRow(QStringLiteral("given up (time limit, stopped)"),
-                    [](const ModeSummary& m) { return CountCell(m, m.givenUp); });
-    left += modeRow(QStringLiteral("median time to capture"),
-                    [](const ModeSummary& m) { return SecondsCell(m.medianTimeToCaptureMs); });
-    left += QStringLiteral("</table>");
-
-    QString positions = QStringLiteral("<tr><td>finger position</td>");
-    QString medians = QStringLiteral("<tr><td>median quality</td>");
-    QString lowest = QStringLiteral("<tr><td>lowest quality</td>");
-    for (const FingerQualitySummary& finger : summary.fingers) {
-        positions += Cell(QString::number(finger.position), true);
-        medians += Cell(QString::number(finger.median, 'f', finger.median == static_cast<int>(finger.median) ? 0 : 1));
-        lowest += Cell(QString::number(finger.lowest));
-    }
-    const QString right = summary.fingers.empty()
-        ? QStringLiteral("No finger quality stored in these runs.")
-        : QStringLiteral("<table cellspacing=\"0\" cellpadding=\"2\">%1</tr>%2</tr>%3</tr></table>")
-              .arg(positions, medians, lowest);
-    return QStringLiteral("<table><tr><td valign=\"top\">%1</td><td width=\"32\"></td><td valign=\"top\">%2</td>"
-                          "</tr></table>")
-        .arg(left, right);
+    return label;
 }
 
 } // namespace
+
+// The summary as plain labels in two grids. A rich-text table would be laid out anew on every
+// update, which costs the GUI thread more than a whole batch of runs does.
+struct RunsWindow::SummaryLabels {
+    static constexpr std::size_t kColumns = kRunModes.size() + 1; // the modes, then all modes
+    enum Row { Automatic, Forced, GivenUp, MedianTime, Rows };
+
+    QLabel* runs;
+    std::array<std::array<QLabel*, kColumns>, Rows> modes;
+    std::array<QLabel*, kLastFingerPosition> medians;
+    std::array<QLabel*, kLastFingerPosition> lowest;
+
+    explicit SummaryLabels(QWidget* host)
+    {
+        auto* row = new QHBoxLayout(host);
+        row->setContentsMargins(0, 0, 0, 0);
+        auto* modeGrid = new QGridLayout;
+        auto* fingerGrid = new QGridLayout;
+        row->addLayout(modeGrid);
+        row->addSpacing(kSummaryGap);
+        row->addLayout(fingerGrid);
+        row->addStretch();
+
+        runs = SummaryLabel(host, QString(), true, Qt::AlignLeft);
+        runs->setObjectName(QStringLiteral("lbl_SummaryRuns"));
+        modeGrid->addWidget(runs, 0, 0);
+        const QString titles[Rows] = {QStringLiteral("captured automatically"), QStringLiteral("forced"),
+                                      QStringLiteral("given up (time limit, stopped)"),
+                                      QStringLiteral("median time to capture")};
+        for (std::size_t column = 0; column < kColumns; ++column) {
+            const QString name = column < kRunModes.size() ? QLatin1String(CaptureModeDirectoryName(kRunModes[column]))
+                                                           : QStringLiteral("all modes");
+            modeGrid->addWidget(SummaryLabel(host, name, true), 0, static_cast<int>(column) + 1);
+        }
+        for (int r = 0; r < Rows; ++r) {
+            modeGrid->addWidget(SummaryLabel(host, titles[r], false, Qt::AlignLeft), r + 1, 0);
+            for (std::size_t column = 0; column < kColumns; ++column) {
+                modes[r][column] = SummaryLabel(host, kNone);
+                modeGrid->addWidget(modes[r][column], r + 1, static_cast<int>(column) + 1);
+            }
+        }
+
+        fingerGrid->addWidget(SummaryLabel(host, QStringLiteral("finger position"), true, Qt::AlignLeft), 0, 0);
+        fingerGrid->addWidget(SummaryLabel(host, QStringLiteral("median quality"), false, Qt::AlignLeft), 1, 0);
+        fingerGrid->addWidget(SummaryLabel(host, QStringLiteral("lowest quality"), false, Qt::AlignLeft), 2, 0);
+        for (int position = kFirstFingerPosition; position <= kLastFingerPosition; ++position) {
+            QLabel* header = SummaryLabel(host, QString::number(position), true);
+            header->setToolTip(FingerPositionName(position));
+            fingerGrid->addWidget(header, 0, position);
+            medians[position - 1] = SummaryLabel(host, kNone);
+            lowest[position - 1] = SummaryLabel(host, kNone);
+            fingerGrid->addWidget(medians[position - 1], 1, position);
+            fingerGrid->addWidget(lowest[position - 1], 2, position);
+        }
+    }
+
+    void Show(const RunsSummary& summary, int allRuns)
+    {
+        runs->setText(summary.runs == allRuns ? QStringLiteral("%1 runs").arg(summary.runs)
+                                              : QStringLiteral("%1 runs of %2").arg(summary.runs).arg(allRuns));
+        for (std::size_t column = 0; column < kColumns; ++column) {
+            const ModeSummary& mode = column < kRunModes.size() ? summary.modes[column] : summary.allModes;
+            modes[Automatic][column]->setText(CountText(mode, mode.automatic));
+            modes[Forced][column]->setText(CountText(mode, mode.forced));
+            modes[GivenUp][column]->setText(CountText(mode, mode.givenUp));
+            modes[MedianTime][column]->setText(
+                mode.medianTimeToCaptureMs ? QStringLiteral("%1 s").arg(*mode.medianTimeToCaptureMs / 1000.0, 0, 'f', 1)
+                                           : kNone);
+        }
+        for (int position = kFirstFingerPosition; position <= kLastFingerPosition; ++position) {
+            const auto found =
+                std::find_if(summary.fingers.begin(), summary.fingers.end(),
+                             [position](const FingerQualitySummary& f) { return f.position == position; });
+            const bool scored = found != summary.fingers.end();
+            medians[position - 1]->setText(scored ? QString::number(found->median, 'f', 1) : kNone);
+            lowest[position - 1]->setText(scored ? QString::number(found->lowest) : kNone);
+        }
+    }
+};
 
 RunsWindow::Desktop RunsWindow::NativeDesktop()
 {
@@ -112,6 +149,7 @@ RunsWindow::RunsWindow(QWidget* parent)
     , desktop(NativeDesktop())
 {
     ui->setupUi(this);
+    summaryLabels = std::make_unique<SummaryLabels>(ui->widget_Summary);
     proxy->setSourceModel(model);
     ui->table_Runs->setModel(proxy);
     ui->table_Runs->sortByColumn(RunsTableModel::StartedColumn, Qt::DescendingOrder);
@@ -226,7 +264,7 @@ void RunsWindow::ApplyFilter()
 
 void RunsWindow::UpdateSummary()
 {
-    ui->lbl_Summary->setText(SummaryHtml(SummarizeRuns(proxy->ShownRows()), model->rowCount()));
+    summaryLabels->Show(SummarizeRuns(proxy->ShownRows()), model->rowCount());
 }
 
 void RunsWindow::ExportCsv()

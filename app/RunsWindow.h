@@ -66,7 +66,10 @@ private:
     void OpenRun(const QModelIndex& index);
     void ShowStatus(const QString& text, bool problem = false);
 
+    struct SummaryLabels;
+
     std::unique_ptr<Ui::RunsForm> ui;
+    std::unique_ptr<SummaryLabels> summaryLabels;
     RunsTableModel* model;
     RunsFilterProxy* proxy;
     RunsLoader* loader;
