@@ -1,5 +1,7 @@
 #include "RunsTableModel.h"
 
+#include "RunRecord.h"
+
 namespace {
 
 // Shown for a value the files do not tell.
@@ -70,7 +72,7 @@ QString Text(const RunRow& row, int column)
         return kUnknownText;
     }
     if (column == RunsTableModel::StartedColumn) {
-        return row.started.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        return row.started.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
     }
     if (column <= RunsTableModel::StartedColumn || column == RunsTableModel::MissingColumn()) {
         return key.toString();
@@ -92,9 +94,9 @@ struct FieldHeader {
 };
 constexpr FieldHeader kFieldHeaders[RunsTableModel::FieldsPerMode] = {
     {"outcome", "What became of the mode: captured (automatically), forced, time limit, stopped, …"},
-    {"attempts", "How many times the mode was captured, retakes included"},
+    {"tries", "Attempts: how many times the mode was captured, retakes included"},
     {"time s", "Seconds from the start of the mode to its capture"},
-    {"dist. mm", "Mean distance of the fingers at capture, in millimetres"},
+    {"mm", "Mean distance of the fingers at capture, in millimetres"},
     {"min Q", "Lowest finger quality (0–100)"},
     {"mean Q", "Mean finger quality (0–100)"},
 };
@@ -122,8 +124,15 @@ QVariant RunsTableModel::data(const QModelIndex& index, int role) const
         return Text(row, index.column());
     case SortRole:
         return SortKey(row, index.column());
-    case Qt::ToolTipRole:
-        return index.column() == PersonColumn ? row.directory : QVariant();
+    case Qt::ToolTipRole: // what a narrow column may cut short
+        if (index.column() == PersonColumn) {
+            return row.directory;
+        }
+        if (index.column() == StartedColumn && row.started.isValid()) {
+            return IsoTimeWithOffset(row.started);
+        }
+        return index.column() > StartedColumn && FieldOf(index.column()) == Outcome ? Text(row, index.column())
+                                                                                    : QVariant();
     case Qt::TextAlignmentRole: {
         const bool text =
             index.column() <= StartedColumn || index.column() == MissingColumn() || FieldOf(index.column()) == Outcome;

@@ -23,9 +23,9 @@ namespace {
 
 // While runs arrive, the summary is redone at most this often.
 constexpr int kSummaryEveryMs = 250;
-constexpr int kPersonColumnWidth = 150;
-constexpr int kStartedColumnWidth = 135;
-constexpr int kModeColumnWidth = 58;
+constexpr int kPersonColumnWidth = 120;
+// Room around a cell's text.
+constexpr int kCellPadding = 12;
 
 constexpr int kSummaryGap = 32;
 const QString kNone = QStringLiteral("\u2013");
@@ -71,6 +71,7 @@ struct RunsWindow::SummaryLabels {
         row->addSpacing(kSummaryGap);
         row->addLayout(fingerGrid);
         row->addStretch();
+        row->setAlignment(fingerGrid, Qt::AlignTop);
 
         runs = SummaryLabel(host, QString(), true, Qt::AlignLeft);
         runs->setObjectName(QStringLiteral("lbl_SummaryRuns"));
@@ -154,9 +155,18 @@ RunsWindow::RunsWindow(QWidget* parent)
     ui->table_Runs->setModel(proxy);
     ui->table_Runs->sortByColumn(RunsTableModel::StartedColumn, Qt::DescendingOrder);
     QHeaderView* columns = ui->table_Runs->horizontalHeader();
-    columns->setDefaultSectionSize(kModeColumnWidth);
+    // Wide enough for the usual values and headers; measuring thousands of rows would take long.
+    const QFontMetrics metrics = fontMetrics();
+    // The widest of each mode field's header word and usual values.
+    const char* const widest[RunsTableModel::FieldsPerMode] = {"time limit", "tries", "time s",
+                                                               "199.9",      "min Q", "mean Q"};
+    for (int column = RunsTableModel::FirstModeColumn; column < RunsTableModel::MissingColumn(); ++column) {
+        const int field = (column - RunsTableModel::FirstModeColumn) % RunsTableModel::FieldsPerMode;
+        columns->resizeSection(column, metrics.horizontalAdvance(QLatin1String(widest[field])) + kCellPadding);
+    }
     columns->resizeSection(RunsTableModel::PersonColumn, kPersonColumnWidth);
-    columns->resizeSection(RunsTableModel::StartedColumn, kStartedColumnWidth);
+    columns->resizeSection(RunsTableModel::StartedColumn,
+                           metrics.horizontalAdvance(QStringLiteral("2026-12-31 23:59")) + kCellPadding);
     columns->setStretchLastSection(true);
     // Rows of one fixed height: thousands of rows never get measured one by one.
     QHeaderView* rows = ui->table_Runs->verticalHeader();
