@@ -231,6 +231,7 @@ bool RunsWindow::IsReading() const
 void RunsWindow::Reload()
 {
     model->Clear();
+    ui->btn_ExportCsv->setEnabled(false); // a file of the runs read so far would look complete
     ui->progress_Reading->setRange(0, 0); // busy until the number of runs is known
     ui->progress_Reading->show();
     ShowStatus(QStringLiteral("Reading the runs under %1\u2026").arg(QDir::toNativeSeparators(baseDirectory)));
@@ -251,6 +252,7 @@ void RunsWindow::AddRuns(const std::vector<RunRow>& rows, int done, int total)
 void RunsWindow::FinishReading(const QString& error)
 {
     ui->progress_Reading->hide();
+    ui->btn_ExportCsv->setEnabled(true);
     summaryTimer->stop();
     UpdateSummary();
     if (!error.isEmpty()) {

@@ -33,6 +33,7 @@ TEST(RunsWindow, FillsFromItsWorkerFiltersOpensARunAndExportsTheRunsShown)
     window.SetBaseDirectory(base.path());
     window.show();
     EXPECT_TRUE(child("progress_Reading")->isVisible());
+    EXPECT_FALSE(child("btn_ExportCsv")->isEnabled()); // nothing half read is exported
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window.IsReading(); }, 10000));
     EXPECT_FALSE(child("progress_Reading")->isVisible());
     EXPECT_EQ(window.ShownRuns().rowCount(), 30);
