@@ -15,6 +15,7 @@
 #include "RunJournal.h"
 #include "ScreenFit.h"
 #include "SelectAllOnFocus.h"
+#include "RunsWindow.h"
 #include "StatusLine.h"
 #include "ui_app_ondrel.h"
 
@@ -165,6 +166,8 @@ app_ondrel::app_ondrel(QWidget* parent, const LaunchOptions& options)
     connect(ui->btn_MissingFingers, &QPushButton::clicked, this, &app_ondrel::EditFingerMarks);
     // Marks belong to one person.
     connect(ui->edit_Person, &QLineEdit::textEdited, this, [this] { SetFingerMarks({}); });
+    connect(ui->btn_Runs, &QPushButton::clicked, this,
+            [this] { RunsWindow::ShowFor(this, QString::fromStdString(Settings().basePath)); });
     connect(settingsDialog, &DialogSettings::authRequested, this, &app_ondrel::OnAuthGroupChanged);
     connect(settingsDialog, &DialogSettings::firmwareUploadStarted, statusLine, &StatusLine::ShowFirmwareUploadRunning);
     connect(settingsDialog, &DialogSettings::firmwareUploadFinished, statusLine, &StatusLine::ShowFirmwareUploadEnded);

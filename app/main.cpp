@@ -1,6 +1,7 @@
 #include "AppLog.h"
 #include "DisplayChoice.h"
 #include "InterchangeFile.h"
+#include "RunsCsv.h"
 #include "SettingsStore.h"
 #include "app_ondrel.h"
 
@@ -65,6 +66,13 @@ struct CommandLine {
                        "written, 1 with an \"Error:\" line and no file when the run has nothing to export or a "
                        "file in it cannot be read."),
         QStringLiteral("RUN_DIR")};
+    QCommandLineOption runsCsv{
+        QStringLiteral("runs-csv"),
+        QStringLiteral("Write every run stored under <base-dir> as CSV, one line per mode of each run, to OUT "
+                       "(standard output when left out or -) and quit. Needs no device and no display. Exit code 0 "
+                       "when written, 1 when the base directory does not exist or cannot be read or OUT cannot be "
+                       "written."),
+        QStringLiteral("base-dir")};
 
     CommandLine()
     {
@@ -73,7 +81,8 @@ struct CommandLine {
             "With --quit-after-workflow the exit code is 0 when all three modes were captured and stored, "
             "1 when the run ended otherwise and 2 when the device server could not be reached. "
             "With --export-an2k it is 0 when the file was written and 1 when it was not. "
-            "A wrong command line exits with 2."));
+            "A wrong command line exits with 2.\n"
+            "With --runs-csv BASE_DIR [OUT] it writes the stored runs as CSV instead and opens no window."));
         parser.addHelpOption();
         parser.addVersionOption();
         parser.addOption(person);
@@ -83,7 +92,9 @@ struct CommandLine {
         parser.addOption(modeTimeLimit);
         parser.addOption(missing);
         parser.addOption(exportAn2k);
-        parser.addPositionalArgument(QStringLiteral("OUT"), QStringLiteral("With --export-an2k: the file to write."),
+        parser.addOption(runsCsv);
+        parser.addPositionalArgument(QStringLiteral("OUT"),
+                                     QStringLiteral("With --export-an2k or --runs-csv: the file to write."),
                                      QStringLiteral("[OUT]"));
     }
 };
@@ -155,9 +166,13 @@ QString ParseCommandLine(int argc, char** argv, CommandLine& commandLine, Launch
         return parser.errorText();
     }
     // Only an export takes an argument of its own, the file to write.
-    const int positionalAllowed = parser.isSet(commandLine.exportAn2k) ? 1 : 0;
+    const int positionalAllowed = parser.isSet(commandLine.exportAn2k) || parser.isSet(commandLine.runsCsv) ? 1 : 0;
     if (parser.positionalArguments().size() > positionalAllowed) {
         return QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().at(positionalAllowed));
+    }
+    if (parser.isSet(commandLine.runsCsv)
+        && (parser.isSet(commandLine.autostart) || parser.isSet(commandLine.quitAfterWorkflow))) {
+        return QStringLiteral("--runs-csv starts no capture; leave out --autostart and --quit-after-workflow.");
     }
     if (parser.isSet(commandLine.exportAn2k)) {
         if (parser.value(commandLine.exportAn2k).isEmpty()) {
@@ -165,7 +180,7 @@ QString ParseCommandLine(int argc, char** argv, CommandLine& commandLine, Launch
         }
         for (const QCommandLineOption* option :
              {&commandLine.person, &commandLine.autostart, &commandLine.quitAfterWorkflow, &commandLine.device,
-              &commandLine.modeTimeLimit, &commandLine.missing}) {
+              &commandLine.modeTimeLimit, &commandLine.missing, &commandLine.runsCsv}) {
             if (parser.isSet(*option)) {
                 return QStringLiteral("--export-an2k cannot be combined with --%1.").arg(option->names().constFirst());
             }
@@ -295,6 +310,11 @@ int main(int argc, char** argv)
         const QStringList positional = commandLine.parser.positionalArguments();
         return ExportInterchangeFile(commandLine.parser.value(commandLine.exportAn2k),
                                      positional.isEmpty() ? QString() : positional.constFirst());
+    }
+
+    if (commandLine.parser.isSet(commandLine.runsCsv)) {
+        return ExportRunsCsv(commandLine.parser.value(commandLine.runsCsv),
+                             commandLine.parser.positionalArguments().value(0), std::cout, std::cerr);
     }
 
     switch (ChooseDisplay(display, options.unattended)) {

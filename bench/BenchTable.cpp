@@ -43,13 +43,13 @@ std::string Percent(std::optional<double> percent, std::optional<double> targetP
     return text;
 }
 
-std::string AtMost(std::optional<double> value, int decimals, double limit, const std::string& unit)
+std::string AtMost(std::optional<double> value, double ceiling, const std::string& unit, int decimals)
 {
     if (!value) {
         return "n/a";
     }
-    return Number(value, decimals) + " " + unit + " (target <= " + Number(limit, 0) + " " + unit + ": "
-        + (*value <= limit ? "met" : "missed") + ")";
+    return Number(value, decimals) + " " + unit + " (target at most " + Number(ceiling, 0) + " " + unit + ": "
+        + (*value <= ceiling ? "met" : "missed") + ")";
 }
 
 std::string Ratio(std::optional<double> part, std::optional<double> whole, std::optional<double> targetPercent)

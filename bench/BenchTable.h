@@ -17,9 +17,9 @@ std::string Number(std::optional<double> value, int decimals);
 // "88.1 % (target 85 %: met)". "n/a" for nullopt.
 std::string Percent(std::optional<double> percent, std::optional<double> targetPercent = {});
 
-// A figure that must stay at or below a limit, with its unit: "0.9 ms (target <= 5 ms: met)".
-// "n/a" for nullopt.
-std::string AtMost(std::optional<double> value, int decimals, double limit, const std::string& unit);
+// value with `decimals` digits and its unit, and whether it stays within a ceiling:
+// "14.9 ms (target at most 50 ms: met)". "n/a" for nullopt.
+std::string AtMost(std::optional<double> value, double ceiling, const std::string& unit, int decimals = 1);
 
 // part / whole as a Percent; "n/a" when either value is missing or whole is 0.
 std::string Ratio(std::optional<double> part, std::optional<double> whole, std::optional<double> targetPercent = {});

@@ -46,4 +46,8 @@ ProbeResult RunQuality(const ProbeTarget& target);
 // caller_cpu_ms and process_cpu_ms.
 ProbeResult RunWaitCost(const ProbeTarget& target);
 
+// The runs window, offscreen, reading `runs` generated run directories: longest_gap_ms (the
+// longest time the GUI thread spent away from its event loop meanwhile), load_ms, runs.
+ProbeResult RunRunsLoad(int runs, int& argc, char** argv);
+
 } // namespace ondrel::bench

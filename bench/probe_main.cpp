@@ -3,7 +3,8 @@
 // so no run inherits threads, buffers or caches from another.
 //
 //   ondrel-bench-probe KIND HOST PORT [SECONDS]
-//   KIND: link-raw | link-device | live-view | gui-steps | results | quality | wait-cost
+//   KIND: link-raw | link-device | live-view | gui-steps | results | quality | wait-cost | runs-load
+//   (runs-load needs no simulator; HOST and PORT are ignored)
 #include "Probes.h"
 
 #include <cstdlib>
@@ -11,12 +12,17 @@
 #include <iostream>
 #include <string>
 
+namespace {
+// As many runs as a long evaluation campaign leaves behind; ondrel-bench reports this number.
+constexpr int kRunsToLoad = 5000;
+} // namespace
+
 int main(int argc, char** argv)
 {
     using namespace ondrel::bench;
     if (argc < 4) {
         std::cerr << "usage: " << argv[0]
-                  << " link-raw|link-device|live-view|gui-steps|results|quality|wait-cost HOST PORT [SECONDS]"
+                  << " link-raw|link-device|live-view|gui-steps|results|quality|wait-cost|runs-load HOST PORT [SECONDS]"
                   << std::endl;
         return 2;
     }
@@ -43,6 +49,8 @@ int main(int argc, char** argv)
             result = RunQuality(target);
         } else if (kind == "wait-cost") {
             result = RunWaitCost(target);
+        } else if (kind == "runs-load") {
+            result = RunRunsLoad(kRunsToLoad, argc, argv);
         } else {
             std::cerr << argv[0] << ": unknown measurement " << kind << std::endl;
             return 2;

@@ -1,8 +1,11 @@
 // Takes the README's screenshots from a real window on an X display (run under Xvfb by
 // scripts/screenshots.sh): the main window during a live view against ondrel-sim, the
-// settings dialog, and the main window after a complete run. Run from the OndrelApp directory so the style sheet is
+// settings dialog, the main window after a complete run, and the runs window over generated
+// runs. Run from the OndrelApp directory so the style sheet is
 // found.
 #include "DialogSettings.h"
+#include "GeneratedRuns.h"
+#include "RunsWindow.h"
 #include "SimProcess.h"
 #include "TempSettingsHome.h"
 #include "app_ondrel.h"
@@ -107,6 +110,21 @@ int main(int argc, char** argv)
                 status = 1;
             }
             afterRun.close();
+
+            // Runs with every outcome, forced captures and low finger scores among them.
+            const QString runsBase = home.path() + QStringLiteral("/Evaluation");
+            ondrel::testsupport::GenerateRuns(runsBase, 14, false);
+            RunsWindow runs;
+            runs.resize(1390, 600); // every column in view
+            runs.SetBaseDirectory(runsBase);
+            runs.show();
+            repaint.restart();
+            while (runs.IsReading() || repaint.elapsed() < 500) {
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            }
+            if (!Grab(runs, outputDir + QStringLiteral("/runs-window.png"))) {
+                status = 1;
+            }
             application.quit();
         });
     });

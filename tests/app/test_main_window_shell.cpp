@@ -1,5 +1,6 @@
 // The main window's shell: connecting, automatic login, the dialog's device view, closing.
 #include "DialogSettings.h"
+#include "RunsWindow.h"
 #include "SettingsDeviceRelay.h"
 #include "test_app_fixture.h"
 
@@ -54,6 +55,10 @@ TEST_F(MainWindowShell, StartsUnconnectedAfterOneBoxWhenNoServerListens)
     EXPECT_TRUE(boxes.last().text.endsWith(QStringLiteral("\nError: quorvel::Device::Connect(): quorvel error - connection refused")))
         << boxes.last().text.toStdString();
     ExpectIdle();
+    // The runs window opens without a device.
+    Button("btn_Runs")->click();
+    ASSERT_NE(window->findChild<RunsWindow*>(), nullptr);
+    EXPECT_TRUE(window->findChild<RunsWindow*>()->isVisible());
     EXPECT_EQ(Label("lbl_Link"), QStringLiteral("Not connected"));
     EXPECT_EQ(Label("lbl_Run"), QStringLiteral("The workflow could not start."));
 

@@ -2,6 +2,7 @@
 // runs against ondrel-sim with what they store, log and print, and their exit codes.
 #include "GeneratedRun.h"
 #include "InterchangeFile.h"
+#include "GeneratedRuns.h"
 #include "SimProcess.h"
 #include "TempSettingsHome.h"
 
@@ -94,7 +95,8 @@ TEST_F(Program, VersionHelpAndUsageErrorsNeedNoDisplayAndUsageErrorsExitWithTwo)
     EXPECT_EQ(version.out, QStringLiteral("OndrelApp 0.2.1\n"));
     const Outcome help = RunProgram({ QStringLiteral("--help") }, environment);
     EXPECT_EQ(help.exitCode, 0);
-    for (const char* option : { "--person <id>", "--autostart", "--quit-after-workflow", "--version", "--export-an2k <RUN_DIR>", "--missing" }) {
+    for (const char* option : { "--person <id>", "--autostart", "--quit-after-workflow", "--version", "--export-an2k <RUN_DIR>", "--missing",
+                                "--runs-csv <base-dir>" }) {
         EXPECT_TRUE(help.out.contains(QLatin1String(option))) << option;
     }
     const struct {
@@ -309,5 +311,41 @@ TEST_F(Program, ExportAn2kRegeneratesARunsFileAndRefusesBrokenRunsWithoutWriting
         EXPECT_EQ(refused.exitCode, 1);
         EXPECT_TRUE(refused.err.contains(QStringLiteral("Error: ") + broken)) << refused.err.toStdString();
         EXPECT_FALSE(QFile::exists(broken + "/run.an2"));
+    }
+}
+
+// The runs export needs neither a device nor a display.
+TEST_F(Program, RunsCsvWritesTheStoredRunsAndFailsWithOneOrTwo)
+{
+    ondrel::testsupport::GenerateRuns(results.path(), 3, false);
+    const Outcome toOutput = RunProgram({ QStringLiteral("--runs-csv"), results.path() }, environment);
+    EXPECT_EQ(toOutput.exitCode, 0) << toOutput.err.toStdString();
+    EXPECT_TRUE(toOutput.out.startsWith(QStringLiteral("person,started,run_directory,"))) << toOutput.out.toStdString();
+    EXPECT_EQ(toOutput.out.count(QStringLiteral("\r\n")), 1 + 3 * 3);
+    QTemporaryDir elsewhere;
+    const QString file = elsewhere.filePath(QStringLiteral("runs.csv"));
+    const Outcome toFile = RunProgram({ QStringLiteral("--runs-csv"), results.path(), file }, environment);
+    EXPECT_EQ(toFile.exitCode, 0) << toFile.err.toStdString();
+    QFile written(file);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), toOutput.out.toUtf8());
+
+    const struct {
+        QStringList arguments;
+        int exitCode;
+        const char* message;
+    } cases[] = {
+        { { "--runs-csv", elsewhere.filePath("none") }, 1, "Error: The base directory \"" },
+        { { "--runs-csv", results.path(), elsewhere.filePath("no/such/dir.csv") }, 1, "Error: The CSV could not be written to" },
+        { { "--runs-csv" }, 2, "Missing value after '--runs-csv'." },
+        { { "--runs-csv", results.path(), "a.csv", "b.csv" }, 2, "Unexpected argument 'b.csv'." },
+        { { "--runs-csv", results.path(), "--quit-after-workflow" }, 2, "--runs-csv starts no capture" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        const Outcome run = RunProgram(c.arguments, environment);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        EXPECT_TRUE(run.err.contains(QLatin1String(c.message))) << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
     }
 }
