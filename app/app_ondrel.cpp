@@ -13,9 +13,9 @@
 #include "ResultWriter.h"
 #include "RunDirectory.h"
 #include "RunJournal.h"
+#include "RunsWindow.h"
 #include "ScreenFit.h"
 #include "SelectAllOnFocus.h"
-#include "RunsWindow.h"
 #include "StatusLine.h"
 #include "ui_app_ondrel.h"
 
@@ -24,7 +24,6 @@
 #include <QDateTime>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
-#include <QIcon>
 #include <QImage>
 #include <QKeySequence>
 #include <QMessageBox>
@@ -66,15 +65,6 @@ constexpr int kLinkWatchMs = 1000;
 constexpr qint64 kEmptyFramePeriodMs = 200;
 // The sound the device plays to confirm a capture.
 constexpr uint32_t kCaptureSound = 2;
-
-const char* const kCrossIcon = ":/settings/icons/Cross_black.png";
-const char* const kAutoscanIcon = ":/settings/icons/Autoscan_black.png";
-
-QString ModeIcon(int32_t mode, const char* colour)
-{
-    return QStringLiteral(":/impressions/icons/%1_%2")
-        .arg(QLatin1String(CaptureModeDirectoryName(mode)), QLatin1String(colour));
-}
 
 // Whether the first channel of an 8-bit image sums to 0, that is, is 0 in every pixel. Stops
 // at the first pixel that is not, where cv::sum would add up every channel of every pixel.
@@ -122,6 +112,7 @@ QString VersionText()
 app_ondrel::app_ondrel(QWidget* parent, const LaunchOptions& options)
     : QMainWindow(parent)
     , ui(std::make_unique<Ui::app_ondrelClass>())
+    , modeButtons(nullptr, nullptr, nullptr, nullptr)
     , scene(new QGraphicsScene(this))
     , unattended(options.unattended)
     , modeTimeLimitMs(options.modeTimeLimitMs)
@@ -133,6 +124,7 @@ app_ondrel::app_ondrel(QWidget* parent, const LaunchOptions& options)
     std::setlocale(LC_NUMERIC, "C");
 
     ui->setupUi(this);
+    modeButtons = ModeButtons(ui->btn_AutoWorkflow, ui->btn_captureRight, ui->btn_captureLeft, ui->btn_captureThumbs);
     setWindowTitle(QStringLiteral("Ondrel App ") + VersionText());
     if (!options.person.isNull()) {
         ui->edit_Person->setText(options.person);
@@ -278,14 +270,7 @@ void app_ondrel::ShowError(QString text)
 
 void app_ondrel::ResetIcons()
 {
-    ui->btn_captureRight->setEnabled(false);
-    ui->btn_captureLeft->setEnabled(false);
-    ui->btn_captureThumbs->setEnabled(false);
-    ui->btn_captureRight->setIcon(QIcon(ModeIcon(Right4, "black")));
-    ui->btn_captureLeft->setIcon(QIcon(ModeIcon(Left4, "black")));
-    ui->btn_captureThumbs->setIcon(QIcon(ModeIcon(Thumbs2, "black")));
-    ui->btn_AutoWorkflow->setEnabled(true);
-    ui->btn_AutoWorkflow->setIcon(QIcon(QString::fromLatin1(kAutoscanIcon)));
+    modeButtons.SetIdle();
     scene->clear();
 }
 
@@ -483,14 +468,11 @@ bool app_ondrel::BeginRun()
     // the next run on.
     runSettings = Settings();
     runMarks = fingerMarks;
-    ui->btn_AutoWorkflow->setIcon(QIcon(QString::fromLatin1(kCrossIcon)));
     const QString personDirectory =
         QString::fromStdString(runSettings.basePath) + QLatin1Char('/') + ui->edit_Person->text();
     const QString runName = QDateTime::currentDateTime().toString(QStringLiteral("dd_MM_yy_hh_mm_ss"));
     captureDirectory = personDirectory + QLatin1Char('/') + runName;
-    ui->btn_captureRight->setEnabled(true);
-    ui->btn_captureLeft->setEnabled(true);
-    ui->btn_captureThumbs->setEnabled(true);
+    modeButtons.SetRunning();
 
     // Clicks that arrived after the last run had used its requests belong to no run.
     stopRequested = false;
@@ -545,9 +527,7 @@ void app_ondrel::RunSteps()
             forcedCapture = false;
             statusLine->ShowRunText(StepText(currentStep, static_cast<int>(workflowModes.size()),
                                              ModeHandName(mode) + QStringLiteral(": captured")));
-            if (QPushButton* button = ModeButton(mode)) {
-                button->setIcon(QIcon(ModeIcon(mode, "green")));
-            }
+            modeButtons.MarkCaptured(mode);
             ShowCheckmark();
             device->PlaySound(kCaptureSound);
 
@@ -634,27 +614,9 @@ void app_ondrel::FinishClosing()
     close();
 }
 
-QPushButton* app_ondrel::ModeButton(int32_t mode) const
-{
-    switch (mode) {
-    case Right4:
-        return ui->btn_captureRight;
-    case Left4:
-        return ui->btn_captureLeft;
-    case Thumbs2:
-        return ui->btn_captureThumbs;
-    default:
-        return nullptr;
-    }
-}
-
 void app_ondrel::MarkActiveMode()
 {
-    const int32_t mode = workflowModes[currentStep];
-    if (QPushButton* button = ModeButton(mode)) {
-        button->setEnabled(true);
-        button->setIcon(QIcon(ModeIcon(mode, "blue")));
-    }
+    modeButtons.MarkActive(workflowModes[currentStep]);
 }
 
 void app_ondrel::ShowCheckmark()

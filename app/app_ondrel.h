@@ -5,6 +5,7 @@
 #include "DeviceError.h"
 #include "DisplayPixmaps.h"
 #include "FingerMarks.h"
+#include "ModeButtons.h"
 #include "RunJournal.h"
 #include "SegmentInfo.h"
 #include "SettingsDeviceRelay.h"
@@ -116,7 +117,6 @@ private:
     void FinishClosing();
     void MarkActiveMode();
     void ShowCheckmark();
-    QPushButton* ModeButton(int32_t mode) const;
     bool LiveView();
     std::string FloatToString(float value, int precision);
     void SaveResults();
@@ -139,6 +139,7 @@ private:
     void NoteModeOutcome(CaptureOutcome outcome, bool stored);
 
     std::unique_ptr<Ui::app_ondrelClass> ui;
+    ModeButtons modeButtons;
     DialogSettings* settingsDialog = nullptr;
     AppSettings runSettings; // the settings of the current run, as they were at its start
     FingerMarks fingerMarks; // for the person in the field, until it changes
