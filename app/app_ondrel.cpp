@@ -1,6 +1,7 @@
 #include "app_ondrel.h"
 
 #include "AppLog.h"
+#include "AppVersion.h"
 #include "CaptureDecision.h"
 #include "CaptureMode.h"
 #include "Device.h"
@@ -13,6 +14,7 @@
 #include "ResultWriter.h"
 #include "RunDirectory.h"
 #include "RunJournal.h"
+#include "RunReview.h"
 #include "RunsWindow.h"
 #include "ScreenFit.h"
 #include "SelectAllOnFocus.h"
@@ -22,6 +24,8 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
 #include <QImage>
@@ -106,7 +110,7 @@ FetchedFrame FetchFrame(quorvel::Device& device, FetchedFrame buffers)
 
 QString VersionText()
 {
-    return QStringLiteral("%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionPatch);
+    return AppVersionText();
 }
 
 app_ondrel::app_ondrel(QWidget* parent, const LaunchOptions& options)
@@ -139,6 +143,12 @@ app_ondrel::app_ondrel(QWidget* parent, const LaunchOptions& options)
     }
     settingsDialog->SetCaptureRunningQuery([this] { return running; });
     ui->graphicsView->setScene(scene);
+    // The review of the last run takes the image view's place until the next run starts.
+    review = new RunReview(this);
+    review->setObjectName(QStringLiteral("review"));
+    ui->horizontalLayout->insertWidget(ui->horizontalLayout->indexOf(ui->graphicsView) + 1, review, 1);
+    ShowReview(QString());
+    connect(review, &RunReview::retakeRequested, this, &app_ondrel::RetakeMode);
     statusLine = new StatusLine(statusBar(), BoxColours{});
     InstallKeys();
 
@@ -373,6 +383,20 @@ void app_ondrel::SetFingerMarks(const FingerMarks& marks)
     statusLine->ShowFingerMarks(marks);
 }
 
+void app_ondrel::RetakeMode(int32_t mode)
+{
+    if (running || review->RunDirectory().isEmpty()) {
+        return;
+    }
+    const QString directory = review->RunDirectory();
+    const std::optional<RunRecord> record = ReadRunIni(directory + QStringLiteral("/run.ini"));
+    retake = RetakeRequest{directory, record ? record->person : QFileInfo(directory).dir().dirName()};
+    const std::vector<int32_t> wholeRun = std::exchange(workflowModes, {mode});
+    StartWorkflow();
+    workflowModes = wholeRun;
+    retake.reset();
+}
+
 void app_ondrel::ForcedCapturing()
 {
     if (running) {
@@ -397,6 +421,16 @@ void app_ondrel::closeEvent(QCloseEvent* event)
     }
     settingsDialog->close();
     QMainWindow::closeEvent(event);
+}
+
+void app_ondrel::ShowReview(const QString& runDirectory)
+{
+    const bool shown = !unattended && !closeRequested && !runDirectory.isEmpty() && QDir(runDirectory).exists();
+    if (shown) {
+        review->ShowRun(runDirectory, runSettings.minFingerQuality);
+    }
+    review->setVisible(shown);
+    ui->graphicsView->setVisible(!shown);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -426,6 +460,7 @@ void app_ondrel::StartWorkflow()
         const QString summary = RunSummary(modeResults, captureDirectory);
         statusLine->ShowRunOutcome(summary, captureDirectory);
         qCInfo(lcRun).noquote() << "Run ended:" << summary;
+        ShowReview(captureDirectory);
     } else {
         // Nothing runs, so nothing may look as if it did.
         ResetIcons();
@@ -443,9 +478,11 @@ void app_ondrel::StartWorkflow()
 
 bool app_ondrel::BeginRun()
 {
-    // The identifier becomes a directory below the base directory: refuse it before the
+    // A retake belongs to the reviewed run and its person, whatever the field holds now. A new
+    // run's identifier becomes a directory below the base directory: refuse it before the
     // device or the disk is touched.
-    const QString identifierProblem = PersonIdentifierProblem(ui->edit_Person->text());
+    const QString person = retake ? retake->person : ui->edit_Person->text();
+    const QString identifierProblem = retake ? QString() : PersonIdentifierProblem(person);
     if (!identifierProblem.isEmpty()) {
         ShowError(identifierProblem);
         return false;
@@ -467,11 +504,8 @@ bool app_ondrel::BeginRun()
     // The dialog may stay open during the run; what the operator changes there counts from
     // the next run on.
     runSettings = Settings();
+    ShowReview(QString());
     runMarks = fingerMarks;
-    const QString personDirectory =
-        QString::fromStdString(runSettings.basePath) + QLatin1Char('/') + ui->edit_Person->text();
-    const QString runName = QDateTime::currentDateTime().toString(QStringLiteral("dd_MM_yy_hh_mm_ss"));
-    captureDirectory = personDirectory + QLatin1Char('/') + runName;
     modeButtons.SetRunning();
 
     // Clicks that arrived after the last run had used its requests belong to no run.
@@ -483,26 +517,21 @@ bool app_ondrel::BeginRun()
     captureModeOn = true;
     running = true;
     currentStep = 0;
-    // Created now and exclusively, so that no two runs share a directory. When it cannot be
-    // created, the intended name stays and each mode reports the storage failure.
-    QString directoryProblem;
-    const QString created = CreateRunDirectory(personDirectory, runName, &directoryProblem);
-    if (created.isEmpty()) {
-        qCWarning(lcRun).noquote() << "Run directory not created:" << directoryProblem;
+    // Created now and exclusively, so that no two runs share a directory.
+    const RunRecord header = RunJournal::NewRecord(person, DeviceAddressText(), workflowModes, runSettings);
+    if (retake) {
+        captureDirectory = retake->directory;
+        journal.Resume(captureDirectory, header, runMarks);
+        const ModeRunRecord* earlier = journal.Record().FindMode(workflowModes.front());
+        qCInfo(lcRun).noquote() << QStringLiteral("Retake %1: attempt %2")
+                                       .arg(QLatin1String(CaptureModeDirectoryName(workflowModes.front())))
+                                       .arg((earlier != nullptr ? earlier->attempts : 0) + 1);
     } else {
-        captureDirectory = created;
+        captureDirectory = journal.Open(QString::fromStdString(runSettings.basePath) + QLatin1Char('/') + person,
+                                        QDateTime::currentDateTime().toString(QStringLiteral("dd_MM_yy_hh_mm_ss")),
+                                        header, runMarks, AnySaveOptionEnabled(runSettings));
     }
-    RunRecord header{VersionText(), ui->edit_Person->text(), QDateTime::currentDateTime(), DeviceAddressText(), {}, {}};
-    for (int32_t mode : workflowModes) {
-        header.modes.push_back({mode, CaptureOutcome::NotReached, 0, {}, {}, {}, {}});
-    }
-    // A run that stores nothing leaves nothing behind, not even its record.
-    journal = RunJournal{};
-    if (AnySaveOptionEnabled(runSettings) && !journal.Begin(captureDirectory, header, runMarks, &directoryProblem)) {
-        qCWarning(lcRun).noquote() << "run.ini not written:" << directoryProblem;
-    }
-    qCInfo(lcRun).noquote()
-        << QStringLiteral("Run started: person \"%1\", directory %2").arg(ui->edit_Person->text(), captureDirectory);
+    qCInfo(lcRun).noquote() << QStringLiteral("Run started: person \"%1\", directory %2").arg(person, captureDirectory);
     return true;
 }
 

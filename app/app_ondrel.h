@@ -21,11 +21,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 class DialogSettings;
 class QGraphicsScene;
+class RunReview;
 class QCloseEvent;
 class QPushButton;
 class StatusLine;
@@ -98,6 +100,8 @@ public slots:
     void OpenSettingsWindow();
     void StartWorkflow();
     void ForcedCapturing();
+    // Captures one mode of the reviewed run again, into its directory.
+    void RetakeMode(int32_t mode);
     // Lets the operator mark fingers missing for the current person.
     void EditFingerMarks();
 
@@ -134,6 +138,8 @@ private:
 
     // Status line and keys
     void SetFingerMarks(const FingerMarks& marks);
+    // The review of a run in place of the live view; an empty directory shows the live view.
+    void ShowReview(const QString& runDirectory);
     void InstallKeys();
     // Keeps what became of the current mode for the status line and in run.ini.
     void NoteModeOutcome(CaptureOutcome outcome, bool stored);
@@ -147,6 +153,7 @@ private:
     QString captureDirectory;
     std::unique_ptr<quorvel::Device> device;
     QGraphicsScene* scene = nullptr;
+    RunReview* review = nullptr;
     DisplayPixmaps pixmaps;
     QElapsedTimer stepTimer;
     int64_t finalProcMs = 0;
@@ -182,6 +189,12 @@ private:
 
     StatusLine* statusLine = nullptr;
     std::vector<ModeResult> modeResults; // one per workflow mode, for the status line
-    RunJournal journal;                  // run.ini and fingers.ini of the current or last run
-    ModeLiveStats modeLive;              // the current mode's live view
+    // Set while a retake of one mode of the reviewed run is started and runs.
+    struct RetakeRequest {
+        QString directory;
+        QString person;
+    };
+    std::optional<RetakeRequest> retake;
+    RunJournal journal;     // run.ini and fingers.ini of the current or last run
+    ModeLiveStats modeLive; // the current mode's live view
 };
