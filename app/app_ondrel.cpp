@@ -6,6 +6,7 @@
 #include "Device.h"
 #include "DialogFingerMarks.h"
 #include "DialogSettings.h"
+#include "FileModes.h"
 #include "FirmwareUpdate.h"
 #include "FrameRateHistory.h"
 #include "OverlayRenderer.h"
@@ -482,6 +483,7 @@ bool app_ondrel::BeginRun()
     // The dialog may stay open during the run; what the operator changes there counts from
     // the next run on.
     runSettings = Settings();
+    UseCreationMask(runSettings.groupReadable);
     runMarks = fingerMarks;
     ui->btn_AutoWorkflow->setIcon(QIcon(QString::fromLatin1(kCrossIcon)));
     const QString personDirectory =
