@@ -330,11 +330,12 @@ void app_ondrel::OnAuthGroupChanged(std::string authGroup, std::string privateKe
         ShowError(NotDuringFirmwareUploadText(QStringLiteral("Authentication")));
         return;
     }
-    Authenticate(authGroup, privateKeyFile);
+    Authenticate(authGroup, privateKeyFile, settingsDialog);
 }
 
-bool app_ondrel::Authenticate(const std::string& authGroup, const std::string& privateKeyFile)
+bool app_ondrel::Authenticate(const std::string& authGroup, const std::string& privateKeyFile, QWidget* chosenIn)
 {
+    keyFileNotice.Tell(privateKeyFile, *statusLine, unattended, chosenIn);
     const quorvel::DeviceError result = device->Authenticate(authGroup, privateKeyFile);
     if (result.failed()) {
         qCWarning(lcDevice).noquote() << "Authentication as" << QString::fromStdString(authGroup) << "with key file"

@@ -5,6 +5,7 @@
 #include "DeviceError.h"
 #include "DisplayPixmaps.h"
 #include "FingerMarks.h"
+#include "KeyFileNotice.h"
 #include "RunJournal.h"
 #include "SegmentInfo.h"
 #include "SettingsDeviceRelay.h"
@@ -127,7 +128,8 @@ private:
     uint16_t DevicePort() const;
     QString DeviceAddressText() const;
     // Authenticate() with its result in the log and, when it failed, shown; true when granted.
-    bool Authenticate(const std::string& authGroup, const std::string& privateKeyFile);
+    // A key file others can read is told first (`chosenIn`: the dialog it was chosen in).
+    bool Authenticate(const std::string& authGroup, const std::string& privateKeyFile, QWidget* chosenIn = nullptr);
 
     // Console output of unattended runs.
     void ReportProgress(const QString& line) const;
@@ -180,6 +182,7 @@ private:
     std::function<void(bool)> runEnded;
 
     StatusLine* statusLine = nullptr;
+    KeyFileNotice keyFileNotice;         // key files others can read, told once each
     std::vector<ModeResult> modeResults; // one per workflow mode, for the status line
     RunJournal journal;                  // run.ini and fingers.ini of the current or last run
     ModeLiveStats modeLive;              // the current mode's live view
