@@ -1,5 +1,7 @@
 #include "AppLog.h"
 
+#include "FileModes.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QMutex>
@@ -8,6 +10,10 @@
 
 #include <cstring>
 #include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcApp, "ondrel.app", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcDevice, "ondrel.device", QtInfoMsg)
@@ -73,6 +79,16 @@ LogFile::LogFile(QString path, qint64 maxBytes)
 bool LogFile::Open()
 {
     QDir().mkpath(QFileInfo(file.fileName()).absolutePath());
+    // The log names persons and run directories: created the owner's alone, whatever the
+    // creation mask, and closed up if an older version left it, or the older file, open.
+    const QByteArray path = QFile::encodeName(file.fileName());
+    const int descriptor = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    if (descriptor < 0) {
+        return false;
+    }
+    ::fchmod(descriptor, S_IRUSR | S_IWUSR);
+    ::close(descriptor);
+    RestrictToOwner(file.fileName() + QStringLiteral(".1")); // absent until the first rotation
     return file.open(QIODevice::WriteOnly | QIODevice::Append);
 }
 

@@ -1,6 +1,7 @@
 #include "DialogSettings.h"
 
 #include "AppLog.h"
+#include "FileModes.h"
 #include "FirmwareUpdate.h"
 #include "KeyAuthentication.h"
 #include "SettingControls.h"
@@ -144,6 +145,7 @@ void DialogSettings::LoadSettings()
         ApplyRange(bound, appSettings.extendedMode);
     }
     ApplyToControls();
+    FollowResultsReaders();
 }
 
 void DialogSettings::StoreSettings()
@@ -153,6 +155,15 @@ void DialogSettings::StoreSettings()
         StoreAppSettings(appSettings, *store);
     }
     ApplyToControls();
+    FollowResultsReaders();
+}
+
+void DialogSettings::FollowResultsReaders() const
+{
+    // A running capture keeps the modes it started with; the window sets them at each start.
+    if (!captureRunning || !captureRunning()) {
+        UseCreationMask(appSettings.groupReadable);
+    }
 }
 
 void DialogSettings::ApplyToControls()

@@ -97,6 +97,9 @@ private:
     void LoadSettings();
     void StoreSettings();
     void ApplyToControls();
+    // What the app creates from now on is readable by the owner alone or by the group too,
+    // as the record says.
+    void FollowResultsReaders() const;
     // True, after saying so in a box, when a capture run or (with `uploadToo`) the firmware
     // upload uses the device now.
     bool RefusedWhileDeviceBusy(const QString& action, bool uploadToo) const;

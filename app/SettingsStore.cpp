@@ -1,5 +1,7 @@
 #include "SettingsStore.h"
 
+#include "FileModes.h"
+
 #include <QStandardPaths>
 #include <QString>
 #include <QVariant>
@@ -119,6 +121,8 @@ void LoadAppSettings(AppSettings& settings, QSettings& store)
     } else {
         LimitToStandardMode(settings);
     }
+    // A file an older version left open to others is closed up at once, not at the next change.
+    RestrictToOwner(store.fileName());
 }
 
 void StoreAppSettings(const AppSettings& settings, QSettings& store)
@@ -129,4 +133,7 @@ void StoreAppSettings(const AppSettings& settings, QSettings& store)
         }
     }
     store.sync();
+    // It names the private key: the owner's alone even when results are shared. A new file
+    // takes the creation mask; a replaced one keeps the mode of the one before.
+    RestrictToOwner(store.fileName());
 }

@@ -27,6 +27,8 @@ std::unique_ptr<QSettings> OpenSettingsStore();
 // unreadable entry keeps the field's current value or reads by Qt's conversion rules;
 // nothing here fails. Values end up in their ranges (LimitToRanges); outside the extended
 // mode the limits of the standard mode hold (LimitToStandardMode) whatever the file says.
+// The file, which names the private key, is made readable by its owner alone (0600), here
+// and whenever it is stored.
 void LoadAppSettings(AppSettings& settings, QSettings& store);
 
 // Writes every setting to `store` and syncs it to disk; every number is written so that it

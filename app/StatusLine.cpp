@@ -128,6 +128,13 @@ void StatusLine::ShowRunOutcome(const QString& summary, const QString& directory
     legend->setVisible(false);
 }
 
+void StatusLine::ShowNotice(const QString& text)
+{
+    SetRunText(text);
+    openFolder->setVisible(false);
+    legend->setVisible(false);
+}
+
 void StatusLine::ShowFirmwareUploadRunning()
 {
     firmwareUpload->setVisible(true);

@@ -30,6 +30,9 @@ public:
     // The line on a run that ended or did not start, with the folder link when the
     // directory exists.
     void ShowRunOutcome(const QString& summary, const QString& directory);
+    // A word to the operator outside a run (a key file others can read), in the run part
+    // until the next run's text replaces it.
+    void ShowNotice(const QString& text);
 
     // "Firmware upload running…" beside the run part, until the upload has ended.
     void ShowFirmwareUploadRunning();

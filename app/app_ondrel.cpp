@@ -7,6 +7,7 @@
 #include "Device.h"
 #include "DialogFingerMarks.h"
 #include "DialogSettings.h"
+#include "FileModes.h"
 #include "FirmwareUpdate.h"
 #include "FrameRateHistory.h"
 #include "OverlayRenderer.h"
@@ -324,11 +325,12 @@ void app_ondrel::OnAuthGroupChanged(std::string authGroup, std::string privateKe
         ShowError(NotDuringFirmwareUploadText(QStringLiteral("Authentication")));
         return;
     }
-    Authenticate(authGroup, privateKeyFile);
+    Authenticate(authGroup, privateKeyFile, settingsDialog);
 }
 
-bool app_ondrel::Authenticate(const std::string& authGroup, const std::string& privateKeyFile)
+bool app_ondrel::Authenticate(const std::string& authGroup, const std::string& privateKeyFile, QWidget* chosenIn)
 {
+    keyFileNotice.Tell(privateKeyFile, *statusLine, unattended, chosenIn);
     const quorvel::DeviceError result = device->Authenticate(authGroup, privateKeyFile);
     if (result.failed()) {
         qCWarning(lcDevice).noquote() << "Authentication as" << QString::fromStdString(authGroup) << "with key file"
@@ -505,6 +507,7 @@ bool app_ondrel::BeginRun()
     // the next run on.
     runSettings = Settings();
     ShowReview(QString());
+    UseCreationMask(runSettings.groupReadable);
     runMarks = fingerMarks;
     modeButtons.SetRunning();
 

@@ -6,6 +6,7 @@
 #include "DisplayPixmaps.h"
 #include "FingerMarks.h"
 #include "ModeButtons.h"
+#include "KeyFileNotice.h"
 #include "RunJournal.h"
 #include "SegmentInfo.h"
 #include "SettingsDeviceRelay.h"
@@ -131,7 +132,8 @@ private:
     uint16_t DevicePort() const;
     QString DeviceAddressText() const;
     // Authenticate() with its result in the log and, when it failed, shown; true when granted.
-    bool Authenticate(const std::string& authGroup, const std::string& privateKeyFile);
+    // A key file others can read is told first (`chosenIn`: the dialog it was chosen in).
+    bool Authenticate(const std::string& authGroup, const std::string& privateKeyFile, QWidget* chosenIn = nullptr);
 
     // Console output of unattended runs.
     void ReportProgress(const QString& line) const;
@@ -188,6 +190,7 @@ private:
     std::function<void(bool)> runEnded;
 
     StatusLine* statusLine = nullptr;
+    KeyFileNotice keyFileNotice;         // key files others can read, told once each
     std::vector<ModeResult> modeResults; // one per workflow mode, for the status line
     // Set while a retake of one mode of the reviewed run is started and runs.
     struct RetakeRequest {

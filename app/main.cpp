@@ -1,5 +1,6 @@
 #include "AppLog.h"
 #include "DisplayChoice.h"
+#include "FileModes.h"
 #include "InterchangeFile.h"
 #include "RunsCsv.h"
 #include "SettingsStore.h"
@@ -262,6 +263,15 @@ int ExportInterchangeFile(const QString& runDirectory, QString outputPath)
     return kExitExported;
 }
 
+// The exports hold fingerprints or person identifiers: who may read them is who may read
+// the stored results.
+void UseStoredCreationMask()
+{
+    AppSettings settings;
+    LoadAppSettings(settings, *OpenSettingsStore());
+    UseCreationMask(settings.groupReadable);
+}
+
 // Shows the window and runs the event loop; the window is gone when this returns.
 int RunWindow(const LaunchOptions& options, bool autostart)
 {
@@ -285,6 +295,9 @@ int RunWindow(const LaunchOptions& options, bool autostart)
 
 int main(int argc, char** argv)
 {
+    // Owner only until the settings say otherwise: the log and the settings directory are
+    // created before they are read.
+    UseCreationMask(false);
     // Arguments are decoded before the application object exists, which would set this up.
     std::setlocale(LC_ALL, "");
     CommandLine commandLine;
@@ -307,12 +320,14 @@ int main(int argc, char** argv)
         QCoreApplication core(argc, argv);
         QCoreApplication::setOrganizationName(QString::fromLatin1(kSettingsOrganisation));
         QCoreApplication::setApplicationName(QString::fromLatin1(kSettingsApplication));
+        UseStoredCreationMask();
         const QStringList positional = commandLine.parser.positionalArguments();
         return ExportInterchangeFile(commandLine.parser.value(commandLine.exportAn2k),
                                      positional.isEmpty() ? QString() : positional.constFirst());
     }
 
     if (commandLine.parser.isSet(commandLine.runsCsv)) {
+        UseStoredCreationMask();
         return ExportRunsCsv(commandLine.parser.value(commandLine.runsCsv),
                              commandLine.parser.positionalArguments().value(0), std::cout, std::cerr);
     }

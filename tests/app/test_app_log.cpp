@@ -8,14 +8,29 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 TEST(AppLog, RotationKeepsTheFileAndOneOlderWithinTheBoundAndControlCharactersAreMadeVisible)
 {
     const QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("OndrelApp.log"));
+    // Both files are the owner's alone whatever the creation mask, an older file left open to
+    // others included.
+    const mode_t startedWith = ::umask(022);
+    ASSERT_TRUE(QFile(path + QStringLiteral(".1")).open(QIODevice::WriteOnly));
+    const auto ownerOnly = [&path] {
+        struct stat current {
+        }, older{};
+        return ::stat(QFile::encodeName(path).constData(), &current) == 0 && ::stat(QFile::encodeName(path + ".1").constData(), &older) == 0
+            && (current.st_mode & 0777) == 0600 && (older.st_mode & 0777) == 0600;
+    };
     LogFile log(path, 1000);
     for (int i = 0; i < 200; ++i) {
         ASSERT_TRUE(log.Write(FormatLogLine(QDateTime::currentDateTime(), QtInfoMsg, "ondrel.run", QStringLiteral("line %1").arg(i))));
+        EXPECT_TRUE(i > 0 || ownerOnly());
     }
+    EXPECT_TRUE(ownerOnly());
+    ::umask(startedWith);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({ QStringLiteral("OndrelApp.log"), QStringLiteral("OndrelApp.log.1") }));
     EXPECT_LE(QFileInfo(path).size(), 1000);
     EXPECT_LE(QFileInfo(path + QStringLiteral(".1")).size(), 1000);

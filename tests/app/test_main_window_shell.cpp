@@ -9,6 +9,11 @@
 #include <QScreen>
 #include <QWindow>
 
+#include <iostream>
+#include <sstream>
+
+#include <sys/stat.h>
+
 using namespace apptest;
 
 namespace {
@@ -119,6 +124,50 @@ TEST_F(MainWindowShell, AutomaticLoginAuthenticatesOnceAfterConnectingAndARefusa
     ASSERT_EQ(boxes.count(), 1);
     EXPECT_EQ(boxes.last().text, QStringLiteral("Authentification as GUEST failed."));
     EXPECT_TRUE(window->IsConnected());
+}
+
+// A key file others can read is told once per key: in the status line, on standard error when
+// unattended and in a box when chosen in the dialog. Each login goes on.
+TEST_F(MainWindowShell, AKeyFileOthersCanReadIsToldOnceAndTheLoginGoesOn)
+{
+    const ondrel::testsupport::KeyPairs keys;
+    const QString user = QString::fromStdString(keys.Key("USER")), admin = QString::fromStdString(keys.Key("ADMIN"));
+    ASSERT_TRUE(keys.made && ::chmod(keys.Key("USER").c_str(), 0644) == 0 && ::chmod(keys.Key("ADMIN").c_str(), 0640) == 0);
+    const auto warning = [](const QString& key) {
+        return QStringLiteral("The key file %1 can be read by other users; restrict it with chmod 600").arg(key);
+    };
+    scanner.Serve();
+    scanner.Serve();
+    const QByteArray autoLogin = "[Auth]\nAuthAutoLogin=true\nAuthGroup=USER\nAuthPrivateKeyFile=" + user.toUtf8() + "\n";
+    std::ostringstream err;
+    std::streambuf* const cerr = std::cerr.rdbuf(err.rdbuf());
+    LaunchOptions unattended;
+    unattended.unattended = true;
+    OpenWindow(autoLogin, unattended);
+    std::cerr.rdbuf(cerr);
+    EXPECT_EQ(err.str(), "Warning: " + warning(user).toStdString() + "\n");
+
+    OpenWindow(autoLogin);
+    EXPECT_EQ(Label("lbl_Run"), warning(user));
+    EXPECT_EQ(Label("lbl_Link"), QStringLiteral("Connected to 127.0.0.1:%1 \u00b7 access level USER").arg(scanner.Port()));
+    EXPECT_EQ(scanner.Last(1), MessageType::AUTH_RESPONSE);
+    const struct {
+        QString key;
+        bool told;
+    } chosen[] = { { user, false }, { admin, true }, { admin, false } };
+    for (const auto& c : chosen) {
+        SCOPED_TRACE(c.key.toStdString());
+        boxes.clear();
+        const std::size_t logins = scanner.Count(MessageType::AUTH_RESPONSE, 1);
+        DialogSettings::Choosers choosers = DialogSettings::NativeChoosers();
+        choosers.openFile = [&c](QWidget*, const QString&, const QString&, const QString&) { return c.key; };
+        Dialog()->setChoosers(choosers);
+        Dialog()->BrowsePrivKeyFile();
+        EXPECT_EQ(boxes.count(), c.told ? 1 : 0);
+        EXPECT_EQ(boxes.last().text, c.told ? warning(c.key) : QString());
+        EXPECT_EQ(Label("lbl_Run"), warning(c.key));
+        EXPECT_EQ(scanner.Count(MessageType::AUTH_RESPONSE, 1), logins + 1);
+    }
 }
 
 TEST_F(MainWindowShell, TheSettingsKeyOpensTheDialogBothShowTheGroupTheDeviceGrantsAndClosingDisconnects)

@@ -19,6 +19,8 @@
 #include <map>
 #include <memory>
 
+#include <sys/stat.h>
+
 namespace {
 
 struct Outcome {
@@ -348,4 +350,52 @@ TEST_F(Program, RunsCsvWritesTheStoredRunsAndFailsWithOneOrTwo)
         EXPECT_TRUE(run.err.contains(QLatin1String(c.message))) << run.err.toStdString();
         EXPECT_TRUE(run.out.isEmpty());
     }
+}
+
+// Under an open creation mask, as on a shared workstation, every directory and file of a run
+// and of its exports is its owner's alone by default, and readable by the group with the
+// setting; the log and the settings file stay the owner's alone either way.
+TEST_F(Program, RunsAndExportsAreOwnerOnlyOrGroupReadableAsSetWhateverTheUmaskAndLogAndSettingsOwnerOnly)
+{
+    const mode_t startedWith = ::umask(022);
+    const auto modeOf = [](const QString& path) {
+        struct stat status { };
+        return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? QString::number(status.st_mode & 07777, 8) : QString();
+    };
+    const struct {
+        const char* person;
+        const char* setting;
+        QString directories, files;
+    } rows[] = { { "Owner", "", "700", "600" }, { "Group", "[SaveSettings]\nGroupReadable=true\n", "750", "640" } };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.person);
+        sim.reset();
+        StartSim({ "--settle-ms", "150" }, QByteArray("[SaveSettings]\nSegmentInformations=true\nSegments=true\n") + row.setting);
+        const Outcome run = RunProgram({ "--person", row.person, "--quit-after-workflow" }, environment);
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const QString person = results.filePath(QLatin1String(row.person));
+        const QStringList runs = QDir(person).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        ASSERT_EQ(runs.size(), 1);
+        EXPECT_EQ(RunProgram({ "--export-an2k", person + "/" + runs.front() }, environment).exitCode, 0);
+        QTemporaryDir exports;
+        const QString csv = exports.filePath(QStringLiteral("runs.csv"));
+        EXPECT_EQ(RunProgram({ "--runs-csv", results.path(), csv }, environment).exitCode, 0);
+
+        QStringList checked = { person, csv };
+        for (QDirIterator it(person, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+             it.hasNext();) {
+            checked << it.next();
+        }
+        EXPECT_GT(checked.size(), 20) << checked.join(' ').toStdString();
+        EXPECT_TRUE(checked.filter(QStringLiteral("/run.an2")).size() == 1
+                    && checked.filter(QStringLiteral("/segments/0.png")).size() == 3);
+        for (const QString& path : checked) {
+            EXPECT_EQ(modeOf(path), QFileInfo(path).isDir() ? row.directories : row.files) << path.toStdString();
+        }
+        for (const QString& path :
+             { home.dataPath() + "/Quorvel GmbH/OndrelApp/OndrelApp.log", home.path() + "/Quorvel GmbH/OndrelApp.ini" }) {
+            EXPECT_EQ(modeOf(path), QStringLiteral("600")) << path.toStdString();
+        }
+    }
+    ::umask(startedWith);
 }
