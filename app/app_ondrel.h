@@ -3,10 +3,11 @@
 #include "AppSettings.h"
 #include "CaptureMode.h"
 #include "DeviceError.h"
-#include "DisplayPixmaps.h"
+#include "SceneImage.h"
 #include "SegmentInfo.h"
 #include "SettingsDeviceRelay.h"
 #include "StatusTexts.h"
+#include "ViewImage.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -82,6 +83,7 @@ public:
     void NoteClosedLink();
     void ShowError(QString text);
     void ResetIcons();
+    // Shows an image of a frame's size, reduced to the view.
     void ShowImage(cv::Mat image);
 
     bool IsConnected() const { return connected; }
@@ -120,6 +122,7 @@ private:
     std::string FloatToString(float value, int precision);
     void SaveResults();
     void WaitProcessingEvents(float minimumMs, const QElapsedTimer& timer);
+    void ShowViewImage(const ViewImage& view);
 
     // The address this session connects to: the stored one unless the command line named another.
     std::string DeviceHost() const;
@@ -144,13 +147,13 @@ private:
     QString captureDirectory;
     std::unique_ptr<quorvel::Device> device;
     QGraphicsScene* scene = nullptr;
-    DisplayPixmaps pixmaps;
+    SceneImage sceneImage;
     QElapsedTimer stepTimer;
     int64_t finalProcMs = 0;
     int64_t rawDataMs = 0;
     std::vector<quorvel::SegmentInfo> previousSegments;
     cv::Mat lastFrame;
-    cv::Mat display;
+    ViewImage display; // the last live image with its overlays, as the view shows it
     cv::Scalar colourOutOfRange{255, 0, 0, 0};
     cv::Scalar colourTooHigh{255, 200, 0, 0};
     cv::Scalar colourMoving{0, 150, 200, 0};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "DisplayPixmaps.h"
+#include "ViewImage.h"
+
+#include <opencv2/core.hpp>
+
+class QGraphicsView;
+
+// Shows view images in a graphics view whose scene keeps the frame's coordinates: the
+// pixmap is scaled up by as much as the view image was reduced and the view scaled down by
+// as much again, so the toolkit paints the view image pixel for pixel, with no scaling of
+// its own, and anything placed in scene coordinates lines up with the frame.
+class SceneImage {
+public:
+    // The viewport's size in device pixels: the most a view image needs; no size (the
+    // image's own) while the view is not shown.
+    static cv::Size ViewportPixels(const QGraphicsView& view);
+
+    // Replaces whatever the view's scene holds with the image; white when ShowsBlank.
+    void Show(QGraphicsView& view, const ViewImage& image);
+
+private:
+    DisplayPixmaps pixmaps;
+};

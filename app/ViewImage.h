@@ -1,0 +1,52 @@
+#pragma once
+
+#include "AppSettings.h"
+#include "CaptureDecision.h"
+#include "SegmentInfo.h"
+
+#include <opencv2/core.hpp>
+
+#include <vector>
+
+// A live frame as the view shows it: converted for display (8UC3, channel 0 shown as red)
+// and reduced to the pixels it covers on screen. The view never shows more than about a
+// megapixel, so the GUI thread draws and paints that instead of the whole frame; the
+// frame's own size stays the coordinate system of overlays and of the scene.
+struct ViewImage {
+    cv::Mat pixels;
+    cv::Size imageSize;      // the frame's columns and rows
+    bool frameBlack = false; // the frame's first channel is 0 in every pixel
+
+    bool Empty() const { return pixels.empty(); }
+    // View pixels per image pixel across; 1 when the frame is shown at its own size.
+    double Scale() const;
+};
+
+// The size at which an image is shown in a viewport of that many pixels: the largest that
+// fits with the aspect ratio kept and never larger than the image. The image's own size
+// when the viewport has no area yet.
+cv::Size ViewImageSize(cv::Size imageSize, cv::Size viewport);
+
+// Area-averaging reduction of an 8-bit image with 1 or 3 channels to `size` (no larger than
+// the image): what cv::resize with cv::INTER_AREA gives, to within one grey level, at a
+// fraction of its cost for fractional factors.
+void AreaReduce(const cv::Mat& image, cv::Size size, cv::Mat& reduced);
+
+// Prepares a live frame (see IsDisplayableFrame) for a viewport of `viewport` pixels,
+// reusing view's buffers. At the frame's own size the pixels are MakeDisplayImage's. False
+// for a frame that cannot be shown.
+bool MakeViewImage(const cv::Mat& frame, cv::Size viewport, ViewImage& view);
+
+// The overlays of DrawOverlays for the frame the view image shows, in its coordinates.
+// Reduced, each is painted with the share of every view pixel that the full-size overlay
+// covers, so the view shows what reducing the full-size drawing would show. Without
+// segments the image is white.
+void DrawViewOverlays(ViewImage& view, const std::vector<quorvel::SegmentInfo>& segments, float fpsMean,
+                      const AppSettings& settings, const BoxColours& colours = BoxColours{});
+
+// The check mark of DrawCheckmark, placed and sized as on the full frame.
+void DrawViewCheckmark(ViewImage& view);
+
+// Whether the view is to be shown white: nothing to see, as the frame is black in its first
+// channel and so is everything drawn on it.
+bool ShowsBlank(const ViewImage& view);
