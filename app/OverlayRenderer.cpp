@@ -85,6 +85,27 @@ bool MakeDisplayImage(const cv::Mat& frame, cv::Mat& display)
     }
 }
 
+OverlayItem FrameRateItem(float fpsMean)
+{
+    OverlayItem item = Text("FPS: " + FloatToString(fpsMean, 1), kFpsTextOrigin.x, kFpsTextOrigin.y);
+    item.frameRate = true;
+    return item;
+}
+
+cv::Rect OverlayItemBounds(const OverlayItem& item)
+{
+    if (item.kind == OverlayItem::Kind::Box) {
+        // cv::rectangle paints a band of thickness + 1 pixels centred on each edge.
+        const int half = kOverlayBoxThickness / 2;
+        const cv::Point topLeft(std::min(item.topLeft.x, item.bottomRight.x) - half,
+                                std::min(item.topLeft.y, item.bottomRight.y) - half);
+        const cv::Point bottomRight(std::max(item.topLeft.x, item.bottomRight.x) + half + 1,
+                                    std::max(item.topLeft.y, item.bottomRight.y) + half + 1);
+        return cv::Rect(topLeft, bottomRight);
+    }
+    return OverlayTextStamps().Bounds(item.text, item.origin);
+}
+
 std::vector<OverlayItem> LayOutOverlays(const std::vector<quorvel::SegmentInfo>& segments, float fpsMean,
                                         const AppSettings& settings, const BoxColours& colours, int imageCols,
                                         int imageRows)
@@ -96,7 +117,7 @@ std::vector<OverlayItem> LayOutOverlays(const std::vector<quorvel::SegmentInfo>&
         // segment's text covers that box again: the write before the last segment is the one
         // that shows.
         if (settings.drawFps && i + 1 == segments.size()) {
-            items.push_back(Text("FPS: " + FloatToString(fpsMean, 1), kFpsTextOrigin.x, kFpsTextOrigin.y));
+            items.push_back(FrameRateItem(fpsMean));
         }
         if (settings.drawBoundingBox) {
             items.push_back(Box(segment, BoxColour(segment, imageCols, imageRows, settings, colours)));

@@ -50,6 +50,7 @@ struct OverlayItem {
     // Text: written with OverlayTextStamps(), origin at the bottom left.
     std::string text;
     cv::Point origin;
+    bool frameRate = false; // the "FPS: " text
 };
 
 constexpr int kOverlayBoxThickness = 2;
@@ -61,6 +62,13 @@ constexpr int kOverlayBoxThickness = 2;
 std::vector<OverlayItem> LayOutOverlays(const std::vector<quorvel::SegmentInfo>& segments, float fpsMean,
                                         const AppSettings& settings, const BoxColours& colours, int imageCols,
                                         int imageRows);
+
+// The frame rate's text as LayOutOverlays lists it.
+OverlayItem FrameRateItem(float fpsMean);
+
+// The image pixels an item paints: a box's bands, a text's glyphs; empty for a text that
+// cannot be stamped.
+cv::Rect OverlayItemBounds(const OverlayItem& item);
 
 // The glyphs every overlay text is written with.
 const TextStamps& OverlayTextStamps();

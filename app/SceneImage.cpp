@@ -3,9 +3,13 @@
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
 #include <QGraphicsView>
+#include <QImage>
+#include <QPixmap>
 #include <QTransform>
 
-cv::Size SceneImage::ViewportPixels(const QGraphicsView& view)
+namespace SceneImage {
+
+cv::Size ViewportPixels(const QGraphicsView& view)
 {
     // A view that is not shown has no size worth reducing to yet.
     if (!view.isVisible()) {
@@ -16,15 +20,22 @@ cv::Size SceneImage::ViewportPixels(const QGraphicsView& view)
     return {static_cast<int>(size.width() * ratio), static_cast<int>(size.height() * ratio)};
 }
 
-void SceneImage::Show(QGraphicsView& view, const ViewImage& image)
+void Show(QGraphicsView& view, const ViewImage& image)
 {
     QGraphicsScene* scene = view.scene();
-    if (scene == nullptr || image.Empty() || image.imageSize.empty()) {
+    if (scene == nullptr || image.Empty() || image.imageSize.empty() || image.pixels.type() != CV_8UC4) {
         return;
     }
-    QPixmap pixmap = ShowsBlank(image)
-        ? pixmaps.Convert(cv::Mat(image.pixels.size(), CV_8UC3, cv::Scalar(255, 255, 255)))
-        : pixmaps.Convert(image.pixels);
+    cv::Mat pixels = image.pixels;
+    if (ShowsBlank(image)) {
+        pixels = cv::Mat(image.pixels.size(), CV_8UC4, cv::Scalar::all(255));
+    }
+    // The image keeps a reference to the pixels until the toolkit lets go of the last copy.
+    auto* held = new cv::Mat(pixels);
+    QImage wrapped(
+        held->data, held->cols, held->rows, static_cast<qsizetype>(held->step), QImage::Format_RGB32,
+        [](void* mat) { delete static_cast<cv::Mat*>(mat); }, held);
+    QPixmap pixmap = QPixmap::fromImage(std::move(wrapped));
     if (pixmap.isNull()) {
         return;
     }
@@ -42,3 +53,5 @@ void SceneImage::Show(QGraphicsView& view, const ViewImage& image)
         view.setTransform(fit);
     }
 }
+
+} // namespace SceneImage

@@ -23,6 +23,14 @@ public:
     // image: 8-bit, 1 to 4 channels.
     void Draw(cv::Mat& image, const std::string& text, cv::Point origin, const cv::Scalar& colour) const;
 
+    // The pixels the text at origin covers; empty for a text with a character outside
+    // printable ASCII.
+    cv::Rect Bounds(const std::string& text, cv::Point origin) const
+    {
+        cv::Rect bounds;
+        return TextBounds(text, bounds) ? bounds + origin : cv::Rect();
+    }
+
     // Calls paint(y, x, length) for every horizontal run of pixels that the text at origin
     // covers, unclipped, as Draw paints it away from the border. False, with nothing
     // called, for a text holding a character outside printable ASCII.

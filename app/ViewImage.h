@@ -2,20 +2,26 @@
 
 #include "AppSettings.h"
 #include "CaptureDecision.h"
+#include "OverlayRenderer.h"
 #include "SegmentInfo.h"
 
 #include <opencv2/core.hpp>
 
 #include <vector>
 
-// A live frame as the view shows it: converted for display (8UC3, channel 0 shown as red)
-// and reduced to the pixels it covers on screen. The view never shows more than about a
-// megapixel, so the GUI thread draws and paints that instead of the whole frame; the
-// frame's own size stays the coordinate system of overlays and of the scene.
+// A live frame as the view shows it, reduced to the pixels it covers on screen. The view
+// never shows more than about a megapixel, so the GUI thread draws and paints that instead
+// of the whole frame; the frame's own size stays the coordinate system of overlays and of
+// the scene. The pixels are already in the layout the toolkit paints, so that showing them
+// needs no conversion: 8UC4, blue, green, red, 255 (the display image's channels 2, 1, 0).
 struct ViewImage {
     cv::Mat pixels;
     cv::Size imageSize;      // the frame's columns and rows
     bool frameBlack = false; // the frame's first channel is 0 in every pixel
+    // Left for DrawViewFrameRate by DrawViewOverlays: whether the frame rate goes on the
+    // image, and what is drawn after it, which stays on top of it where they meet.
+    bool frameRateShown = false;
+    std::vector<OverlayItem> afterFrameRate;
 
     bool Empty() const { return pixels.empty(); }
     // View pixels per image pixel across; 1 when the frame is shown at its own size.
@@ -32,15 +38,23 @@ cv::Size ViewImageSize(cv::Size imageSize, cv::Size viewport);
 // fraction of its cost for fractional factors.
 void AreaReduce(const cv::Mat& image, cv::Size size, cv::Mat& reduced);
 
-// Prepares a live frame (see IsDisplayableFrame) for a viewport of `viewport` pixels,
-// reusing view's buffers. At the frame's own size the pixels are MakeDisplayImage's. False
-// for a frame that cannot be shown.
+// Prepares a live frame (see IsDisplayableFrame) for a viewport of `viewport` pixels. At
+// the frame's own size the pixels are MakeDisplayImage's. view's buffer is reused unless
+// something else still holds it. False for a frame that cannot be shown.
 bool MakeViewImage(const cv::Mat& frame, cv::Size viewport, ViewImage& view);
 
-// The overlays of DrawOverlays for the frame the view image shows, in its coordinates.
-// Reduced, each is painted with the share of every view pixel that the full-size overlay
-// covers, so the view shows what reducing the full-size drawing would show. Without
-// segments the image is white.
+// The overlays of DrawOverlays for the frame the view image shows, in its coordinates; at
+// the frame's own size the very same pixels. Reduced, each is painted with the share of
+// every view pixel that the full-size overlay covers, so the view shows what reducing the
+// full-size drawing would show. Without segments the image is white.
+//
+// In two parts, so that all but the frame rate is drawn where the frame is prepared: the
+// rate is known only when the frame is shown. This draws everything else ...
+void DrawViewOverlays(ViewImage& view, const std::vector<quorvel::SegmentInfo>& segments, const AppSettings& settings,
+                      const BoxColours& colours = BoxColours{});
+// ... and this the frame rate, if the settings and segments had it drawn.
+void DrawViewFrameRate(ViewImage& view, float fpsMean);
+// Both parts at once.
 void DrawViewOverlays(ViewImage& view, const std::vector<quorvel::SegmentInfo>& segments, float fpsMean,
                       const AppSettings& settings, const BoxColours& colours = BoxColours{});
 
@@ -48,5 +62,5 @@ void DrawViewOverlays(ViewImage& view, const std::vector<quorvel::SegmentInfo>& 
 void DrawViewCheckmark(ViewImage& view);
 
 // Whether the view is to be shown white: nothing to see, as the frame is black in its first
-// channel and so is everything drawn on it.
+// channel (red) and so is everything drawn on it.
 bool ShowsBlank(const ViewImage& view);

@@ -12,6 +12,7 @@
 #include "SceneImage.h"
 #include "StatusLine.h"
 #include "TaskWithEvents.h"
+#include "WorkerThread.h"
 #include "ui_app_ondrel.h"
 
 #include <QCloseEvent>
@@ -19,14 +20,11 @@
 #include <QDateTime>
 #include <QDebug>
 #include <QFileInfo>
-#include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QImage>
 #include <QKeySequence>
 #include <QMessageBox>
-#include <QPixmap>
 #include <QScreen>
 #include <QShortcut>
 #include <QShowEvent>
@@ -82,14 +80,24 @@ struct FetchedFrame {
     cv::Mat frame;
     std::vector<quorvel::SegmentInfo> segments;
     uint32_t frameId = 0;
-    ViewImage view; // `frame` as the viewport shows it; empty when it cannot be shown
+    ViewImage view; // `frame` as the viewport shows it, with its overlays; empty when it cannot be shown
 };
 
-FetchedFrame FetchFrame(quorvel::Device& device, FetchedFrame buffers, cv::Size viewport)
+// How the frames of one live view are shown. The settings are the run's, which no one
+// changes while it lasts.
+struct FrameLook {
+    cv::Size viewport;
+    const AppSettings* settings;
+    BoxColours colours;
+};
+
+FetchedFrame FetchFrame(quorvel::Device& device, FetchedFrame buffers, const FrameLook& look)
 {
     buffers.result = device.GetFrame(buffers.frame, buffers.segments, buffers.frameId);
-    if (buffers.result.failed() || !MakeViewImage(buffers.frame, viewport, buffers.view)) {
+    if (buffers.result.failed() || !MakeViewImage(buffers.frame, look.viewport, buffers.view)) {
         buffers.view.pixels.release();
+    } else {
+        DrawViewOverlays(buffers.view, buffers.segments, *look.settings, look.colours);
     }
     return buffers;
 }
@@ -279,7 +287,7 @@ void app_ondrel::ShowImage(cv::Mat image)
 
 void app_ondrel::ShowViewImage(const ViewImage& view)
 {
-    sceneImage.Show(*ui->graphicsView, view);
+    SceneImage::Show(*ui->graphicsView, view);
     QCoreApplication::processEvents(QEventLoop::AllEvents, kShowImageEventsMs);
 }
 
@@ -582,9 +590,17 @@ bool app_ondrel::LiveView()
     FrameRateHistory frameRates;
     QElapsedTimer frameTimer;
     FetchedFrame current;
+    // Declared after `current` and before the future, so that the thread outlives every
+    // pending request and nothing it fills outlives the call.
+    WorkerThread fetcher;
+
+    const AppSettings& settings = runSettings;
+    const int32_t mode = workflowModes[currentStep];
+    FrameLook look{SceneImage::ViewportPixels(*ui->graphicsView), &settings,
+                   BoxColours{colourOutOfRange, colourTooHigh, colourMoving, colourReady}};
 
     for (int warmUp = 0; warmUp < 2; ++warmUp) {
-        current = FetchFrame(*device, std::move(current), SceneImage::ViewportPixels(*ui->graphicsView));
+        current = FetchFrame(*device, std::move(current), look);
         if (ReportError(current.result)) {
             return false;
         }
@@ -592,10 +608,6 @@ bool app_ondrel::LiveView()
     if (!running) {
         return false;
     }
-
-    const AppSettings& settings = runSettings;
-    const int32_t mode = workflowModes[currentStep];
-    const BoxColours colours{colourOutOfRange, colourTooHigh, colourMoving, colourReady};
 
     while (true) {
         if (stopRequested) {
@@ -621,16 +633,17 @@ bool app_ondrel::LiveView()
 
         // The next frame is fetched, and prepared for the view, while this one is drawn and
         // shown. The task owns what it fills and hands it back through the future, which is
-        // always waited for below; its destructor waits too, should anything in between throw.
-        std::future<FetchedFrame> pending =
-            std::async(std::launch::async, FetchFrame, std::ref(*device), std::move(current),
-                       SceneImage::ViewportPixels(*ui->graphicsView));
+        // always waited for below; should anything in between throw, the fetcher's end waits.
+        look.viewport = SceneImage::ViewportPixels(*ui->graphicsView);
+        std::future<FetchedFrame> pending = fetcher.Run([this, buffers = std::move(current), look]() mutable {
+            return FetchFrame(*device, std::move(buffers), look);
+        });
 
         const bool ready = CaptureConditionHolds(mode, previousSegments, lastFrame.cols, lastFrame.rows, settings);
         statusLine->ShowRunText(
             StepText(currentStep, static_cast<int>(workflowModes.size()),
                      CaptureGuidance(mode, previousSegments, lastFrame.cols, lastFrame.rows, settings)));
-        DrawViewOverlays(display, previousSegments, frameRates.Mean(), settings, colours);
+        DrawViewFrameRate(display, frameRates.Mean());
         ShowViewImage(display);
         if (previousSegments.empty()) {
             while (frameTimer.elapsed() < kEmptyFramePeriodMs) {

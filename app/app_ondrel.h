@@ -3,7 +3,6 @@
 #include "AppSettings.h"
 #include "CaptureMode.h"
 #include "DeviceError.h"
-#include "SceneImage.h"
 #include "SegmentInfo.h"
 #include "SettingsDeviceRelay.h"
 #include "StatusTexts.h"
@@ -147,7 +146,6 @@ private:
     QString captureDirectory;
     std::unique_ptr<quorvel::Device> device;
     QGraphicsScene* scene = nullptr;
-    SceneImage sceneImage;
     QElapsedTimer stepTimer;
     int64_t finalProcMs = 0;
     int64_t rawDataMs = 0;

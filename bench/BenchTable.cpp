@@ -43,6 +43,28 @@ std::string Percent(std::optional<double> percent, std::optional<double> targetP
     return text;
 }
 
+namespace {
+std::string Bounded(std::optional<double> value, double bound, int decimals, const std::string& unit, bool atMost)
+{
+    if (!value) {
+        return "n/a";
+    }
+    const bool met = atMost ? *value <= bound : *value >= bound;
+    return Number(value, decimals) + unit + " (target " + (atMost ? "<= " : ">= ") + Number(bound, decimals) + unit
+        + ": " + (met ? "met" : "missed") + ")";
+}
+} // namespace
+
+std::string AtMost(std::optional<double> value, double bound, int decimals, const std::string& unit)
+{
+    return Bounded(value, bound, decimals, unit, true);
+}
+
+std::string AtLeast(std::optional<double> value, double bound, int decimals, const std::string& unit)
+{
+    return Bounded(value, bound, decimals, unit, false);
+}
+
 std::string Ratio(std::optional<double> part, std::optional<double> whole, std::optional<double> targetPercent)
 {
     if (!part || !whole || *whole == 0.0) {

@@ -3,7 +3,7 @@
 // so no run inherits threads, buffers or caches from another.
 //
 //   ondrel-bench-probe KIND HOST PORT [SECONDS]
-//   KIND: link-raw | link-device | live-view | gui-steps | results | wait-cost
+//   KIND: link-raw | link-device | live-view | gui-steps | results | store-window | wait-cost
 #include "Probes.h"
 
 #include <cstdlib>
@@ -16,7 +16,8 @@ int main(int argc, char** argv)
     using namespace ondrel::bench;
     if (argc < 4) {
         std::cerr << "usage: " << argv[0]
-                  << " link-raw|link-device|live-view|gui-steps|results|wait-cost HOST PORT [SECONDS]" << std::endl;
+                  << " link-raw|link-device|live-view|gui-steps|results|store-window|wait-cost HOST PORT [SECONDS]"
+                  << std::endl;
         return 2;
     }
     const std::string kind = argv[1];
@@ -36,6 +37,8 @@ int main(int argc, char** argv)
             result = RunLiveView(target, argc, argv);
         } else if (kind == "gui-steps") {
             result = RunGuiSteps(target, argc, argv);
+        } else if (kind == "store-window") {
+            result = RunStoreWindow(target, argc, argv);
         } else if (kind == "results") {
             result = RunResults(target);
         } else if (kind == "wait-cost") {
