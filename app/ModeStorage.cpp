@@ -200,7 +200,8 @@ ModeWriter::~ModeWriter()
         std::lock_guard<std::mutex> lock(mutex);
         stopping = true;
     }
-    jobsChanged.notify_all();
+    jobsReady.notify_all();
+    syncReady.notify_all();
     for (std::thread& worker : workers) {
         worker.join();
     }
@@ -236,7 +237,7 @@ int ModeWriter::Write(const QString& relativePath, FileWrite write)
     if (!partialDirectory.isEmpty()) {
         jobs.push_back({id, relativePath, std::move(write)});
         ++pending;
-        jobsChanged.notify_one();
+        jobsReady.notify_one();
     }
     return id;
 }
@@ -252,7 +253,7 @@ void ModeWriter::Work()
 {
     std::unique_lock<std::mutex> lock(mutex);
     while (true) {
-        jobsChanged.wait(lock, [this] { return stopping || !jobs.empty(); });
+        jobsReady.wait(lock, [this] { return stopping || !jobs.empty(); });
         if (jobs.empty()) {
             return;
         }
@@ -277,10 +278,11 @@ void ModeWriter::Work()
         result.report = report;
         if (written) {
             toSync.emplace_back(job.id, path);
+            syncReady.notify_one();
         } else {
             --pending;
+            progress.notify_all();
         }
-        jobsChanged.notify_all();
     }
 }
 
@@ -288,28 +290,42 @@ void ModeWriter::Sync()
 {
     std::unique_lock<std::mutex> lock(mutex);
     while (true) {
-        jobsChanged.wait(lock, [this] { return stopping || !toSync.empty(); });
+        syncReady.wait(lock, [this] { return stopping || !toSync.empty(); });
         if (toSync.empty()) {
             return;
         }
         const auto [id, path] = toSync.front();
         toSync.pop_front();
         lock.unlock();
-        const bool synced = SyncToDisk(path, false);
+        // A job may have written a directory of files: each of them, then the directory.
+        StorageReport failures;
+        const QFileInfo written(path);
+        if (written.isDir()) {
+            const QDir directory(path);
+            for (const QString& name : directory.entryList(QDir::Files)) {
+                if (!SyncToDisk(directory.filePath(name), false)) {
+                    failures.AddFailure(directory.filePath(name));
+                }
+            }
+        }
+        if (!SyncToDisk(path, written.isDir())) {
+            failures.AddFailure(path);
+        }
         lock.lock();
-        if (!synced) {
-            done[static_cast<std::size_t>(id)].ok = false;
-            done[static_cast<std::size_t>(id)].report.AddFailure(path);
+        Done& result = done[static_cast<std::size_t>(id)];
+        for (const QString& failed : failures.FailedPaths()) {
+            result.ok = false;
+            result.report.AddFailure(failed);
         }
         --pending;
-        jobsChanged.notify_all();
+        progress.notify_all();
     }
 }
 
 void ModeWriter::Wait()
 {
     std::unique_lock<std::mutex> lock(mutex);
-    jobsChanged.wait(lock, [this] { return pending == 0; });
+    progress.wait(lock, [this] { return pending == 0; });
 }
 
 bool ModeWriter::Succeeded(int id) const
@@ -450,16 +466,13 @@ ModeStoreOutcome StoreMode(const ModeStoreInput& input, const CaptureResultReque
             if (!failed(requests.segmentInfos(segments))) {
                 qDebug().nospace() << "Segment Informations: " << segments.size();
                 if (settings.saveSegments) {
-                    Entry entry{QStringLiteral("segments/ (%1)").arg(segments.size()), {}, true};
-                    entry.directoryOk = writer.MakeDirectory(QStringLiteral("segments"));
-                    for (std::size_t i = 0; entry.directoryOk && i < segments.size(); ++i) {
-                        const cv::Rect rect = ClippedSegmentRect(segments[i], finalImage.cols, finalImage.rows);
-                        if (!rect.empty() && finalImage.dims == 2) {
-                            entry.files.push_back(
-                                writer.WritePng(QStringLiteral("segments/%1.png").arg(i), finalImage(rect)));
-                        }
-                    }
-                    entries.push_back(entry);
+                    // A few small cut-outs: one job writes them all.
+                    entries.push_back(
+                        {QStringLiteral("segments/ (%1)").arg(segments.size()),
+                         {writer.Write(QStringLiteral("segments"),
+                                       [finalImage, segments](const QString& path, StorageReport& report) {
+                                           return WriteSegmentImages(path, finalImage, segments, report);
+                                       })}});
                 }
                 if (settings.saveSegmentInformations) {
                     entries.push_back({QStringLiteral("SegmentInfos.ini"),

@@ -71,7 +71,8 @@ public:
 
     // Creates a directory inside the mode, before files are queued into it.
     bool MakeDirectory(const QString& relativePath);
-    // Queues a file; returns its number, for Succeeded() and WrittenAtMs().
+    // Queues a file (or a directory of files that one job writes); returns its number, for
+    // Succeeded() and WrittenAtMs().
     int Write(const QString& relativePath, FileWrite write);
     // Queues `image` as PNG with the image writer's default parameters.
     int WritePng(const QString& relativePath, cv::Mat image);
@@ -116,7 +117,9 @@ private:
     bool committed = false;
 
     mutable std::mutex mutex;
-    std::condition_variable jobsChanged;
+    std::condition_variable jobsReady; // for the workers
+    std::condition_variable syncReady; // for the syncer
+    std::condition_variable progress;  // a file finished: for Wait()
     std::deque<Job> jobs;
     std::vector<Done> done;
     int pending = 0;

@@ -206,16 +206,40 @@ public:
     {
     }
 
-    // Starts a new overlay over the image rectangle `bounds` (clipped to the image).
-    void Begin(cv::Rect bounds)
+    // The view pixels an image rectangle touches, in part or whole.
+    cv::Rect ViewOf(cv::Rect bounds) const
     {
         bounds &= cv::Rect(cv::Point(0, 0), imageSize);
+        if (bounds.empty()) {
+            return {};
+        }
         const int left = static_cast<int>(std::floor(bounds.x * scaleX));
         const int top = static_cast<int>(std::floor(bounds.y * scaleY));
         const int right = std::min(viewSize.width, static_cast<int>(std::ceil(bounds.br().x * scaleX)));
         const int bottom = std::min(viewSize.height, static_cast<int>(std::ceil(bounds.br().y * scaleY)));
-        window =
-            bounds.empty() ? cv::Rect() : cv::Rect(left, top, std::max(0, right - left), std::max(0, bottom - top));
+        return cv::Rect(left, top, std::max(0, right - left), std::max(0, bottom - top));
+    }
+
+    // The view pixels wholly inside an image rectangle.
+    cv::Rect ViewInside(const cv::Rect& bounds) const
+    {
+        if (bounds.empty()) {
+            return {};
+        }
+        const int left = static_cast<int>(std::ceil(bounds.x * scaleX));
+        const int top = static_cast<int>(std::ceil(bounds.y * scaleY));
+        const int right = static_cast<int>(std::floor(bounds.br().x * scaleX));
+        const int bottom = static_cast<int>(std::floor(bounds.br().y * scaleY));
+        return right > left && bottom > top ? cv::Rect(left, top, right - left, bottom - top) : cv::Rect();
+    }
+
+    // Starts a new overlay over the image rectangle `bounds` (clipped to the image).
+    void Begin(const cv::Rect& bounds) { BeginView(ViewOf(bounds)); }
+
+    // Starts a new overlay over a window of the view.
+    void BeginView(const cv::Rect& viewWindow)
+    {
+        window = viewWindow & cv::Rect(cv::Point(0, 0), viewSize);
         // One spare column and row: a pixel's share may spill into the next view pixel.
         share.assign(static_cast<std::size_t>(window.width + 1) * static_cast<std::size_t>(window.height + 1), 0.0f);
     }
@@ -306,30 +330,44 @@ private:
 
 void PaintBox(cv::Mat& pixels, Coverage& coverage, const OverlayItem& box)
 {
-    // cv::rectangle with thickness 2 paints a band of 3 pixels centred on each edge. The
-    // bands are painted one by one, each over the few view pixels it touches.
+    // cv::rectangle with thickness 2 paints a band of 3 pixels centred on each edge, with the
+    // outermost pixel of each corner left out.
     constexpr int kBand = kOverlayBoxThickness + 1;
-    const int half = kOverlayBoxThickness / 2;
-    const int left = std::min(box.topLeft.x, box.bottomRight.x) - half;
-    const int right = std::max(box.topLeft.x, box.bottomRight.x) + half + 1;
-    const int top = std::min(box.topLeft.y, box.bottomRight.y) - half;
-    const int bottom = std::max(box.topLeft.y, box.bottomRight.y) + half + 1;
-    auto band = [&](int x0, int y0, int x1, int y1) {
-        if (x1 <= x0 || y1 <= y0) {
+    const cv::Rect outer = OverlayItemBounds(box);
+    const int left = outer.x;
+    const int top = outer.y;
+    const int right = outer.br().x;
+    const int bottom = outer.br().y;
+    auto addBands = [&] {
+        coverage.AddRect(left + 1, top, right - 1, top + 1);
+        coverage.AddRect(left + 1, bottom - 1, right - 1, bottom);
+        if (right - left <= 2 * kBand || bottom - top <= 2 * kBand) {
+            coverage.AddRect(left, top + 1, right, bottom - 1); // no inside left
             return;
         }
-        coverage.Begin(cv::Rect(cv::Point(x0, y0), cv::Point(x1, y1)));
-        coverage.AddRect(x0, y0, x1, y1);
+        coverage.AddRect(left, top + 1, right, top + kBand);
+        coverage.AddRect(left, bottom - kBand, right, bottom - 1);
+        coverage.AddRect(left, top + kBand, left + kBand, bottom - kBand);
+        coverage.AddRect(right - kBand, top + kBand, right, bottom - kBand);
+    };
+    // Painted in parts that share no view pixel, each over the few view pixels it touches:
+    // the rows of the top band, those of the bottom band, and the two sides in between.
+    const cv::Rect view = coverage.ViewOf(outer);
+    const cv::Rect inside =
+        coverage.ViewInside(cv::Rect(cv::Point(left + kBand, top + kBand), cv::Point(right - kBand, bottom - kBand)));
+    auto paint = [&](cv::Rect window) {
+        coverage.BeginView(window);
+        addBands();
         coverage.Paint(pixels, ViewColour(box.colour));
     };
-    if (right - left <= 2 * kBand || bottom - top <= 2 * kBand) {
-        band(left, top, right, bottom); // no inside left
+    if (inside.empty()) {
+        paint(view);
         return;
     }
-    band(left, top, right, top + kBand);
-    band(left, bottom - kBand, right, bottom);
-    band(left, top + kBand, left + kBand, bottom - kBand);
-    band(right - kBand, top + kBand, right, bottom - kBand);
+    paint(cv::Rect(cv::Point(view.x, view.y), cv::Point(view.br().x, inside.y)));
+    paint(cv::Rect(cv::Point(view.x, inside.br().y), view.br()));
+    paint(cv::Rect(cv::Point(view.x, inside.y), cv::Point(inside.x, inside.br().y)));
+    paint(cv::Rect(cv::Point(inside.br().x, inside.y), cv::Point(view.br().x, inside.br().y)));
 }
 
 void PaintText(cv::Mat& pixels, Coverage& coverage, const OverlayItem& text)
@@ -429,15 +467,15 @@ void DrawViewOverlays(ViewImage& view, const std::vector<quorvel::SegmentInfo>& 
         view.pixels.setTo(ViewColour(cv::Scalar(255, 255, 255)));
         return;
     }
+    // Everything before the frame rate now; the rate and what follows it in order later.
     for (OverlayItem& item :
          LayOutOverlays(segments, 0.0f, settings, colours, view.imageSize.width, view.imageSize.height)) {
         if (item.frameRate) {
             view.frameRateShown = true;
+        } else if (view.frameRateShown) {
+            view.afterFrameRate.push_back(std::move(item));
         } else {
             PaintItem(view, item);
-            if (view.frameRateShown) {
-                view.afterFrameRate.push_back(std::move(item));
-            }
         }
     }
 }
@@ -447,15 +485,12 @@ void DrawViewFrameRate(ViewImage& view, float fpsMean)
     if (view.Empty() || !view.frameRateShown) {
         return;
     }
-    const OverlayItem rate = FrameRateItem(fpsMean);
-    PaintItem(view, rate);
-    // What is drawn after the rate stays on top of it where they meet.
-    const cv::Rect bounds = OverlayItemBounds(rate);
+    PaintItem(view, FrameRateItem(fpsMean));
     for (const OverlayItem& item : view.afterFrameRate) {
-        if ((OverlayItemBounds(item) & bounds).area() > 0) {
-            PaintItem(view, item);
-        }
+        PaintItem(view, item);
     }
+    view.frameRateShown = false;
+    view.afterFrameRate.clear();
 }
 
 void DrawViewOverlays(ViewImage& view, const std::vector<quorvel::SegmentInfo>& segments, float fpsMean,

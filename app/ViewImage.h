@@ -19,7 +19,7 @@ struct ViewImage {
     cv::Size imageSize;      // the frame's columns and rows
     bool frameBlack = false; // the frame's first channel is 0 in every pixel
     // Left for DrawViewFrameRate by DrawViewOverlays: whether the frame rate goes on the
-    // image, and what is drawn after it, which stays on top of it where they meet.
+    // image, and what is drawn after it.
     bool frameRateShown = false;
     std::vector<OverlayItem> afterFrameRate;
 
@@ -48,11 +48,12 @@ bool MakeViewImage(const cv::Mat& frame, cv::Size viewport, ViewImage& view);
 // every view pixel that the full-size overlay covers, so the view shows what reducing the
 // full-size drawing would show. Without segments the image is white.
 //
-// In two parts, so that all but the frame rate is drawn where the frame is prepared: the
-// rate is known only when the frame is shown. This draws everything else ...
+// In two parts, so that most is drawn where the frame is prepared: the frame rate is known
+// only when the frame is shown. This draws all that comes before the rate (everything but
+// the last segment's box and texts) ...
 void DrawViewOverlays(ViewImage& view, const std::vector<quorvel::SegmentInfo>& segments, const AppSettings& settings,
                       const BoxColours& colours = BoxColours{});
-// ... and this the frame rate, if the settings and segments had it drawn.
+// ... and this the rate and what follows it, if the settings and segments have the rate.
 void DrawViewFrameRate(ViewImage& view, float fpsMean);
 // Both parts at once.
 void DrawViewOverlays(ViewImage& view, const std::vector<quorvel::SegmentInfo>& segments, float fpsMean,
