@@ -1,5 +1,4 @@
 #include "OverlayRenderer.h"
-#include "TextStamps.h"
 
 #include <opencv2/imgproc.hpp>
 
@@ -7,13 +6,13 @@
 #include <iomanip>
 #include <locale>
 #include <sstream>
+#include <utility>
 
 namespace {
 
 // Written at scale 1.0, which the glyph stamps rely on.
 constexpr int kTextFont = cv::FONT_HERSHEY_DUPLEX;
 constexpr int kTextThickness = 2;
-constexpr int kBoxThickness = 2;
 constexpr int kLineHeight = 30;
 
 // Far outside any image, yet small enough that OpenCV's drawing arithmetic cannot overflow.
@@ -24,24 +23,37 @@ int ClampCoordinate(int64_t value)
     return static_cast<int>(std::clamp(value, -kCoordinateLimit, kCoordinateLimit));
 }
 
-void PutOverlayText(cv::Mat& display, const std::string& text, int64_t x, int64_t y)
+OverlayItem Text(std::string text, int64_t x, int64_t y)
+{
+    OverlayItem item;
+    item.kind = OverlayItem::Kind::Text;
+    item.colour = kOverlayTextColour;
+    item.text = std::move(text);
+    item.origin = cv::Point(ClampCoordinate(x), ClampCoordinate(y));
+    return item;
+}
+
+OverlayItem Box(const quorvel::SegmentInfo& segment, const cv::Scalar& colour)
+{
+    // The same corners cv::rectangle takes from a cv::Rect, computed without overflow.
+    OverlayItem item;
+    item.kind = OverlayItem::Kind::Box;
+    item.colour = colour;
+    item.topLeft = cv::Point(ClampCoordinate(segment.posX), ClampCoordinate(segment.posY));
+    item.bottomRight = cv::Point(ClampCoordinate(int64_t{segment.posX} + segment.width - 1),
+                                 ClampCoordinate(int64_t{segment.posY} + segment.height - 1));
+    return item;
+}
+
+} // namespace
+
+const TextStamps& OverlayTextStamps()
 {
     // Up to 24 texts a frame: stroking them anew each time cost more than the rest of the
     // overlays. The stamps are a constant table, built on first use.
     static const TextStamps stamps(kTextFont, kTextThickness);
-    stamps.Draw(display, text, cv::Point(ClampCoordinate(x), ClampCoordinate(y)), kOverlayTextColour);
+    return stamps;
 }
-
-void DrawBox(cv::Mat& display, const quorvel::SegmentInfo& segment, const cv::Scalar& colour)
-{
-    // The same corners cv::rectangle takes from a cv::Rect, computed without overflow.
-    const cv::Point topLeft(ClampCoordinate(segment.posX), ClampCoordinate(segment.posY));
-    const cv::Point bottomRight(ClampCoordinate(int64_t{segment.posX} + segment.width - 1),
-                                ClampCoordinate(int64_t{segment.posY} + segment.height - 1));
-    cv::rectangle(display, topLeft, bottomRight, colour, kBoxThickness, cv::LINE_8);
-}
-
-} // namespace
 
 std::string FloatToString(float value, int precision)
 {
@@ -73,6 +85,63 @@ bool MakeDisplayImage(const cv::Mat& frame, cv::Mat& display)
     }
 }
 
+OverlayItem FrameRateItem(float fpsMean)
+{
+    OverlayItem item = Text("FPS: " + FloatToString(fpsMean, 1), kFpsTextOrigin.x, kFpsTextOrigin.y);
+    item.frameRate = true;
+    return item;
+}
+
+cv::Rect OverlayItemBounds(const OverlayItem& item)
+{
+    if (item.kind == OverlayItem::Kind::Box) {
+        // cv::rectangle paints a band of thickness + 1 pixels centred on each edge.
+        const int half = kOverlayBoxThickness / 2;
+        const cv::Point topLeft(std::min(item.topLeft.x, item.bottomRight.x) - half,
+                                std::min(item.topLeft.y, item.bottomRight.y) - half);
+        const cv::Point bottomRight(std::max(item.topLeft.x, item.bottomRight.x) + half + 1,
+                                    std::max(item.topLeft.y, item.bottomRight.y) + half + 1);
+        return cv::Rect(topLeft, bottomRight);
+    }
+    return OverlayTextStamps().Bounds(item.text, item.origin);
+}
+
+std::vector<OverlayItem> LayOutOverlays(const std::vector<quorvel::SegmentInfo>& segments, float fpsMean,
+                                        const AppSettings& settings, const BoxColours& colours, int imageCols,
+                                        int imageRows)
+{
+    std::vector<OverlayItem> items;
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        const quorvel::SegmentInfo& segment = segments[i];
+        // Written once per segment on purpose, so that a box may cover the text and the next
+        // segment's text covers that box again: the write before the last segment is the one
+        // that shows.
+        if (settings.drawFps && i + 1 == segments.size()) {
+            items.push_back(FrameRateItem(fpsMean));
+        }
+        if (settings.drawBoundingBox) {
+            items.push_back(Box(segment, BoxColour(segment, imageCols, imageRows, settings, colours)));
+        }
+
+        const int64_t x = segment.posX;
+        int64_t y = int64_t{segment.posY} + kLineHeight;
+        if (settings.drawPosition) {
+            items.push_back(Text("P: " + std::to_string(segment.posX) + "x" + std::to_string(segment.posY), x, y));
+            y += kLineHeight;
+        }
+        if (settings.drawDistance) {
+            items.push_back(Text("D: " + FloatToString(segment.distance, 0), x, y));
+            y += kLineHeight;
+        }
+        if (settings.drawMovement) {
+            items.push_back(Text("mX: " + FloatToString(segment.moveX, 0), x, y));
+            items.push_back(Text("mY: " + FloatToString(segment.moveY, 0), x, y + kLineHeight));
+            items.push_back(Text("mZ: " + FloatToString(segment.moveZ, 0), x, y + 2 * kLineHeight));
+        }
+    }
+    return items;
+}
+
 void DrawOverlays(cv::Mat& display, const std::vector<quorvel::SegmentInfo>& segments, float fpsMean,
                   const AppSettings& settings, const BoxColours& colours)
 {
@@ -83,43 +152,19 @@ void DrawOverlays(cv::Mat& display, const std::vector<quorvel::SegmentInfo>& seg
         display.setTo(cv::Scalar(255, 255, 255));
         return;
     }
-
-    const std::string fpsText = settings.drawFps ? "FPS: " + FloatToString(fpsMean, 1) : std::string();
-    for (const quorvel::SegmentInfo& segment : segments) {
-        // Once per segment on purpose: a later box may cover the text, the next segment's
-        // text then covers that box again.
-        if (settings.drawFps) {
-            PutOverlayText(display, fpsText, kFpsTextOrigin.x, kFpsTextOrigin.y);
-        }
-        if (settings.drawBoundingBox) {
-            DrawBox(display, segment, BoxColour(segment, display.cols, display.rows, settings, colours));
-        }
-
-        const int64_t x = segment.posX;
-        int64_t y = int64_t{segment.posY} + kLineHeight;
-        if (settings.drawPosition) {
-            PutOverlayText(display, "P: " + std::to_string(segment.posX) + "x" + std::to_string(segment.posY), x, y);
-            y += kLineHeight;
-        }
-        if (settings.drawDistance) {
-            PutOverlayText(display, "D: " + FloatToString(segment.distance, 0), x, y);
-            y += kLineHeight;
-        }
-        if (settings.drawMovement) {
-            PutOverlayText(display, "mX: " + FloatToString(segment.moveX, 0), x, y);
-            PutOverlayText(display, "mY: " + FloatToString(segment.moveY, 0), x, y + kLineHeight);
-            PutOverlayText(display, "mZ: " + FloatToString(segment.moveZ, 0), x, y + 2 * kLineHeight);
+    for (const OverlayItem& item : LayOutOverlays(segments, fpsMean, settings, colours, display.cols, display.rows)) {
+        if (item.kind == OverlayItem::Kind::Box) {
+            cv::rectangle(display, item.topLeft, item.bottomRight, item.colour, kOverlayBoxThickness, cv::LINE_8);
+        } else {
+            OverlayTextStamps().Draw(display, item.text, item.origin, item.colour);
         }
     }
 }
 
-void DrawCheckmark(cv::Mat& display)
+std::vector<CheckmarkStroke> CheckmarkStrokes(int imageCols, int imageRows)
 {
-    if (display.empty()) {
-        return;
-    }
-    const int cx = display.cols / 2;
-    const int cy = display.rows / 2;
+    const int cx = imageCols / 2;
+    const int cy = imageRows / 2;
     const cv::Point start(cx - 225, cy - 75);
     const cv::Point shortEnd(cx - 100, cy);
     const cv::Point lowEnd(cx - 95, cy + 100);
@@ -130,10 +175,22 @@ void DrawCheckmark(cv::Mat& display)
         int thickness;
         cv::Scalar colour;
     } passes[] = {{37, cv::Scalar(0, 100, 0)}, {22, cv::Scalar(0, 200, 0)}};
+    std::vector<CheckmarkStroke> strokes;
     for (const auto& pass : passes) {
-        cv::line(display, start, shortEnd, pass.colour, pass.thickness, cv::LINE_8, 0);
-        cv::line(display, start, lowEnd, pass.colour, pass.thickness, cv::LINE_8, 0);
-        cv::line(display, shortEnd, tip, pass.colour, pass.thickness, cv::LINE_8, 0);
-        cv::line(display, lowEnd, tip, pass.colour, pass.thickness, cv::LINE_8, 0);
+        for (const auto& [from, to] :
+             {std::pair{start, shortEnd}, std::pair{start, lowEnd}, std::pair{shortEnd, tip}, std::pair{lowEnd, tip}}) {
+            strokes.push_back({from, to, pass.thickness, pass.colour});
+        }
+    }
+    return strokes;
+}
+
+void DrawCheckmark(cv::Mat& display)
+{
+    if (display.empty()) {
+        return;
+    }
+    for (const CheckmarkStroke& stroke : CheckmarkStrokes(display.cols, display.rows)) {
+        cv::line(display, stroke.from, stroke.to, stroke.colour, stroke.thickness, cv::LINE_8, 0);
     }
 }

@@ -3,6 +3,7 @@
 #include "AppSettings.h"
 #include "CaptureDecision.h"
 #include "SegmentInfo.h"
+#include "TextStamps.h"
 
 #include <opencv2/core.hpp>
 
@@ -37,6 +38,52 @@ bool MakeDisplayImage(const cv::Mat& frame, cv::Mat& display);
 // "mX: ", "mY: ", "mZ: " if drawMovement (0 decimals).
 void DrawOverlays(cv::Mat& display, const std::vector<quorvel::SegmentInfo>& segments, float fpsMean,
                   const AppSettings& settings, const BoxColours& colours = BoxColours{});
+
+// One thing the overlays draw, in image coordinates.
+struct OverlayItem {
+    enum class Kind { Box, Text };
+    Kind kind = Kind::Text;
+    cv::Scalar colour;
+    // Box: the corners as cv::rectangle takes them, drawn with kOverlayBoxThickness.
+    cv::Point topLeft;
+    cv::Point bottomRight;
+    // Text: written with OverlayTextStamps(), origin at the bottom left.
+    std::string text;
+    cv::Point origin;
+    bool frameRate = false; // the "FPS: " text
+};
+
+constexpr int kOverlayBoxThickness = 2;
+
+// What DrawOverlays draws on an image of imageCols x imageRows, in drawing order; nothing
+// for no segments (the image is then filled white instead). The frame rate is listed once,
+// right before the last segment's box: every write of it paints the same pixels, so the
+// last one is all that shows.
+std::vector<OverlayItem> LayOutOverlays(const std::vector<quorvel::SegmentInfo>& segments, float fpsMean,
+                                        const AppSettings& settings, const BoxColours& colours, int imageCols,
+                                        int imageRows);
+
+// The frame rate's text as LayOutOverlays lists it.
+OverlayItem FrameRateItem(float fpsMean);
+
+// The image pixels an item paints: a box's bands, a text's glyphs; empty for a text that
+// cannot be stamped.
+cv::Rect OverlayItemBounds(const OverlayItem& item);
+
+// The glyphs every overlay text is written with.
+const TextStamps& OverlayTextStamps();
+
+// One stroke of the check mark, as cv::line draws it (8-connected).
+struct CheckmarkStroke {
+    cv::Point from;
+    cv::Point to;
+    int thickness;
+    cv::Scalar colour;
+};
+
+// The check mark's strokes for an image of imageCols x imageRows, in drawing order: wide
+// and dark first, then narrower and bright on top.
+std::vector<CheckmarkStroke> CheckmarkStrokes(int imageCols, int imageRows);
 
 // Draws the capture check mark centred in display (8UC3): a green tick with a dark outline.
 void DrawCheckmark(cv::Mat& display);

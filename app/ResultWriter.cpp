@@ -1,5 +1,7 @@
 #include "ResultWriter.h"
 
+#include "AtomicFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,6 +13,7 @@
 #include <exception>
 #include <fstream>
 #include <locale>
+#include <sstream>
 
 namespace {
 
@@ -55,14 +58,20 @@ bool EnsureDirectory(const QString& path, StorageReport& report)
 
 bool WriteCaptureConfig(const QString& path, const AppSettings& settings, StorageReport& report)
 {
-    return WriteFile(path, std::ios::openmode{}, report, [&settings](std::ostream& out) {
-        out << "MinWorkflowStep: " << settings.minWorkflowDelayMs << " ms\n"
-            << "ThresholdTooHigh: " << settings.thresholdTooHigh << " mm\n"
-            << "ThresholdTooLow: " << settings.thresholdTooLow << " mm\n"
-            << "ThresholdMoveX: " << settings.thresholdMoveX << " px\n"
-            << "ThresholdMoveY: " << settings.thresholdMoveY << " px\n"
-            << "ThresholdMoveZ: " << settings.thresholdMoveZ << " px\n";
-    });
+    std::ostringstream out;
+    out.imbue(std::locale::classic());
+    out << "MinWorkflowStep: " << settings.minWorkflowDelayMs << " ms\n"
+        << "ThresholdTooHigh: " << settings.thresholdTooHigh << " mm\n"
+        << "ThresholdTooLow: " << settings.thresholdTooLow << " mm\n"
+        << "ThresholdMoveX: " << settings.thresholdMoveX << " px\n"
+        << "ThresholdMoveY: " << settings.thresholdMoveY << " px\n"
+        << "ThresholdMoveZ: " << settings.thresholdMoveZ << " px\n";
+    // Every stored mode rewrites it; a crash in between must not leave half of it.
+    if (WriteFileAtomically(path, QByteArray::fromStdString(out.str()))) {
+        return true;
+    }
+    report.AddFailure(path);
+    return false;
 }
 
 bool WriteImagePng(const QString& path, const cv::Mat& image, StorageReport& report)

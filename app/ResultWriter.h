@@ -30,7 +30,7 @@ private:
 // reported) when it cannot be created, e.g. because a regular file is in the way.
 bool EnsureDirectory(const QString& path, StorageReport& report);
 
-// Writes the capture settings in force, replacing the file: six lines
+// Writes the capture settings in force, replacing the file atomically: six lines
 //   "MinWorkflowStep: 1500 ms", "ThresholdTooHigh: 205 mm", "ThresholdTooLow: 185 mm",
 //   "ThresholdMoveX: 2.5 px", "ThresholdMoveY: 3 px", "ThresholdMoveZ: 20 px"
 // each value in a text stream's default format (6 significant digits, '.' as separator).

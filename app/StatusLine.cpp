@@ -120,6 +120,11 @@ void StatusLine::ShowRunText(const QString& text)
     legend->setVisible(!text.isEmpty());
 }
 
+QString StatusLine::RunText() const
+{
+    return run->text();
+}
+
 void StatusLine::ShowRunOutcome(const QString& summary, const QString& directory)
 {
     SetRunText(summary);

@@ -27,6 +27,7 @@ public:
     // A line about the run in progress, shown with the legend of the box colours; an empty
     // text clears the run part.
     void ShowRunText(const QString& text);
+    QString RunText() const;
     // The line on a run that ended or did not start, with the folder link when the
     // directory exists.
     void ShowRunOutcome(const QString& summary, const QString& directory);

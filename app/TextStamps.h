@@ -3,6 +3,7 @@
 #include <opencv2/core.hpp>
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,34 @@ public:
 
     // image: 8-bit, 1 to 4 channels.
     void Draw(cv::Mat& image, const std::string& text, cv::Point origin, const cv::Scalar& colour) const;
+
+    // The pixels the text at origin covers; empty for a text with a character outside
+    // printable ASCII.
+    cv::Rect Bounds(const std::string& text, cv::Point origin) const
+    {
+        cv::Rect bounds;
+        return TextBounds(text, bounds) ? bounds + origin : cv::Rect();
+    }
+
+    // Calls paint(y, x, length) for every horizontal run of pixels that the text at origin
+    // covers, unclipped, as Draw paints it away from the border. False, with nothing
+    // called, for a text holding a character outside printable ASCII.
+    template <typename Paint> bool ForEachRun(const std::string& text, cv::Point origin, Paint paint) const
+    {
+        cv::Rect bounds;
+        if (!TextBounds(text, bounds)) {
+            return false;
+        }
+        int64_t x = origin.x;
+        for (const char c : text) {
+            const Glyph& glyph = glyphs[static_cast<std::size_t>(static_cast<unsigned char>(c) - kFirst)];
+            for (const Run& run : glyph.runs) {
+                paint(int64_t{origin.y} + run.y, x + run.x, run.length);
+            }
+            x += glyph.advance;
+        }
+        return true;
+    }
 
 private:
     // One horizontal run of glyph pixels, relative to the glyph's origin.

@@ -10,6 +10,7 @@
 #include "FileModes.h"
 #include "FirmwareUpdate.h"
 #include "FrameRateHistory.h"
+#include "ModeStorage.h"
 #include "OverlayRenderer.h"
 #include "PersonIdentifier.h"
 #include "ResultWriter.h"
@@ -19,7 +20,10 @@
 #include "RunsWindow.h"
 #include "ScreenFit.h"
 #include "SelectAllOnFocus.h"
+#include "SceneImage.h"
 #include "StatusLine.h"
+#include "TaskWithEvents.h"
+#include "WorkerThread.h"
 #include "ui_app_ondrel.h"
 
 #include <QCloseEvent>
@@ -27,12 +31,9 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
-#include <QImage>
 #include <QKeySequence>
 #include <QMessageBox>
-#include <QPixmap>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QThread>
@@ -71,38 +72,31 @@ constexpr qint64 kEmptyFramePeriodMs = 200;
 // The sound the device plays to confirm a capture.
 constexpr uint32_t kCaptureSound = 2;
 
-// Whether the first channel of an 8-bit image sums to 0, that is, is 0 in every pixel. Stops
-// at the first pixel that is not, where cv::sum would add up every channel of every pixel.
-bool FirstChannelAllZero(const cv::Mat& image)
-{
-    const int channels = image.channels();
-    const std::size_t rowValues = static_cast<std::size_t>(image.cols) * static_cast<std::size_t>(channels);
-    for (int row = 0; row < image.rows; ++row) {
-        const uint8_t* values = image.ptr<uint8_t>(row);
-        for (std::size_t i = 0; i < rowValues; i += static_cast<std::size_t>(channels)) {
-            if (values[i] != 0) {
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
 // One live frame request's outcome, handed from the task that made it to the GUI thread as
-// one value. Going in, the frame and display matrices are buffers to reuse.
+// one value. Going in, the frame and view image are buffers to reuse.
 struct FetchedFrame {
     quorvel::DeviceError result;
     cv::Mat frame;
     std::vector<quorvel::SegmentInfo> segments;
     uint32_t frameId = 0;
-    cv::Mat display; // `frame` converted for display; empty when it cannot be shown
+    ViewImage view; // `frame` as the viewport shows it, with its overlays; empty when it cannot be shown
 };
 
-FetchedFrame FetchFrame(quorvel::Device& device, FetchedFrame buffers)
+// How the frames of one live view are shown. The settings are the run's, which no one
+// changes while it lasts.
+struct FrameLook {
+    cv::Size viewport;
+    const AppSettings* settings;
+    BoxColours colours;
+};
+
+FetchedFrame FetchFrame(quorvel::Device& device, FetchedFrame buffers, const FrameLook& look)
 {
     buffers.result = device.GetFrame(buffers.frame, buffers.segments, buffers.frameId);
-    if (buffers.result.failed() || !MakeDisplayImage(buffers.frame, buffers.display)) {
-        buffers.display.release();
+    if (buffers.result.failed() || !MakeViewImage(buffers.frame, look.viewport, buffers.view)) {
+        buffers.view.pixels.release();
+    } else {
+        DrawViewOverlays(buffers.view, buffers.segments, *look.settings, look.colours);
     }
     return buffers;
 }
@@ -152,6 +146,12 @@ app_ondrel::app_ondrel(QWidget* parent, const LaunchOptions& options)
     connect(review, &RunReview::retakeRequested, this, &app_ondrel::RetakeMode);
     statusLine = new StatusLine(statusBar(), BoxColours{});
     InstallKeys();
+    // A mode whose storing was cut short (a crash, a power loss) is kept: say where.
+    if (const QStringList left = LeftoverPartialDirectories(QString::fromStdString(Settings().basePath));
+        !left.isEmpty()) {
+        qCWarning(lcRun).noquote() << LeftoverPartialNotice(left);
+        statusLine->ShowRunOutcome(LeftoverPartialNotice(left), QFileInfo(left.front()).path());
+    }
 
     ConnectToDevice();
 
@@ -291,24 +291,15 @@ void app_ondrel::ShowImage(cv::Mat image)
         scene->clear();
         return;
     }
-    if (image.type() != CV_8UC3) {
-        cv::Mat converted;
-        if (!MakeDisplayImage(image, converted)) {
-            return;
-        }
-        image = converted;
+    ViewImage view;
+    if (MakeViewImage(image, SceneImage::ViewportPixels(*ui->graphicsView), view)) {
+        ShowViewImage(view);
     }
-    // An all-black first channel means there is nothing to see; show it white. A new image,
-    // since the caller's frame may share these pixels and must stay as it arrived.
-    if (FirstChannelAllZero(image)) {
-        image = cv::Mat(image.size(), image.type(), cv::Scalar(255, 255, 255));
-    }
-    const QPixmap pixmap = pixmaps.Convert(image);
+}
 
-    scene->clear();
-    scene->setSceneRect(0, 0, pixmap.width(), pixmap.height());
-    scene->addPixmap(pixmap);
-    ui->graphicsView->fitInView(scene->sceneRect(), Qt::KeepAspectRatio);
+void app_ondrel::ShowViewImage(const ViewImage& view)
+{
+    SceneImage::Show(*ui->graphicsView, view);
     QCoreApplication::processEvents(QEventLoop::AllEvents, kShowImageEventsMs);
 }
 
@@ -653,11 +644,11 @@ void app_ondrel::MarkActiveMode()
 
 void app_ondrel::ShowCheckmark()
 {
-    if (display.empty()) {
+    if (display.Empty()) {
         return;
     }
-    DrawCheckmark(display);
-    ShowImage(display);
+    DrawViewCheckmark(display);
+    ShowViewImage(display);
 }
 
 std::string app_ondrel::FloatToString(float value, int precision)
@@ -670,9 +661,17 @@ bool app_ondrel::LiveView()
     FrameRateHistory frameRates;
     QElapsedTimer frameTimer;
     FetchedFrame current;
+    // Declared after `current` and before the future, so that the thread outlives every
+    // pending request and nothing it fills outlives the call.
+    WorkerThread fetcher;
+
+    const AppSettings& settings = runSettings;
+    const int32_t mode = workflowModes[currentStep];
+    FrameLook look{SceneImage::ViewportPixels(*ui->graphicsView), &settings,
+                   BoxColours{}};
 
     for (int warmUp = 0; warmUp < 2; ++warmUp) {
-        current = FetchFrame(*device, std::move(current));
+        current = FetchFrame(*device, std::move(current), look);
         if (ReportError(current.result)) {
             return false;
         }
@@ -680,9 +679,6 @@ bool app_ondrel::LiveView()
     if (!running) {
         return false;
     }
-
-    const AppSettings& settings = runSettings;
-    const int32_t mode = workflowModes[currentStep];
 
     while (true) {
         if (stopRequested) {
@@ -692,7 +688,7 @@ bool app_ondrel::LiveView()
         previousSegments = std::move(current.segments);
         previousFrameId = current.frameId;
         // The frame just received becomes lastFrame without a copy; the buffers it and the
-        // display replace go to the next request, which nothing else reads any more.
+        // view image replace go to the next request, which nothing else reads any more.
         std::swap(current.frame, lastFrame);
         if (!IsDisplayableFrame(lastFrame)) {
             // Nothing is in flight yet, so the error box cannot interleave with a request.
@@ -704,25 +700,23 @@ bool app_ondrel::LiveView()
                      .arg(lastFrame.rows)
                      .toStdString()});
         }
-        if (current.display.empty()) {
-            MakeDisplayImage(lastFrame, display);
-        } else {
-            std::swap(display, current.display);
-        }
+        std::swap(display, current.view);
 
-        // The next frame is fetched, and converted for display, while this one is drawn and
+        // The next frame is fetched, and prepared for the view, while this one is drawn and
         // shown. The task owns what it fills and hands it back through the future, which is
-        // always waited for below; its destructor waits too, should anything in between throw.
-        std::future<FetchedFrame> pending =
-            std::async(std::launch::async, FetchFrame, std::ref(*device), std::move(current));
+        // always waited for below; should anything in between throw, the fetcher's end waits.
+        look.viewport = SceneImage::ViewportPixels(*ui->graphicsView);
+        std::future<FetchedFrame> pending = fetcher.Run([this, buffers = std::move(current), look]() mutable {
+            return FetchFrame(*device, std::move(buffers), look);
+        });
 
         const bool ready =
-            CaptureConditionHolds(mode, previousSegments, display.cols, display.rows, settings, runMarks);
+            CaptureConditionHolds(mode, previousSegments, lastFrame.cols, lastFrame.rows, settings, runMarks);
         statusLine->ShowRunText(
             StepText(currentStep, static_cast<int>(workflowModes.size()),
-                     CaptureGuidance(mode, previousSegments, display.cols, display.rows, settings, runMarks)));
-        DrawOverlays(display, previousSegments, frameRates.Mean(), settings, BoxColours{});
-        ShowImage(display);
+                     CaptureGuidance(mode, previousSegments, lastFrame.cols, lastFrame.rows, settings, runMarks)));
+        DrawViewFrameRate(display, frameRates.Mean());
+        ShowViewImage(display);
         if (previousSegments.empty()) {
             while (frameTimer.elapsed() < kEmptyFramePeriodMs) {
                 QCoreApplication::processEvents(QEventLoop::AllEvents, kPauseEventsMs);
@@ -754,85 +748,34 @@ bool app_ondrel::LiveView()
 
 void app_ondrel::SaveResults()
 {
-    const AppSettings& settings = runSettings;
-    const QString modeName = QLatin1String(CaptureModeDirectoryName(workflowModes[currentStep]));
-    const QString modeDirectory = captureDirectory + QLatin1Char('/') + modeName;
-    StorageReport report;
-    bool requestsOk = true;
-    storedFiles.clear();
+    ModeStoreInput input;
+    input.runDirectory = captureDirectory;
+    input.modeName = QLatin1String(CaptureModeDirectoryName(workflowModes[currentStep]));
+    input.settings = runSettings;
+    input.preview = lastFrame;
+    input.stepTimer = stepTimer;
+    input.finalProcMs = finalProcMs;
+    input.rawDataMs = rawDataMs;
+    const CaptureResultRequests requests = DeviceResultRequests(*device, previousFrameId);
 
-    EnsureDirectory(modeDirectory, report);
-    WriteCaptureConfig(captureDirectory + QStringLiteral("/cfg.txt"), settings, report);
+    // The requests and the writing run beside the GUI thread, which keeps the window alive;
+    // the run waits for the mode to be complete on disk, whatever is clicked meanwhile.
+    const QString stepText = statusLine->RunText();
+    statusLine->ShowRunText(QStringLiteral("Storing %1\u2026").arg(input.modeName));
+    const ModeStoreOutcome outcome = RunProcessingEvents([&input, &requests] { return StoreMode(input, requests); });
+    statusLine->ShowRunText(stepText);
 
-    if (settings.savePreviewImage) {
-        if (WriteImagePng(modeDirectory + QStringLiteral("/preview.png"), lastFrame, report) && !lastFrame.empty()) {
-            storedFiles << QStringLiteral("preview.png");
-        }
+    finalProcMs = outcome.finalProcMs;
+    rawDataMs = outcome.rawDataMs;
+    storedFiles = outcome.storedFiles;
+    for (const quorvel::DeviceError& error : outcome.failedRequests) {
+        ReportError(error);
     }
-
-    finalProcMs = stepTimer.elapsed();
-    if (settings.saveFinalImage) {
-        cv::Mat finalImage;
-        if (ReportError(device->GetFinalImage(finalImage, previousFrameId))) {
-            requestsOk = false;
-        } else {
-            finalProcMs = stepTimer.elapsed() - finalProcMs;
-            if (WriteImagePng(modeDirectory + QStringLiteral("/final.png"), finalImage, report)
-                && !finalImage.empty()) {
-                storedFiles << QStringLiteral("final.png");
-            }
-            std::vector<quorvel::SegmentInfo> segmentInfos;
-            if (ReportError(device->GetFinalSegmentInfos(segmentInfos, previousFrameId))) {
-                requestsOk = false;
-            } else {
-                qCDebug(lcRun).nospace() << "Segment Informations: " << segmentInfos.size();
-                if (settings.saveSegments
-                    && WriteSegmentImages(modeDirectory + QStringLiteral("/segments"), finalImage, segmentInfos,
-                                          report)) {
-                    storedFiles << QStringLiteral("segments/ (%1)").arg(segmentInfos.size());
-                }
-                if (settings.saveSegmentInformations
-                    && WriteSegmentInfosIni(modeDirectory + QStringLiteral("/SegmentInfos.ini"), segmentInfos,
-                                            report)) {
-                    storedFiles << QStringLiteral("SegmentInfos.ini");
-                }
-            }
-        }
-    }
-
-    if (settings.saveRawData) {
-        std::vector<cv::Mat> rawFrames;
-        if (ReportError(device->GetRawImages(rawFrames, previousFrameId))) {
-            requestsOk = false;
-        } else {
-            rawDataMs = stepTimer.elapsed();
-            if (WriteRawFrames(modeDirectory + QStringLiteral("/raw"), rawFrames, report)) {
-                storedFiles << QStringLiteral("raw/ (%1)").arg(rawFrames.size());
-            }
-            rawDataMs = stepTimer.elapsed() - rawDataMs;
-        }
-    }
-
-    if (settings.saveCalibrationFile) {
-        std::vector<uint8_t> calibration;
-        if (ReportError(device->GetCalibrationFile(calibration))) {
-            requestsOk = false;
-        } else if (WriteBytes(modeDirectory + QStringLiteral("/calibration.calib"), calibration, report)) {
-            storedFiles << QStringLiteral("calibration.calib");
-        }
-    }
-
-    if (settings.saveCaptureTimes
-        && WriteTimes(modeDirectory + QStringLiteral("/times.txt"), settings.saveFinalImage, finalProcMs,
-                      settings.saveRawData, rawDataMs, stepTimer.elapsed(), report)) {
-        storedFiles << QStringLiteral("times.txt");
-    }
-
     // One box per stored mode, however many paths failed.
-    if (!report.Empty()) {
-        ShowError(report.Message());
+    if (!outcome.report.Empty()) {
+        ShowError(outcome.StorageMessage());
     }
-    storageComplete = requestsOk && report.Empty();
+    storageComplete = outcome.Complete();
 }
 
 // ---------------------------------------------------------------------------------------

@@ -3,7 +3,6 @@
 #include "AppSettings.h"
 #include "CaptureMode.h"
 #include "DeviceError.h"
-#include "DisplayPixmaps.h"
 #include "FingerMarks.h"
 #include "ModeButtons.h"
 #include "KeyFileNotice.h"
@@ -11,6 +10,7 @@
 #include "SegmentInfo.h"
 #include "SettingsDeviceRelay.h"
 #include "StatusTexts.h"
+#include "ViewImage.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -87,6 +87,7 @@ public:
     void NoteClosedLink();
     void ShowError(QString text);
     void ResetIcons();
+    // Shows an image of a frame's size, reduced to the view.
     void ShowImage(cv::Mat image);
 
     bool IsConnected() const { return connected; }
@@ -126,6 +127,7 @@ private:
     std::string FloatToString(float value, int precision);
     void SaveResults();
     void WaitProcessingEvents(float minimumMs, const QElapsedTimer& timer);
+    void ShowViewImage(const ViewImage& view);
 
     // The address this session connects to: the stored one unless the command line named another.
     std::string DeviceHost() const;
@@ -156,13 +158,12 @@ private:
     std::unique_ptr<quorvel::Device> device;
     QGraphicsScene* scene = nullptr;
     RunReview* review = nullptr;
-    DisplayPixmaps pixmaps;
     QElapsedTimer stepTimer;
     int64_t finalProcMs = 0;
     int64_t rawDataMs = 0;
     std::vector<quorvel::SegmentInfo> previousSegments;
     cv::Mat lastFrame;
-    cv::Mat display;
+    ViewImage display; // the last live image with its overlays, as the view shows it
     uint32_t previousFrameId = 0;
     int32_t currentStep = 0;
     std::vector<int32_t> workflowModes{Right4, Left4, Thumbs2};

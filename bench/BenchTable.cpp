@@ -43,13 +43,26 @@ std::string Percent(std::optional<double> percent, std::optional<double> targetP
     return text;
 }
 
-std::string AtMost(std::optional<double> value, double ceiling, const std::string& unit, int decimals)
+namespace {
+std::string Bounded(std::optional<double> value, double bound, int decimals, const std::string& unit, bool atMost)
 {
     if (!value) {
         return "n/a";
     }
-    return Number(value, decimals) + " " + unit + " (target at most " + Number(ceiling, 0) + " " + unit + ": "
-        + (*value <= ceiling ? "met" : "missed") + ")";
+    const bool met = atMost ? *value <= bound : *value >= bound;
+    return Number(value, decimals) + unit + " (target " + (atMost ? "<= " : ">= ") + Number(bound, decimals) + unit
+        + ": " + (met ? "met" : "missed") + ")";
+}
+} // namespace
+
+std::string AtMost(std::optional<double> value, double bound, int decimals, const std::string& unit)
+{
+    return Bounded(value, bound, decimals, unit, true);
+}
+
+std::string AtLeast(std::optional<double> value, double bound, int decimals, const std::string& unit)
+{
+    return Bounded(value, bound, decimals, unit, false);
 }
 
 std::string Ratio(std::optional<double> part, std::optional<double> whole, std::optional<double> targetPercent)

@@ -17,9 +17,10 @@ std::string Number(std::optional<double> value, int decimals);
 // "88.1 % (target 85 %: met)". "n/a" for nullopt.
 std::string Percent(std::optional<double> percent, std::optional<double> targetPercent = {});
 
-// value with `decimals` digits and its unit, and whether it stays within a ceiling:
-// "14.9 ms (target at most 50 ms: met)". "n/a" for nullopt.
-std::string AtMost(std::optional<double> value, double ceiling, const std::string& unit, int decimals = 1);
+// value with its unit and whether it keeps under or reaches a bound, for figures where less
+// (AtMost) or more (AtLeast) is better: "0.42 ms (target <= 1.0 ms: met)". "n/a" for nullopt.
+std::string AtMost(std::optional<double> value, double bound, int decimals, const std::string& unit);
+std::string AtLeast(std::optional<double> value, double bound, int decimals, const std::string& unit);
 
 // part / whole as a Percent; "n/a" when either value is missing or whole is 0.
 std::string Ratio(std::optional<double> part, std::optional<double> whole, std::optional<double> targetPercent = {});

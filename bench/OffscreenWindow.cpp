@@ -12,7 +12,7 @@
 namespace ondrel::bench {
 
 namespace {
-void WriteSettings(const ProbeTarget& target)
+void WriteSettings(const ProbeTarget& target, const std::map<QString, QVariant>& settings)
 {
     const std::unique_ptr<QSettings> store = OpenSettingsStore();
     store->setValue(QStringLiteral("DeviceSettings/DeviceIp"), QString::fromStdString(target.host));
@@ -23,11 +23,15 @@ void WriteSettings(const ProbeTarget& target)
     // Every segment is "too high": never ready.
     store->setValue(QStringLiteral("CaptureSettings/ThresholdTooHigh"), QStringLiteral("1"));
     store->setValue(QStringLiteral("CaptureSettings/ThresholdTooLow"), QStringLiteral("0"));
+    for (const auto& [key, value] : settings) {
+        store->setValue(key, value);
+    }
     store->sync();
 }
 } // namespace
 
-OffscreenWindow::OffscreenWindow(const ProbeTarget& target, int& argc, char** argv)
+OffscreenWindow::OffscreenWindow(const ProbeTarget& target, int& argc, char** argv,
+                                 const std::map<QString, QVariant>& settings)
 {
     if (!home.isValid()) {
         throw std::runtime_error("no temporary directory for the settings");
@@ -36,7 +40,7 @@ OffscreenWindow::OffscreenWindow(const ProbeTarget& target, int& argc, char** ar
     setenv("XDG_CONFIG_HOME", home.path().toLocal8Bit().constData(), 1);
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     application = std::make_unique<QApplication>(argc, argv);
-    WriteSettings(target);
+    WriteSettings(target, settings);
 
     LaunchOptions options;
     options.unattended = true; // errors on standard error instead of message boxes

@@ -2,7 +2,11 @@
 
 #include "Probes.h"
 
+#include <QString>
 #include <QTemporaryDir>
+#include <QVariant>
+
+#include <map>
 
 #include <memory>
 
@@ -17,8 +21,10 @@ namespace ondrel::bench {
 // that no segment meets, so that a live view runs until it is stopped.
 class OffscreenWindow {
 public:
-    // argc must outlive the object, as for QApplication.
-    OffscreenWindow(const ProbeTarget& target, int& argc, char** argv);
+    // argc must outlive the object, as for QApplication. `settings`: further keys of the
+    // settings file ("SaveSettings/RawData") over the ones above.
+    OffscreenWindow(const ProbeTarget& target, int& argc, char** argv,
+                    const std::map<QString, QVariant>& settings = {});
     ~OffscreenWindow();
 
     app_ondrel& Window() { return *window; }

@@ -26,21 +26,28 @@ ProbeResult RunDeviceLink(const ProbeTarget& target);
 // cpu_ms_per_frame (whole process).
 ProbeResult RunLiveView(const ProbeTarget& target, int& argc, char** argv);
 
-// What each step of a live-view frame costs on the GUI thread, run one after another on
-// the simulator's frame: make_display_ms (grey to three channels), overlays_ms (capture
-// condition and overlays), show_image_ms (the window's ShowImage, paint included), and
-// inside it pixmap_ms (QImage wrap to QPixmap) and paint_ms (one repaint of the view).
-// Medians over the window.
+// What each step of a live-view frame costs, run one after another on the simulator's
+// frame: make_view_ms (on the request task: the frame reduced to the view and every overlay
+// but the frame rate drawn), then on the GUI thread overlays_ms (capture condition and frame
+// rate), show_ms (into the scene, with the events that paint it) and paint_ms
+// (one repaint of the view); medians over the window. ssim: the shown image against today's
+// full-size drawing reduced with cv::INTER_AREA; view_image_width, view_image_height.
 ProbeResult RunGuiSteps(const ProbeTarget& target, int& argc, char** argv);
 
-// GetRawImages of the frame just fetched, then the window's raw-frame writer into a
-// temporary directory: link_ms, png_ms, images, megabytes.
+// GetRawImages of the frame just fetched, then the frames written one after another as
+// before (link_ms, png_ms, serial_total_ms), then the same mode stored by StoreMode
+// (store_png_ms: from the frames' arrival to the last written; store_total_ms); images,
+// megabytes.
 ProbeResult RunResults(const ProbeTarget& target);
 
 // The capture quality measure on the final image and segments of the frame just fetched,
 // OpenCV held to one thread, every finger scored over and over for the window:
 // cpu_ms_per_finger (the scoring thread's CPU), wall_ms_per_finger, megapixels, segments.
 ProbeResult RunQuality(const ProbeTarget& target);
+// A run of the main window, offscreen, forcing every mode and saving raw frames: the median
+// time a mode is stored (store_ms, "Storing" on the status line) and the longest gap between
+// the ticks of a 5 ms timer of the window while it stores (longest_gap_ms).
+ProbeResult RunStoreWindow(const ProbeTarget& target, int& argc, char** argv);
 
 // One request against a simulator that answers late: wait_ms and the CPU the wait burned,
 // caller_cpu_ms and process_cpu_ms.

@@ -3,7 +3,7 @@
 // so no run inherits threads, buffers or caches from another.
 //
 //   ondrel-bench-probe KIND HOST PORT [SECONDS]
-//   KIND: link-raw | link-device | live-view | gui-steps | results | quality | wait-cost | runs-load
+//   KIND: link-raw | link-device | live-view | gui-steps | results | store-window | quality | wait-cost | runs-load
 //   (runs-load needs no simulator; HOST and PORT are ignored)
 #include "Probes.h"
 
@@ -22,7 +22,7 @@ int main(int argc, char** argv)
     using namespace ondrel::bench;
     if (argc < 4) {
         std::cerr << "usage: " << argv[0]
-                  << " link-raw|link-device|live-view|gui-steps|results|quality|wait-cost|runs-load HOST PORT [SECONDS]"
+                  << " link-raw|link-device|live-view|gui-steps|results|store-window|quality|wait-cost|runs-load HOST PORT [SECONDS]"
                   << std::endl;
         return 2;
     }
@@ -43,6 +43,8 @@ int main(int argc, char** argv)
             result = RunLiveView(target, argc, argv);
         } else if (kind == "gui-steps") {
             result = RunGuiSteps(target, argc, argv);
+        } else if (kind == "store-window") {
+            result = RunStoreWindow(target, argc, argv);
         } else if (kind == "results") {
             result = RunResults(target);
         } else if (kind == "quality") {

@@ -4,9 +4,12 @@
 #include "SettingsDeviceRelay.h"
 #include "test_app_fixture.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QWindow>
 
 #include <iostream>
@@ -30,8 +33,14 @@ protected:
 TEST_F(MainWindowShell, StartsUnconnectedAfterOneBoxWhenNoServerListens)
 {
     const uint16_t port = DeadPort();
-    ASSERT_TRUE(home.write(DeviceSection(port)));
+    QTemporaryDir base;
+    const QString partial = base.filePath(QStringLiteral("P-1/05_12_26_14_03_09/.4L.partial"));
+    ASSERT_TRUE(QDir().mkpath(partial));
+    ASSERT_TRUE(home.write(DeviceSection(port) + "[SaveSettings]\nBasePath=" + base.path().toUtf8() + "\n"));
     window = std::make_unique<app_ondrel>();
+    // A mode that an earlier run left half-stored is named at the start, and kept.
+    EXPECT_EQ(Label("lbl_Run"), QStringLiteral("A mode that was not stored to the end is kept in ") + partial);
+    EXPECT_TRUE(QFileInfo(partial).isDir());
 
     ASSERT_EQ(boxes.count(), 1);
     EXPECT_EQ(boxes.last().title, QStringLiteral("Error"));

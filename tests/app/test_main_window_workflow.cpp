@@ -91,8 +91,12 @@ TEST_F(MainWindowWorkflow, AWholeRunAgainstTheSimulatorTellsTheLinkEachHandsGuid
     const QStringList runs = person.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     ASSERT_EQ(runs.size(), 1);
     QStringList expected = { QStringLiteral("Connecting to %1\u2026").arg(address), QStringLiteral("Connected to ") + address };
-    for (const char* step : { "Step 1 of 3 \u00b7 Right hand: ", "Step 2 of 3 \u00b7 Left hand: ", "Step 3 of 3 \u00b7 Thumbs: " }) {
-        expected << QString::fromUtf8(step) + QStringLiteral("ready") << QString::fromUtf8(step) + QStringLiteral("captured");
+    for (const auto& [step, mode] :
+         { std::pair{ "Step 1 of 3 \u00b7 Right hand: ", "4R" }, std::pair{ "Step 2 of 3 \u00b7 Left hand: ", "4L" },
+           std::pair{ "Step 3 of 3 \u00b7 Thumbs: ", "2T" } }) {
+        const QString captured = QString::fromUtf8(step) + QStringLiteral("captured");
+        expected << QString::fromUtf8(step) + QStringLiteral("ready") << captured << QStringLiteral("Storing %1\u2026").arg(mode)
+                 << captured;
     }
     expected << QStringLiteral("Stored 3 of 3 modes in ") + person.filePath(runs.front());
     // In between only the guidance of the hand that comes next: the approaching hand is
