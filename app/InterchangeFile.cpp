@@ -523,3 +523,9 @@ bool WriteRunInterchangeFile(const QString& runDirectory, const QString& outputP
     }
     return bytes.has_value();
 }
+
+InterchangeValues InterchangeValuesOf(const AppSettings& settings)
+{
+    return InterchangeValues{QString::fromStdString(settings.interchangeTransactionType),
+                             QString::fromStdString(settings.interchangeAgencyId), settings.interchangeResolutionPpi};
+}

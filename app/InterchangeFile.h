@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AppSettings.h"
 #include "FingerMarks.h"
 #include "RunRecord.h"
 
@@ -56,6 +57,9 @@ int InterchangeFingerPosition(int32_t mode);
 // of the format: a transaction type other than 1–16 letters, an agency or run name other than
 // printable ASCII, a resolution outside 0–2000 ppi, no valid date, no image, an image side
 // outside 10–99999 pixels, no PNG data, a box not inside its image.
+// The values the settings give a run's file.
+InterchangeValues InterchangeValuesOf(const AppSettings& settings);
+
 std::optional<QByteArray> InterchangeFileBytes(const InterchangeInput& input, QString* error = nullptr);
 
 // What a run directory gives for its file, and why a final image was left out.

@@ -1,6 +1,10 @@
 #include "ModeStorage.h"
 
+#include "AppLog.h"
 #include "AtomicFile.h"
+#include "CaptureQuality.h"
+#include "FingerPositions.h"
+
 #include "Device.h"
 
 #include <QDebug>
@@ -373,10 +377,18 @@ bool ModeWriter::Commit()
         return false;
     }
     QString archiveError;
-    if (ArchiveAttempt(runDirectory, modeName, &archiveError).isEmpty() && !archiveError.isEmpty()) {
+    const QString archived = ArchiveAttempt(runDirectory, modeName, &archiveError);
+    if (archived.isEmpty() && !archiveError.isEmpty()) {
         std::lock_guard<std::mutex> lock(mutex);
         setupReport.AddFailure(ModeDirectory());
         return false;
+    }
+    if (!archived.isEmpty() && !earlierConfig.isEmpty()) {
+        const QString config = QDir(runDirectory).filePath(archived + QStringLiteral("/cfg.txt"));
+        if (!WriteFileAtomically(config, earlierConfig)) {
+            std::lock_guard<std::mutex> lock(mutex);
+            setupReport.AddFailure(config);
+        }
     }
     if (::rename(LocalPath(partialDirectory).constData(), LocalPath(ModeDirectory()).constData()) != 0) {
         std::lock_guard<std::mutex> lock(mutex);
@@ -431,6 +443,11 @@ ModeStoreOutcome StoreMode(const ModeStoreInput& input, const CaptureResultReque
 
     ModeWriter writer(input.runDirectory, input.modeName, input.workers, input.beforeWrite);
     writer.SetClock(input.stepTimer);
+    const QString configPath = QDir(input.runDirectory).filePath(QStringLiteral("cfg.txt"));
+    if (QFileInfo(QDir(input.runDirectory).filePath(input.modeName)).isDir()) {
+        QFile earlier(configPath);
+        writer.KeepEarlierConfig(earlier.open(QIODevice::ReadOnly) ? earlier.readAll() : QByteArray());
+    }
     StorageReport configReport;
     WriteCaptureConfig(QDir(input.runDirectory).filePath(QStringLiteral("cfg.txt")), settings, configReport);
 
@@ -464,7 +481,23 @@ ModeStoreOutcome StoreMode(const ModeStoreInput& input, const CaptureResultReque
             }
             std::vector<quorvel::SegmentInfo> segments;
             if (!failed(requests.segmentInfos(segments))) {
-                qDebug().nospace() << "Segment Informations: " << segments.size();
+                qCDebug(lcRun).nospace() << "Segment Informations: " << segments.size();
+                // Scored beside the other files; quality.ini goes with every fetched final image.
+                outcome.scored = true;
+                outcome.finalImageSize = finalImage.size();
+                entries.push_back(
+                    {QStringLiteral("quality.ini"),
+                     {writer.Write(QStringLiteral("quality.ini"),
+                                   [&outcome, finalImage, segments,
+                                    positions = SegmentFingerPositions(input.mode, segments.size(), input.marks)](
+                                       const QString& path, StorageReport& report) {
+                                       outcome.fingers = ScoreFingers(finalImage, segments, positions);
+                                       if (WriteFileAtomically(path, QualityIniBytes(outcome.fingers))) {
+                                           return true;
+                                       }
+                                       report.AddFailure(path);
+                                       return false;
+                                   })}});
                 if (settings.saveSegments) {
                     // A few small cut-outs: one job writes them all.
                     entries.push_back(

@@ -2,6 +2,8 @@
 
 #include "AppSettings.h"
 #include "DeviceError.h"
+#include "FingerMarks.h"
+#include "QualityRecord.h"
 #include "ResultWriter.h"
 #include "SegmentInfo.h"
 
@@ -86,6 +88,9 @@ public:
     // Before the first Write().
     void SetClock(const QElapsedTimer& timer) { clock = timer; }
 
+    // The run's cfg.txt as it was for the attempt now stored under the mode's name: it goes
+    // with that attempt when Commit() moves it aside.
+    void KeepEarlierConfig(QByteArray config) { earlierConfig = std::move(config); }
     // Waits, flushes the directories and, when every file was written, moves an earlier
     // modeName aside (ArchiveAttempt) and renames the partial directory to modeName. False
     // when something could not be written: the partial directory then stays.
@@ -115,6 +120,7 @@ private:
     StorageReport setupReport;
     QStringList directories; // inside the mode, to flush before the rename
     bool committed = false;
+    QByteArray earlierConfig;
 
     mutable std::mutex mutex;
     std::condition_variable jobsReady; // for the workers
@@ -145,6 +151,8 @@ CaptureResultRequests DeviceResultRequests(quorvel::Device& device, uint32_t fra
 struct ModeStoreInput {
     QString runDirectory;
     QString modeName;
+    int32_t mode = 0;  // CaptureMode, for the fingers' positions
+    FingerMarks marks; // fingers marked missing, for the same
     AppSettings settings;
     cv::Mat preview;         // the last frame shown
     QElapsedTimer stepTimer; // started with the workflow step
@@ -160,6 +168,9 @@ struct ModeStoreOutcome {
     std::vector<quorvel::DeviceError> failedRequests; // in the order they were made
     StorageReport report;                             // paths that could not be written
     QStringList storedFiles;                          // "final.png", "raw/ (10)", ...
+    std::vector<FingerQualityRecord> fingers;         // the final image's fingers, scored
+    bool scored = false;                              // a final image and its segments arrived
+    cv::Size finalImageSize;                          // the image the fingers were scored in
     bool committed = false;                           // the mode is in place under its name
     QString partialDirectory;                         // where it stays when not committed
 

@@ -3,6 +3,7 @@
 #include "AppLog.h"
 #include "AppVersion.h"
 #include "AtomicFile.h"
+#include "InterchangeFile.h"
 #include "RunDirectory.h"
 
 #include <QFile>
@@ -14,9 +15,7 @@ RunRecord RunJournal::NewRecord(const QString& person, const QString& device, co
     for (int32_t mode : modes) {
         record.modes.push_back({mode, CaptureOutcome::NotReached, 0, {}, {}, {}, {}});
     }
-    record.interchange =
-        InterchangeValues{QString::fromStdString(settings.interchangeTransactionType),
-                          QString::fromStdString(settings.interchangeAgencyId), settings.interchangeResolutionPpi};
+    record.interchange = InterchangeValuesOf(settings);
     return record;
 }
 

@@ -10,17 +10,20 @@
 #include "FileModes.h"
 #include "FirmwareUpdate.h"
 #include "FrameRateHistory.h"
+#include "InterchangeFile.h"
 #include "ModeStorage.h"
 #include "OverlayRenderer.h"
 #include "PersonIdentifier.h"
+#include "QualityOverlay.h"
+#include "QualityTexts.h"
 #include "ResultWriter.h"
 #include "RunDirectory.h"
 #include "RunJournal.h"
 #include "RunReview.h"
 #include "RunsWindow.h"
+#include "SceneImage.h"
 #include "ScreenFit.h"
 #include "SelectAllOnFocus.h"
-#include "SceneImage.h"
 #include "StatusLine.h"
 #include "TaskWithEvents.h"
 #include "WorkerThread.h"
@@ -439,6 +442,7 @@ void app_ondrel::StartWorkflow()
         return;
     }
     lastRunStoredAll = false;
+    runQuality.clear();
     modeResults.clear();
     for (int32_t mode : workflowModes) {
         modeResults.push_back({mode, CaptureOutcome::NotReached, false});
@@ -450,7 +454,8 @@ void app_ondrel::StartWorkflow()
         lastRunStoredAll = RunComplete(modeResults);
         RemoveIfEmpty(captureDirectory);
         ReportProgress(UnattendedRunSummary(modeResults, captureDirectory));
-        const QString summary = RunSummary(modeResults, captureDirectory);
+        const QString summary =
+            (QStringList{RunSummary(modeResults, captureDirectory)} + runQuality).join(QStringLiteral("; "));
         statusLine->ShowRunOutcome(summary, captureDirectory);
         qCInfo(lcRun).noquote() << "Run ended:" << summary;
         ShowReview(captureDirectory);
@@ -642,6 +647,22 @@ void app_ondrel::MarkActiveMode()
     modeButtons.MarkActive(workflowModes[currentStep]);
 }
 
+void app_ondrel::ShowQuality(const std::vector<FingerQualityRecord>& fingers, cv::Size scoredImageSize)
+{
+    const int32_t mode = workflowModes[currentStep];
+    DrawFingerQualities(display.pixels, fingers, runSettings.minFingerQuality, scoredImageSize);
+    ShowViewImage(display);
+    const QStringList lines =
+        QStringList{QualitySummary(mode, fingers)} + BelowMinimumTexts(mode, fingers, runSettings.minFingerQuality);
+    runQuality << lines;
+    statusLine->ShowRunText(
+        StepText(currentStep, static_cast<int>(workflowModes.size()), lines.join(QStringLiteral("; "))));
+    ReportProgress(UnattendedQualityLine(mode, fingers));
+    for (int i = 1; i < lines.size(); ++i) {
+        ReportProgress(lines[i]);
+    }
+}
+
 void app_ondrel::ShowCheckmark()
 {
     if (display.Empty()) {
@@ -667,8 +688,7 @@ bool app_ondrel::LiveView()
 
     const AppSettings& settings = runSettings;
     const int32_t mode = workflowModes[currentStep];
-    FrameLook look{SceneImage::ViewportPixels(*ui->graphicsView), &settings,
-                   BoxColours{}};
+    FrameLook look{SceneImage::ViewportPixels(*ui->graphicsView), &settings, BoxColours{}};
 
     for (int warmUp = 0; warmUp < 2; ++warmUp) {
         current = FetchFrame(*device, std::move(current), look);
@@ -751,6 +771,8 @@ void app_ondrel::SaveResults()
     ModeStoreInput input;
     input.runDirectory = captureDirectory;
     input.modeName = QLatin1String(CaptureModeDirectoryName(workflowModes[currentStep]));
+    input.mode = workflowModes[currentStep];
+    input.marks = runMarks;
     input.settings = runSettings;
     input.preview = lastFrame;
     input.stepTimer = stepTimer;
@@ -762,8 +784,27 @@ void app_ondrel::SaveResults()
     // the run waits for the mode to be complete on disk, whatever is clicked meanwhile.
     const QString stepText = statusLine->RunText();
     statusLine->ShowRunText(QStringLiteral("Storing %1\u2026").arg(input.modeName));
-    const ModeStoreOutcome outcome = RunProcessingEvents([&input, &requests] { return StoreMode(input, requests); });
+    // The run's ANSI/NIST-ITL file follows every stored mode, written beside the GUI thread too.
+    const bool interchangeFile = runSettings.saveInterchangeFile && runSettings.saveFinalImage;
+    const InterchangeValues interchange = InterchangeValuesOf(runSettings);
+    QString interchangeProblem;
+    QStringList interchangeNotes;
+    const ModeStoreOutcome outcome = RunProcessingEvents([&] {
+        ModeStoreOutcome stored = StoreMode(input, requests);
+        if (stored.committed && interchangeFile
+            && !WriteRunInterchangeFile(input.runDirectory, input.runDirectory + QStringLiteral("/run.an2"),
+                                        interchange, &interchangeProblem, &interchangeNotes)) {
+            interchangeNotes << interchangeProblem;
+        }
+        return stored;
+    });
     statusLine->ShowRunText(stepText);
+    for (const QString& note : interchangeNotes) {
+        qCWarning(lcRun).noquote() << "run.an2:" << note;
+    }
+    if (outcome.scored) {
+        ShowQuality(outcome.fingers, outcome.finalImageSize);
+    }
 
     finalProcMs = outcome.finalProcMs;
     rawDataMs = outcome.rawDataMs;

@@ -4,8 +4,9 @@
 #include "CaptureMode.h"
 #include "DeviceError.h"
 #include "FingerMarks.h"
-#include "ModeButtons.h"
 #include "KeyFileNotice.h"
+#include "ModeButtons.h"
+#include "QualityRecord.h"
 #include "RunJournal.h"
 #include "SegmentInfo.h"
 #include "SettingsDeviceRelay.h"
@@ -123,6 +124,9 @@ private:
     void FinishClosing();
     void MarkActiveMode();
     void ShowCheckmark();
+    // The scores of the mode just stored: on the check-mark frame, the status line and, in
+    // unattended runs, standard output.
+    void ShowQuality(const std::vector<FingerQualityRecord>& fingers, cv::Size scoredImageSize);
     bool LiveView();
     std::string FloatToString(float value, int precision);
     void SaveResults();
@@ -199,6 +203,8 @@ private:
         QString person;
     };
     std::optional<RetakeRequest> retake;
-    RunJournal journal;     // run.ini and fingers.ini of the current or last run
+    RunJournal journal;
+    QStringList runQuality; // the scores of the run's stored modes, for its summary     // run.ini and fingers.ini of
+                            // the current or last run
     ModeLiveStats modeLive; // the current mode's live view
 };

@@ -236,10 +236,12 @@ QIcon WindowIcon()
     return QIcon(QFile::exists(local) ? local : QStringLiteral(":/app/appIcon.ico"));
 }
 
-// The interchange values for a run whose run.ini does not record them.
-InterchangeValues FallbackInterchangeValues()
+// Today's settings, as the dialog would load them.
+AppSettings StoredSettings()
 {
-    return InterchangeValues{QStringLiteral("ONDREL"), QStringLiteral("ONDREL000"), 0};
+    AppSettings settings = DefaultAppSettings();
+    LoadAppSettings(settings, *OpenSettingsStore());
+    return settings;
 }
 
 // --export-an2k: writes the run's file without device or display.
@@ -251,7 +253,8 @@ int ExportInterchangeFile(const QString& runDirectory, QString outputPath)
     QString error;
     QStringList warnings;
     const bool written =
-        WriteRunInterchangeFile(runDirectory, outputPath, FallbackInterchangeValues(), &error, &warnings);
+        // A run whose run.ini does not record the values takes today's settings.
+        WriteRunInterchangeFile(runDirectory, outputPath, InterchangeValuesOf(StoredSettings()), &error, &warnings);
     for (const QString& warning : warnings) {
         std::cerr << "Warning: " << warning.toLocal8Bit().constData() << std::endl;
     }
@@ -267,9 +270,7 @@ int ExportInterchangeFile(const QString& runDirectory, QString outputPath)
 // the stored results.
 void UseStoredCreationMask()
 {
-    AppSettings settings;
-    LoadAppSettings(settings, *OpenSettingsStore());
-    UseCreationMask(settings.groupReadable);
+    UseCreationMask(StoredSettings().groupReadable);
 }
 
 // Shows the window and runs the event loop; the window is gone when this returns.

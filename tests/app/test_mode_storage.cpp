@@ -105,7 +105,7 @@ TEST_F(ModeStorage, TheRequestsComeInOrderAndEveryFileLandsUnderTheModesNameAsTh
     EXPECT_EQ(device.asked, QStringList({ "final", "segments", "raw", "calibration" }));
     EXPECT_EQ(Entries(), QStringList({ "4R", "cfg.txt" }));
     EXPECT_EQ(Entries("4R"),
-              QStringList({ "SegmentInfos.ini", "calibration.calib", "final.png", "preview.png", "raw", "segments", "times.txt" }));
+              QStringList({ "SegmentInfos.ini", "calibration.calib", "final.png", "preview.png", "quality.ini", "raw", "segments", "times.txt" }));
     EXPECT_EQ(Entries("4R/raw"), QStringList({ "frame1.png", "frame2.png", "frame3.png" }));
     EXPECT_EQ(Entries("4R/segments"), QStringList({ "0.png", "1.png" }));
     for (int i = 0; i < 3; ++i) {
@@ -119,7 +119,7 @@ TEST_F(ModeStorage, TheRequestsComeInOrderAndEveryFileLandsUnderTheModesNameAsTh
     EXPECT_TRUE(times[0].startsWith("FinalProc: ") && times[1].startsWith("RawDataRequest: ") && times[2].startsWith("FullWorkflowStep: "));
     EXPECT_EQ(
         outcome.storedFiles,
-        QStringList({ "preview.png", "final.png", "segments/ (2)", "SegmentInfos.ini", "raw/ (3)", "calibration.calib", "times.txt" }));
+        QStringList({ "preview.png", "final.png", "quality.ini", "segments/ (2)", "SegmentInfos.ini", "raw/ (3)", "calibration.calib", "times.txt" }));
 }
 
 // A failed request skips what needs its answer, the rest is stored and the mode is in place;
@@ -137,7 +137,7 @@ TEST_F(ModeStorage, AFailedRequestSkipsWhatDependsOnItAndTheModeIsStillStored)
           { "calibration.calib", "final.png", "preview.png", "raw", "times.txt" } },
         { "raw",
           { "final", "segments", "raw", "calibration" },
-          { "SegmentInfos.ini", "calibration.calib", "final.png", "preview.png", "segments", "times.txt" } },
+          { "SegmentInfos.ini", "calibration.calib", "final.png", "preview.png", "quality.ini", "segments", "times.txt" } },
     };
     for (const auto& c : cases) {
         QDir(run.path()).removeRecursively();

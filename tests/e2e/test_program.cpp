@@ -150,14 +150,14 @@ TEST_F(Program, AWholeRunStoresEveryFileLogsItselfAndNoLaterFailedRunTouchesIt)
     EXPECT_TRUE(run.out.contains(QStringLiteral("Run directory: ") + runDirectory + QLatin1Char('\n'))) << run.out.toStdString();
     EXPECT_TRUE(run.out.contains(QStringLiteral("Stored 3 of 3 modes: 4R, 4L, 2T\n")));
 
-    std::set<QString> expected = { QStringLiteral("cfg.txt"), QStringLiteral("run.ini") };
+    std::set<QString> expected = { QStringLiteral("cfg.txt"), QStringLiteral("run.ini"), QStringLiteral("run.an2") };
     const QByteArray record = Snapshot(runDirectory)[QStringLiteral("run.ini")];
     for (const QString mode : { "4R", "4L", "2T" }) {
         EXPECT_TRUE(record.contains(QStringLiteral("[%1]\noutcome=captured\nattempts=1\ntimeToCaptureMs=").arg(mode).toUtf8())) << record.toStdString();
         EXPECT_TRUE(run.out.contains(QStringLiteral("Captured %1 -> %2/%1 (").arg(mode, runDirectory))) << run.out.toStdString();
         const int segments = QSettings(runDirectory + "/" + mode + "/SegmentInfos.ini", QSettings::IniFormat).value("Segments").toInt();
         EXPECT_EQ(segments, mode == "2T" ? 2 : 4);
-        for (const char* name : { "preview.png", "final.png", "SegmentInfos.ini", "calibration.calib", "times.txt", "raw/frame1.png",
+        for (const char* name : { "preview.png", "final.png", "SegmentInfos.ini", "quality.ini", "calibration.calib", "times.txt", "raw/frame1.png",
                                   "raw/frame2.png", "raw/frame3.png" }) {
             expected.insert(mode + "/" + name);
         }
