@@ -135,10 +135,12 @@ TEST_F(Program, VersionHelpAndUsageErrorsNeedNoDisplayAndUsageErrorsExitWithTwo)
     }
 }
 
-// Every save option (which needs the extended mode): each file in its place, exit code 0.
+// Every save option (which needs the extended mode): each file in its place, exit code 0; a
+// blurred right middle finger is scored below the minimum and named; the run's ANSI/NIST-ITL
+// file is the one --export-an2k makes of it.
 TEST_F(Program, AWholeRunStoresEveryFileLogsItselfAndNoLaterFailedRunTouchesIt)
 {
-    StartSim({ "--settle-ms", "150" },
+    StartSim({ "--settle-ms", "150", "--degrade", "3:blur=3" },
              "[UserSettings]\nUser=5307\n[SaveSettings]\nRawData=true\nCaptureTimes=true\n"
              "PreviewImage=true\nFinalImage=true\nCalibrationFile=true\nSegmentInformations=true\nSegments=true\n");
     environment.remove(QStringLiteral("XDG_RUNTIME_DIR")); // which the platform remarks on
@@ -172,6 +174,16 @@ TEST_F(Program, AWholeRunStoresEveryFileLogsItselfAndNoLaterFailedRunTouchesIt)
         EXPECT_TRUE(!path.endsWith(".png") || !QImage(runDirectory + "/" + path).isNull()) << path.toStdString();
     }
     EXPECT_EQ(files, expected);
+    EXPECT_TRUE(run.out.contains(QRegularExpression(QStringLiteral("Quality 4R: \\d+ \\d+ \\d+ \\d+\n")))) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QRegularExpression(QStringLiteral("4R: finger 3, right middle, quality \\d+, below 40\n"))));
+    const QSettings quality(runDirectory + QStringLiteral("/4R/quality.ini"), QSettings::IniFormat);
+    EXPECT_EQ(quality.value(QStringLiteral("Segment1/position")).toInt(), 3);
+    EXPECT_LT(quality.value(QStringLiteral("Segment1/quality")).toInt(), 40);
+    EXPECT_GE(quality.value(QStringLiteral("Segment0/quality")).toInt(), 40);
+    const QByteArray interchange = Snapshot(runDirectory)[QStringLiteral("run.an2")];
+    ASSERT_TRUE(QFile::remove(runDirectory + QStringLiteral("/run.an2")));
+    EXPECT_EQ(RunProgram({ QStringLiteral("--export-an2k"), runDirectory }, environment).exitCode, 0);
+    EXPECT_EQ(Snapshot(runDirectory)[QStringLiteral("run.an2")], interchange);
     // The log: every line timestamped, and start, connection, run and exit in this order.
     QFile logFile(home.dataPath() + QStringLiteral("/Quorvel GmbH/OndrelApp/OndrelApp.log"));
     ASSERT_TRUE(logFile.open(QIODevice::ReadOnly));
