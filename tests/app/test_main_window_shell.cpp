@@ -47,7 +47,7 @@ TEST_F(MainWindowShell, StartsUnconnectedAfterOneBoxWhenNoServerListens)
     const QString expected = QStringLiteral("Unable to connect to device server.\nIP: 127.0.0.1\nPort: %1\nError: ").arg(port);
     EXPECT_TRUE(boxes.last().text.startsWith(expected) && boxes.last().text.size() > expected.size()) << boxes.last().text.toStdString();
     EXPECT_FALSE(window->IsConnected());
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("Ondrel App 0.2.1"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Ondrel App 0.3.0"));
     EXPECT_EQ(Label("lbl_Link"), QStringLiteral("Not connected"));
     // A window larger than the screen is fitted into it.
     ShowActive();

@@ -94,7 +94,7 @@ TEST_F(Program, VersionHelpAndUsageErrorsNeedNoDisplayAndUsageErrorsExitWithTwo)
 {
     const Outcome version = RunProgram({ QStringLiteral("--version") }, environment);
     EXPECT_EQ(version.exitCode, 0);
-    EXPECT_EQ(version.out, QStringLiteral("OndrelApp 0.2.1\n"));
+    EXPECT_EQ(version.out, QStringLiteral("OndrelApp 0.3.0\n"));
     const Outcome help = RunProgram({ QStringLiteral("--help") }, environment);
     EXPECT_EQ(help.exitCode, 0);
     for (const char* option : { "--person <id>", "--autostart", "--quit-after-workflow", "--version", "--export-an2k <RUN_DIR>", "--missing",
@@ -195,11 +195,11 @@ TEST_F(Program, AWholeRunStoresEveryFileLogsItselfAndNoLaterFailedRunTouchesIt)
     const QString address = QStringLiteral("127.0.0.1:%1").arg(sim->port());
     QString inOrder;
     for (const QString& text :
-         { QStringLiteral("info ondrel.app: OndrelApp 0.2.1 started: "), QStringLiteral("info ondrel.device: Connected to ") + address,
+         { QStringLiteral("info ondrel.app: OndrelApp 0.3.0 started: "), QStringLiteral("info ondrel.device: Connected to ") + address,
            QStringLiteral("info ondrel.run: Run started: person \"P 17\", directory %1/P 17/").arg(results.path()),
            QStringLiteral("info ondrel.run: Run ended: Stored 3 of 3 modes in %1/P 17/").arg(results.path()),
            QStringLiteral("info ondrel.device: Disconnected from ") + address,
-           QStringLiteral("info ondrel.app: OndrelApp 0.2.1 exits with code 0") }) {
+           QStringLiteral("info ondrel.app: OndrelApp 0.3.0 exits with code 0") }) {
         inOrder += QRegularExpression::escape(text) + QStringLiteral(".*");
     }
     EXPECT_TRUE(QRegularExpression(inOrder, QRegularExpression::DotMatchesEverythingOption).match(log).hasMatch()) << log.toStdString();
