@@ -6,6 +6,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 
 namespace {
@@ -20,7 +21,7 @@ constexpr int kGap = 8;
 } // namespace
 
 void DrawFingerQualities(cv::Mat& display, const std::vector<FingerQualityRecord>& fingers, int minimum,
-                         cv::Size scoredImageSize)
+                         cv::Size scoredImageSize, const std::function<cv::Scalar(const cv::Scalar&)>& pixelOf)
 {
     if (display.empty()) {
         return;
@@ -39,6 +40,7 @@ void DrawFingerQualities(cv::Mat& display, const std::vector<FingerQualityRecord
         const int above = top - kGap - baseline;
         const int y = above - size.height >= 0 ? above : bottom + kGap + size.height;
         const cv::Scalar colour = QualityBelowMinimum(finger.quality, minimum) ? kLowQualityColour : kOverlayTextColour;
-        cv::putText(display, text, cv::Point(left, y), kFont, kScale, colour, kThickness, cv::LINE_8);
+        cv::putText(display, text, cv::Point(left, y), kFont, kScale, pixelOf ? pixelOf(colour) : colour, kThickness,
+                    cv::LINE_8);
     }
 }

@@ -17,16 +17,6 @@ constexpr int kGreen = 1;
 constexpr int kBlue = 0;
 constexpr int kViewChannels = 4;
 
-// A colour in the display image's channel order as a view pixel.
-cv::Scalar ViewColour(const cv::Scalar& colour)
-{
-    cv::Scalar pixel;
-    pixel[kRed] = colour[0];
-    pixel[kGreen] = colour[1];
-    pixel[kBlue] = colour[2];
-    pixel[3] = 255;
-    return pixel;
-}
 
 // Whether a channel of an 8-bit image is 0 in every pixel. Stops at the first pixel that is
 // not, where cv::sum would add up every channel of every pixel.
@@ -404,6 +394,16 @@ void PaintItem(ViewImage& view, const OverlayItem& item)
 }
 
 } // namespace
+
+cv::Scalar ViewColour(const cv::Scalar& colour)
+{
+    cv::Scalar pixel;
+    pixel[kRed] = colour[0];
+    pixel[kGreen] = colour[1];
+    pixel[kBlue] = colour[2];
+    pixel[3] = 255;
+    return pixel;
+}
 
 double ViewImage::Scale() const
 {

@@ -28,6 +28,9 @@ struct ViewImage {
     double Scale() const;
 };
 
+// A colour in the display image's channel order as a view pixel.
+cv::Scalar ViewColour(const cv::Scalar& colour);
+
 // The size at which an image is shown in a viewport of that many pixels: the largest that
 // fits with the aspect ratio kept and never larger than the image. The image's own size
 // when the viewport has no area yet.

@@ -650,7 +650,7 @@ void app_ondrel::MarkActiveMode()
 void app_ondrel::ShowQuality(const std::vector<FingerQualityRecord>& fingers, cv::Size scoredImageSize)
 {
     const int32_t mode = workflowModes[currentStep];
-    DrawFingerQualities(display.pixels, fingers, runSettings.minFingerQuality, scoredImageSize);
+    DrawFingerQualities(display.pixels, fingers, runSettings.minFingerQuality, scoredImageSize, ViewColour);
     ShowViewImage(display);
     const QStringList lines =
         QStringList{QualitySummary(mode, fingers)} + BelowMinimumTexts(mode, fingers, runSettings.minFingerQuality);

@@ -1,18 +1,19 @@
 // Takes the README's screenshots from a real window on an X display (run under Xvfb by
 // scripts/screenshots.sh): the main window during a live view against ondrel-sim, the
-// settings dialog, the main window after a complete run, and the runs window over generated
-// runs. Run from the OndrelApp directory so the style sheet is
-// found.
+// settings dialog, the check-mark frame with a finger below the minimum, the review after a
+// complete run with a finger marked missing, and the runs window over the runs made here.
+// Run from the OndrelApp directory so the style sheet is found.
 #include "DialogSettings.h"
-#include "GeneratedRuns.h"
 #include "RunsWindow.h"
 #include "SimProcess.h"
+#include "StatusLine.h"
 #include "TempSettingsHome.h"
 #include "app_ondrel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QScreen>
 #include <QTabWidget>
@@ -57,6 +58,7 @@ int main(int argc, char** argv)
     TempSettingsHome home;
     const auto writeSettings = [&home](uint16_t port) {
         home.write(QStringLiteral("[DeviceSettings]\nDeviceIp=127.0.0.1\nDevicePort=%1\n"
+                                  "[WorkflowSettings]\nMinWorkflowDelayMs=1500\n"
                                   "[LiveViewSettings]\nDrawFPS=true\nDrawBoundingBox=true\nDrawPosition=true\n"
                                   "DrawDistance=true\nDrawMovement=true\n"
                                   "[SaveSettings]\nBasePath=%2\n")
@@ -95,11 +97,27 @@ int main(int argc, char** argv)
             dialog->close();
             window.close();
 
-            // A window of its own against a hand that settles at once, for a complete run.
-            ondrel::testsupport::SimProcess quickSim({"--settle-ms", "300"});
+            // A window of its own against a hand that settles at once, for a complete run: a
+            // person without a right middle finger, whose ring finger comes out blurred.
+            ondrel::testsupport::SimProcess quickSim(
+                {"--settle-ms", "300", "--missing-fingers", "3", "--degrade", "4:blur=3"});
             writeSettings(quickSim.port());
-            app_ondrel afterRun(nullptr, options);
+            LaunchOptions marked = options;
+            marked.fingerMarks = {{3, FingerMark::Amputated}};
+            app_ondrel afterRun(nullptr, marked);
             afterRun.show();
+            bool checkmarkTaken = false;
+            QObject::connect(afterRun.findChild<StatusLine*>(), &StatusLine::textShown, &afterRun,
+                             [&](const QString& text) {
+                                 if (!checkmarkTaken && text.contains(QStringLiteral("4R quality"))) {
+                                     checkmarkTaken = true;
+                                     QTimer::singleShot(300, &afterRun, [&] {
+                                         if (!Grab(afterRun, outputDir + QStringLiteral("/checkmark-quality.png"))) {
+                                             status = 1;
+                                         }
+                                     });
+                                 }
+                             });
             afterRun.StartWorkflow();
             QElapsedTimer repaint; // let the ended run reach the screen
             repaint.start();
@@ -109,11 +127,14 @@ int main(int argc, char** argv)
             if (!Grab(afterRun, outputDir + QStringLiteral("/main-window-after-run.png"))) {
                 status = 1;
             }
+            // One more run, of another person, whose right hand is forced at once.
+            afterRun.findChild<QLineEdit*>(QStringLiteral("edit_Person"))->setText(QStringLiteral("P-0043"));
+            QTimer::singleShot(200, &afterRun, &app_ondrel::ForcedCapturing);
+            afterRun.StartWorkflow();
             afterRun.close();
 
-            // Runs with every outcome, forced captures and low finger scores among them.
-            const QString runsBase = home.path() + QStringLiteral("/Evaluation");
-            ondrel::testsupport::GenerateRuns(runsBase, 14, false);
+            // The runs made here: one stopped, one with a missing and a blurred finger, one forced.
+            const QString runsBase = home.path() + QStringLiteral("/Captured");
             RunsWindow runs;
             runs.resize(1390, 600); // every column in view
             runs.SetBaseDirectory(runsBase);

@@ -137,7 +137,8 @@ void ApplyDegradations(cv::Mat& image, const HandView& view, const std::vector<D
     if (image.empty() || image.type() != CV_8UC1) {
         return;
     }
-    const HandShape shape = ShapeOf(view.hand);
+    // The segments are those of the fingers present.
+    const HandShape shape = ShapeOf(view.hand, view.missingFingers);
     for (const Degradation& degradation : degradations) {
         for (std::size_t i = 0; i < view.segments.size() && i < shape.fingers.size(); ++i) {
             if (shape.fingers[i].position != degradation.position) {

@@ -101,31 +101,10 @@ HandShape ShapeOf(HandKind kind)
 HandShape ShapeOf(HandKind kind, const std::set<int>& missingFingers)
 {
     HandShape shape = ShapeOf(kind);
-    if (missingFingers.empty()) {
-        return shape;
-    }
-    const std::vector<int> positions = FingerPositionsOf(kind);
-    std::vector<FingerShape> kept;
-    for (std::size_t i = 0; i < shape.fingers.size() && i < positions.size(); ++i) {
-        if (missingFingers.count(positions[i]) == 0) {
-            kept.push_back(shape.fingers[i]);
-        }
-    }
-    shape.fingers = kept;
+    shape.fingers.erase(std::remove_if(shape.fingers.begin(), shape.fingers.end(),
+                                       [&](const FingerShape& finger) { return missingFingers.count(finger.position) > 0; }),
+                        shape.fingers.end());
     return shape;
-}
-
-std::vector<int> FingerPositionsOf(HandKind kind)
-{
-    switch (kind) {
-    case HandKind::Right4:
-        return {2, 3, 4, 5};
-    case HandKind::Left4:
-        return {10, 9, 8, 7};
-    case HandKind::Thumbs2:
-        return {6, 1};
-    }
-    return {};
 }
 
 } // namespace ondrel::sim

@@ -49,8 +49,4 @@ HandShape ShapeOf(HandKind kind);
 // The same without the fingers at these standard positions; the palms stay.
 HandShape ShapeOf(HandKind kind, const std::set<int>& missingFingers);
 
-// The standard finger positions of a hand's fingers in the device's segment order: right
-// four 2, 3, 4, 5 (index to little); left four 10, 9, 8, 7; thumbs 6, 1.
-std::vector<int> FingerPositionsOf(HandKind kind);
-
 } // namespace ondrel::sim

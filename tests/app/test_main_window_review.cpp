@@ -8,6 +8,7 @@
 #include <QDirIterator>
 #include <QLineEdit>
 #include <QRegularExpression>
+#include <QSettings>
 
 using namespace apptest;
 
@@ -101,8 +102,13 @@ TEST_F(MainWindowReview, AWholeRunEndsInItsReviewAndRetakesOfOneModeKeepEveryEar
 
 TEST_F(MainWindowReview, AFingerMarkedMissingIsLeftOutOfEveryFileAndANewPersonForgetsIt)
 {
-    ondrel::testsupport::SimProcess sim({ "--settle-ms", "300", "--width", "640", "--height", "512", "--missing-fingers", "3" });
+    ondrel::testsupport::SimProcess sim({ "--settle-ms", "300", "--width", "640", "--height", "512", "--missing-fingers", "3", "--degrade", "4:blur=3" });
     Run(sim, { { 3, FingerMark::Amputated } });
+    // The blurred ring finger is the second of the three, by its position too.
+    const QSettings quality(run + "/4R/quality.ini", QSettings::IniFormat);
+    EXPECT_EQ(quality.value("Segment1/position").toInt(), 4);
+    EXPECT_LT(quality.value("Segment1/quality").toInt(), 40);
+    EXPECT_GE(quality.value("Segment2/quality").toInt(), 40);
     EXPECT_EQ(Bytes("fingers.ini"), QByteArray("[Fingers]\n3=XX\n"));
     EXPECT_TRUE(Bytes("4R/quality.ini").contains("[Segment2]\nposition=5\n") && !Bytes("4R/quality.ini").contains("[Segment3]"));
     const std::vector<ondrel::testsupport::InterchangeRecord> records = Interchange();
