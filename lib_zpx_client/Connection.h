@@ -52,11 +52,16 @@ public:
     // Body bytes are read in chunks that grow with what has arrived, so that a header
     // announcing a huge body costs nothing until the bytes are really there.
     static constexpr std::size_t kFirstBodyChunk = 64 * 1024;
+    // A large body is received in parts of at least this much: the socket wakes the I/O
+    // thread only once that much has arrived, instead of for every few segments.
+    static constexpr std::size_t kReceivePart = 1024 * 1024;
     static constexpr std::size_t kProgressPart = 256 * 1024;
 
 private:
     void BeginReadHeader();
     void BeginReadBody();
+    // Sets how many bytes the socket waits for before it reports data, if not set already.
+    void SetReceiveLowWater(std::size_t bytes);
     void DeliverInbound();
     void BeginWriteHeader();
     void BeginWriteBody(std::size_t written);
@@ -77,6 +82,7 @@ private:
     HeaderBytes readHeader{};
     HeaderBytes writeHeader{};
     std::size_t bodyReceived = 0;
+    std::size_t receiveLowWater = 1; // the socket's default
     // Bodies handed back, waiting for the next large message.
     std::shared_ptr<BodyPool> bodies = std::make_shared<BodyPool>();
     mutable std::mutex failureMutex;
