@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the benchmarks (Release) and runs them: starts ondrel-sim, measures the device
 # link, the live view, result storage and waiting costs, and prints a markdown report
-# with the medians and ratios on standard output (progress goes to standard error).
+# with the medians and ratios on standard output (progress goes to standard error). Every
+# figure that has a target shows it with "met" or "missed", and a closing table lists them.
 #
 #   scripts/bench.sh [--reps N] [--seconds S] [--quick]
 #
