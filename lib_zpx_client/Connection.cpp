@@ -8,20 +8,9 @@
 
 #include <algorithm>
 #include <iostream>
-#include <limits>
 #include <new>
 
 namespace quorvel::tcp {
-
-namespace {
-// asio's own completion conditions give each receive at most 64 KiB, so a frame of several
-// megabytes would cost a receive and a reactor round per 64 KiB. This one lets a receive
-// take everything that has arrived, up to the end of the buffer.
-std::size_t AsMuchAsArrived(const std::error_code& error, std::size_t)
-{
-    return error ? 0 : std::numeric_limits<std::size_t>::max();
-}
-} // namespace
 
 Connection::Connection(asio::io_context& context, asio::ip::tcp::socket sock,
                        TreadSafeQueue<OwnedMessage>& inboundQueue)
@@ -97,8 +86,18 @@ void Connection::Enqueue(const Message& message, SendProgress progress)
     });
 }
 
+void Connection::SetReceiveLowWater(std::size_t bytes)
+{
+    if (bytes != receiveLowWater) {
+        std::error_code ignored; // without it the socket only wakes the reader more often
+        socket.set_option(asio::socket_base::receive_low_watermark(static_cast<int>(bytes)), ignored);
+        receiveLowWater = bytes;
+    }
+}
+
 void Connection::BeginReadHeader()
 {
+    SetReceiveLowWater(1);
     asio::async_read(socket, asio::buffer(readHeader), [this](std::error_code ec, std::size_t) {
         if (ec) {
             CloseOnIoThread();
@@ -130,21 +129,24 @@ void Connection::BeginReadBody()
         CloseOnIoThread();
         return;
     }
-    asio::async_read(socket, asio::buffer(incoming.body.data() + bodyReceived, chunk), AsMuchAsArrived,
-                     [this](std::error_code ec, std::size_t transferred) {
-                         if (ec) {
-                             std::cout << "[" << connectionId << "] Read Body Fail." << std::endl;
-                             CloseOnIoThread();
-                             return;
-                         }
-                         bodyReceived += transferred;
-                         if (bodyReceived < incoming.header.size) {
-                             BeginReadBody();
-                         } else {
-                             incoming.body.resize(incoming.header.size); // a reused body may reach further
-                             DeliverInbound();
-                         }
-                     });
+    // One receive per round, so that the socket is told before each how much to wait for:
+    // no more than is still missing, and a part of a large body.
+    SetReceiveLowWater(chunk >= kFirstBodyChunk ? std::min(chunk, kReceivePart) : 1);
+    socket.async_read_some(asio::buffer(incoming.body.data() + bodyReceived, chunk),
+                           [this](std::error_code ec, std::size_t transferred) {
+                               if (ec) {
+                                   std::cout << "[" << connectionId << "] Read Body Fail." << std::endl;
+                                   CloseOnIoThread();
+                                   return;
+                               }
+                               bodyReceived += transferred;
+                               if (bodyReceived < incoming.header.size) {
+                                   BeginReadBody();
+                               } else {
+                                   incoming.body.resize(incoming.header.size); // a reused body may reach further
+                                   DeliverInbound();
+                               }
+                           });
 }
 
 void Connection::DeliverInbound()

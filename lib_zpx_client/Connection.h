@@ -49,11 +49,16 @@ public:
     // Where matrices that adopted a body of this connection return it (see AdoptBody).
     std::weak_ptr<BodyPool> Bodies() const { return bodies; }
 
+    // A large body is received in parts of at least this much: the socket wakes the I/O
+    // thread only once that much has arrived, instead of for every few segments.
+    static constexpr std::size_t kReceivePart = 1024 * 1024;
     static constexpr std::size_t kProgressPart = 256 * 1024;
 
 private:
     void BeginReadHeader();
     void BeginReadBody();
+    // Sets how many bytes the socket waits for before it reports data, if not set already.
+    void SetReceiveLowWater(std::size_t bytes);
     void DeliverInbound();
     void BeginWriteHeader();
     void BeginWriteBody(std::size_t written);
@@ -74,6 +79,7 @@ private:
     HeaderBytes readHeader{};
     HeaderBytes writeHeader{};
     std::size_t bodyReceived = 0;
+    std::size_t receiveLowWater = 1; // the socket's default
     // Bodies handed back, waiting for the next large message.
     std::shared_ptr<BodyPool> bodies = std::make_shared<BodyPool>();
     mutable std::mutex failureMutex;

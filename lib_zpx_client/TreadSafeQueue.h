@@ -74,8 +74,11 @@ public:
     // a caller waiting for a response notices at once.
     void Notify()
     {
-        std::unique_lock<std::mutex> lock(muxBlocking);
-        ++wakeups;
+        {
+            std::unique_lock<std::mutex> lock(muxBlocking);
+            ++wakeups;
+        }
+        // Outside the lock: a waiter woken while it is still held would only block on it.
         cvBlocking.notify_all();
     }
 

@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
 # Builds the device client, the simulator and their tests under sanitizers and runs the
 # whole CTest suite of that build: first AddressSanitizer with UndefinedBehaviorSanitizer,
-# then ThreadSanitizer for the device link's threads. Any report fails the run.
+# then ThreadSanitizer for the device link's threads; last ThreadSanitizer for the
+# application's own workers (storing a mode, the live view's frame task) with the tests
+# that drive them. Any report fails the run.
 #
-#   SANITIZE_STAGES  "asan tsan" (default), or one of them
+#   SANITIZE_STAGES  "asan tsan tsan-app" (default), or some of them
 #   JOBS, CTEST_JOBS parallel build jobs and test processes (default 2 each)
 #
-# The application is left out (ONDREL_BUILD_APP=OFF); it has its own test run.
+# The first two stages leave the application out (ONDREL_BUILD_APP=OFF); it has its own test
+# run, and the last stage builds only the tests of its workers.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 JOBS="${JOBS:-2}"
 CTEST_JOBS="${CTEST_JOBS:-2}"
-STAGES="${SANITIZE_STAGES:-asan tsan}"
+STAGES="${SANITIZE_STAGES:-asan tsan tsan-app}"
 
 # Reports stop the process at once, with a stack, so that CTest sees the failure.
 export ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:abort_on_error=1"
@@ -36,11 +39,27 @@ run_stage() {
   ctest --test-dir "$dir" --output-on-failure -j"$CTEST_JOBS" --timeout 300 -E "$exclude"
 }
 
+# The tests of the application's workers: storing a mode (workers, flusher, a store killed
+# halfway), view images, and the window's runs with their frame task and storing.
+APP_WORKER_TESTS='^(ModeStorage|ViewImage|MainWindowWorkflow)\.'
+
+run_app_workers_stage() {
+  local dir="${TSAN_APP_BUILD_DIR:-$ROOT/build-tsan-app}"
+  echo "sanitize: thread (application workers): configuring $dir"
+  cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DONDREL_BUILD_APP=ON -DONDREL_BUILD_BENCH=OFF -DONDREL_BUILD_FUZZ=OFF -DONDREL_BUILD_TESTS=ON \
+    "-DONDREL_SANITIZE=thread" >/dev/null
+  cmake --build "$dir" -j"$JOBS" --target test_capture_core store_until_killed test_app
+  echo "sanitize: thread (application workers): running the tests"
+  QT_QPA_PLATFORM=offscreen ctest --test-dir "$dir" --output-on-failure -j"$CTEST_JOBS" --timeout 300 -R "$APP_WORKER_TESTS"
+}
+
 for stage in $STAGES; do
   case "$stage" in
     asan) run_stage "address;undefined" "${ASAN_BUILD_DIR:-$ROOT/build-asan}" "address;undefined" "$ASAN_EXCLUDE" ;;
     tsan) run_stage "thread" "${TSAN_BUILD_DIR:-$ROOT/build-tsan}" "thread" "$TSAN_EXCLUDE" ;;
-    *) echo "sanitize: unknown stage '$stage' (asan, tsan)" >&2; exit 2 ;;
+    tsan-app) run_app_workers_stage ;;
+    *) echo "sanitize: unknown stage '$stage' (asan, tsan, tsan-app)" >&2; exit 2 ;;
   esac
 done
 echo "sanitize: clean ($STAGES)"

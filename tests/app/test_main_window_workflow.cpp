@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QTemporaryDir>
 
@@ -286,6 +287,32 @@ TEST_F(MainWindowWorkflow, AnUnusablePersonIdentifierIsRefusedBeforeAnythingIsSe
     EXPECT_EQ(boxes.last().text, QStringLiteral("The person identifier \"../x\" cannot be used: it must not contain '/' or '\\'."));
     EXPECT_TRUE(scanner.Received().empty());
     ExpectIdle();
+}
+
+// Stop and close are clicked the moment the first mode starts storing: the mode is stored
+// whole, then the window closes.
+TEST_F(MainWindowWorkflow, AStopAndACloseWhileAModeIsStoredLetItFinishFirst)
+{
+    QTemporaryDir base;
+    Open(Ready(), "[WorkflowSettings]\nMinWorkflowDelayMs=0\n[SaveSettings]\nBasePath=" + base.path().toUtf8() + "\n");
+    window->show();
+    QObject::connect(window->findChild<StatusLine*>(), &StatusLine::textShown, [&](const QString& text) {
+        if (text == QStringLiteral("Storing 4R\u2026")) {
+            window->StartWorkflow();
+            window->close();
+        }
+    });
+    QTimer::singleShot(0, window.get(), &app_ondrel::StartWorkflow);
+    QTimer::singleShot(20000, [] { QCoreApplication::exit(99); });
+    EXPECT_EQ(QApplication::exec(), 0);
+    const QStringList runs = QDir(base.filePath(QStringLiteral("unknown"))).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    ASSERT_EQ(runs.size(), 1);
+    const QDir run(base.filePath(QStringLiteral("unknown/") + runs.front()));
+    EXPECT_EQ(run.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList({ "4R", "cfg.txt", "run.ini" }));
+    EXPECT_TRUE(QFileInfo::exists(run.filePath(QStringLiteral("4R/final.png"))));
+    EXPECT_EQ(scanner.Count(MessageType::GET_FINAL_FRAME), 1u);
+    EXPECT_EQ(scanner.Last(), MessageType::STOP_CAPTURE_MODE);
+    EXPECT_FALSE(window->isVisible());
 }
 
 TEST_F(MainWindowWorkflow, ClosingDuringARunStopsTheDeviceDisconnectsAndEndsTheProgram)
