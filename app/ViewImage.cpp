@@ -18,19 +18,28 @@ constexpr int kBlue = 0;
 constexpr int kViewChannels = 4;
 
 
-// Whether a channel of an 8-bit image is 0 in every pixel. Stops at the first pixel that is
-// not, where cv::sum would add up every channel of every pixel.
+// Whether a channel of an 8-bit image is 0 in every pixel. Stops at the first row that is
+// not, where cv::sum would add up every channel of every pixel; a live frame's dark
+// surroundings can fill many rows, so a row is looked at as a whole, which vectorises.
 bool ChannelAllZero(const cv::Mat& image, int channel)
 {
     const int channels = image.channels();
     const std::size_t rowValues = static_cast<std::size_t>(image.cols) * static_cast<std::size_t>(channels);
     for (int row = 0; row < image.rows; ++row) {
         const uint8_t* values = image.ptr<uint8_t>(row);
-        for (std::size_t i = static_cast<std::size_t>(channel); i < rowValues;
-             i += static_cast<std::size_t>(channels)) {
-            if (values[i] != 0) {
-                return false;
+        uint8_t any = 0;
+        if (channels == 1) {
+            for (std::size_t i = 0; i < rowValues; ++i) {
+                any |= values[i];
             }
+        } else {
+            for (std::size_t i = static_cast<std::size_t>(channel); i < rowValues;
+                 i += static_cast<std::size_t>(channels)) {
+                any |= values[i];
+            }
+        }
+        if (any != 0) {
+            return false;
         }
     }
     return true;

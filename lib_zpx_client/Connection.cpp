@@ -29,6 +29,9 @@ void Connection::StartConnect(const asio::ip::tcp::resolver::results_type& endpo
             // the peer's delayed ACK of the header (about 40 ms per request).
             std::error_code ignored;
             socket.set_option(asio::ip::tcp::no_delay(true), ignored);
+            // Body parts are taken with a plain receive once the socket reports them; it
+            // must not block the I/O thread should the report have been early.
+            socket.non_blocking(true, ignored);
             BeginReadHeader();
             return;
         }
@@ -88,10 +91,13 @@ void Connection::Enqueue(const Message& message, SendProgress progress)
 
 void Connection::SetReceiveLowWater(std::size_t bytes)
 {
+    // Never more than a quarter of the receive buffer as it stands: asking for more makes the
+    // kernel grow the buffer and clamp the window to the low water, which throttles the peer.
+    bytes = std::max<std::size_t>(1, std::min(bytes, receiveBuffer / 4));
     if (bytes != receiveLowWater) {
-        std::error_code ignored; // without it the socket only wakes the reader more often
-        socket.set_option(asio::socket_base::receive_low_watermark(static_cast<int>(bytes)), ignored);
-        receiveLowWater = bytes;
+        std::error_code failed;
+        socket.set_option(asio::socket_base::receive_low_watermark(static_cast<int>(bytes)), failed);
+        receiveLowWater = failed ? 1 : bytes; // without it the socket only reports more often
     }
 }
 
@@ -111,6 +117,12 @@ void Connection::BeginReadHeader()
             // the announced size once complete.
             incoming.body = bodies->Take();
         }
+        if (incoming.header.size >= 2 * kFirstBodyChunk) {
+            asio::socket_base::receive_buffer_size buffer;
+            std::error_code failed;
+            socket.get_option(buffer, failed);
+            receiveBuffer = failed ? 0 : static_cast<std::size_t>(std::max(buffer.value(), 0));
+        }
         if (incoming.header.size > 0) {
             BeginReadBody();
         } else {
@@ -129,24 +141,40 @@ void Connection::BeginReadBody()
         CloseOnIoThread();
         return;
     }
-    // One receive per round, so that the socket is told before each how much to wait for:
-    // no more than is still missing, and a part of a large body.
-    SetReceiveLowWater(chunk >= kFirstBodyChunk ? std::min(chunk, kReceivePart) : 1);
+    // The socket reports a large body only once a good share of this round has arrived: half
+    // of it, so that the first half is copied out while the second arrives, and at most a
+    // part. A body of several parts is then taken with one receive per report; a smaller one
+    // is first read as far as it has come.
+    const std::size_t lowWater = chunk >= 2 * kFirstBodyChunk ? std::min(kReceivePart, chunk / 2) : 1;
+    SetReceiveLowWater(lowWater);
+    if (chunk >= 2 * kReceivePart && receiveLowWater > 1) {
+        socket.async_wait(asio::socket_base::wait_read, [this, chunk](std::error_code ec) {
+            std::size_t transferred = 0;
+            if (!ec) {
+                transferred = socket.read_some(asio::buffer(incoming.body.data() + bodyReceived, chunk), ec);
+            }
+            BodyPartRead(ec == asio::error::would_block ? std::error_code() : ec, transferred);
+        });
+        return;
+    }
     socket.async_read_some(asio::buffer(incoming.body.data() + bodyReceived, chunk),
-                           [this](std::error_code ec, std::size_t transferred) {
-                               if (ec) {
-                                   std::cout << "[" << connectionId << "] Read Body Fail." << std::endl;
-                                   CloseOnIoThread();
-                                   return;
-                               }
-                               bodyReceived += transferred;
-                               if (bodyReceived < incoming.header.size) {
-                                   BeginReadBody();
-                               } else {
-                                   incoming.body.resize(incoming.header.size); // a reused body may reach further
-                                   DeliverInbound();
-                               }
-                           });
+                           [this](std::error_code ec, std::size_t transferred) { BodyPartRead(ec, transferred); });
+}
+
+void Connection::BodyPartRead(std::error_code ec, std::size_t transferred)
+{
+    if (ec) {
+        std::cout << "[" << connectionId << "] Read Body Fail." << std::endl;
+        CloseOnIoThread();
+        return;
+    }
+    bodyReceived += transferred;
+    if (bodyReceived < incoming.header.size) {
+        BeginReadBody();
+    } else {
+        incoming.body.resize(incoming.header.size); // a reused body may reach further
+        DeliverInbound();
+    }
 }
 
 void Connection::DeliverInbound()

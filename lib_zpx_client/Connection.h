@@ -57,6 +57,7 @@ public:
 private:
     void BeginReadHeader();
     void BeginReadBody();
+    void BodyPartRead(std::error_code ec, std::size_t transferred);
     // Sets how many bytes the socket waits for before it reports data, if not set already.
     void SetReceiveLowWater(std::size_t bytes);
     void DeliverInbound();
@@ -80,6 +81,7 @@ private:
     HeaderBytes writeHeader{};
     std::size_t bodyReceived = 0;
     std::size_t receiveLowWater = 1; // the socket's default
+    std::size_t receiveBuffer = 0;   // the socket's receive buffer when the last large body began
     // Bodies handed back, waiting for the next large message.
     std::shared_ptr<BodyPool> bodies = std::make_shared<BodyPool>();
     mutable std::mutex failureMutex;

@@ -125,7 +125,8 @@ private:
     void StopLink();
     static tcp::Message MakeErrorResponse(uint32_t code, const std::string& text);
 
-    asio::io_context ioContext;
+    // One thread runs it, which spares the scheduler the work of handing out to several.
+    asio::io_context ioContext{1};
     std::thread ioThread;
     std::unique_ptr<tcp::Connection> connection;
     tcp::TreadSafeQueue<tcp::OwnedMessage> inbound;

@@ -1,10 +1,20 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
+#include <climits>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <mutex>
+
+#ifdef __linux__
+#include <linux/futex.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <ctime>
+#endif
 
 namespace quorvel::tcp {
 
@@ -74,12 +84,18 @@ public:
     // a caller waiting for a response notices at once.
     void Notify()
     {
+#ifdef __linux__
+        wakeups.fetch_add(1);
+        if (waiters.load() > 0) {
+            syscall(SYS_futex, FutexWord(), FUTEX_WAKE_PRIVATE, INT_MAX, nullptr, nullptr, 0);
+        }
+#else
         {
             std::unique_lock<std::mutex> lock(muxBlocking);
-            ++wakeups;
+            wakeups.fetch_add(1);
         }
-        // Outside the lock: a waiter woken while it is still held would only block on it.
         cvBlocking.notify_all();
+#endif
     }
 
     // Blocks until something was pushed (or Notify ran) after `seenWakeups`, or until the
@@ -88,23 +104,51 @@ public:
     template <typename Clock, typename Duration>
     uint64_t WaitUntil(uint64_t seenWakeups, const std::chrono::time_point<Clock, Duration>& deadline)
     {
+#ifdef __linux__
+        // A futex on the count itself: the waiter sleeps only while the count is still the one
+        // it saw, and a push wakes it with one call, where a condition variable and its mutex
+        // cost a few more per message.
+        const uint32_t seen = static_cast<uint32_t>(seenWakeups);
+        waiters.fetch_add(1);
+        while (wakeups.load() == seen) {
+            const auto left = deadline - Clock::now();
+            if (left <= decltype(left)::zero()) {
+                break;
+            }
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+            timespec timeout{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+            syscall(SYS_futex, FutexWord(), FUTEX_WAIT_PRIVATE, seen, &timeout, nullptr, 0);
+        }
+        waiters.fetch_sub(1);
+        return wakeups.load();
+#else
         std::unique_lock<std::mutex> lock(muxBlocking);
-        cvBlocking.wait_until(lock, deadline, [&] { return wakeups != seenWakeups; });
-        return wakeups;
+        cvBlocking.wait_until(lock, deadline, [&] { return wakeups.load() != static_cast<uint32_t>(seenWakeups); });
+        return wakeups.load();
+#endif
     }
 
     uint64_t Wakeups()
     {
-        std::unique_lock<std::mutex> lock(muxBlocking);
-        return wakeups;
+        return wakeups.load();
     }
 
 protected:
     std::recursive_mutex muxQueue;
     std::deque<T> deqQueue;
+    // Counts pushes and notifications; compared for change only, so it may wrap.
+    std::atomic<uint32_t> wakeups{0};
+#ifdef __linux__
+    std::atomic<int> waiters{0};
+    static_assert(sizeof(std::atomic<uint32_t>) == sizeof(uint32_t) && std::atomic<uint32_t>::is_always_lock_free);
+    uint32_t* FutexWord()
+    {
+        return reinterpret_cast<uint32_t*>(&wakeups);
+    }
+#else
     std::condition_variable cvBlocking;
     std::mutex muxBlocking;
-    uint64_t wakeups = 0;
+#endif
 };
 
 } // namespace quorvel::tcp
