@@ -19,7 +19,8 @@
 
 // Writes the files of one mode on worker threads into a partial directory and renames it into
 // place once everything is written and flushed. One thread queues the files (any thread, but
-// one at a time); the workers write them in parallel.
+// one at a time); the workers write them in parallel, and a thread of its own flushes each
+// file to disk as soon as it is written.
 class ModeWriter {
 public:
     // Called on a worker right before a file is written, with its path inside the mode.
@@ -84,7 +85,8 @@ private:
     WriteHook beforeWrite;
     QElapsedTimer clock;
     StorageReport setupReport;
-    QStringList directories; // inside the mode, to flush before the rename
+    QStringList directories; // made here: inside the mode, flushed before the rename, and
+                             // the parents of a new run directory, flushed after it
     bool committed = false;
     QByteArray earlierConfig;
 
