@@ -2,6 +2,7 @@
 
 #include "CaptureDecision.h"
 #include "CaptureMode.h"
+#include "CaptureQuality.h"
 #include "StatusTexts.h"
 
 #include <QFileInfo>
@@ -34,7 +35,7 @@ QColor BoxColourOf(const ReviewFinger& finger, int minimum)
         return kUnscoredColour;
     }
     const BoxColours colours;
-    return ColourOf(ReviewQualityBelow(*finger.quality, minimum) ? colours.outOfRange : colours.ready);
+    return ColourOf(QualityBelowMinimum(*finger.quality, minimum) ? colours.outOfRange : colours.ready);
 }
 
 QString ObjectName(const char* prefix, int32_t mode)

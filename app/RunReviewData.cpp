@@ -1,6 +1,7 @@
 #include "RunReviewData.h"
 
 #include "CaptureMode.h"
+#include "CaptureQuality.h"
 #include "FingerPositions.h"
 #include "QualityRecord.h"
 #include "RunRecord.h"
@@ -162,7 +163,7 @@ ReviewFingerLine StoredFingerLine(const QString& name, const ReviewFinger& finge
     if (!finger.quality) {
         return {name + QStringLiteral(": not scored"), false};
     }
-    const bool below = ReviewQualityBelow(*finger.quality, minimumQuality);
+    const bool below = QualityBelowMinimum(*finger.quality, minimumQuality);
     QString text = name + QStringLiteral(": %1").arg(*finger.quality);
     if (below) {
         text += QStringLiteral(", below %1").arg(minimumQuality);

@@ -58,12 +58,6 @@ ReviewedRun ReadReviewedRun(const QString& runDirectory);
 // outcome, an image or fingers on disk.
 bool TileWasCaptured(const ReviewTile& tile);
 
-// Whether a score is flagged against the operator's minimum: strictly below it.
-inline bool ReviewQualityBelow(int quality, int minimum)
-{
-    return quality < minimum;
-}
-
 // One line per finger under a tile, in the mode's finger order, then fingers of unknown
 // position in segment order: "3 right middle: 71", "3 right middle: 23, below 40",
 // "4 right ring: 55 (UP)", "2 right index: not scored", "3 right middle: amputated (XX)",
