@@ -42,9 +42,9 @@ run_stage() {
 # The tests of the application's workers: storing a mode (workers, flusher, a store killed
 # halfway), view images, and the window's runs with their frame task and storing.
 APP_WORKER_TESTS='^(ModeStorage|ViewImage|MainWindowWorkflow)\.'
-# Whether the simulated hand is seen approaching before it settles depends on how fast
-# frames come, which the sanitizer slows beyond the test's settle time.
-APP_WORKER_TIMING_TESTS='AWholeRunAgainstTheSimulator'
+# Left out: the simulated hand settles on the simulator's clock, and a sanitized live view is
+# too slow to see it approach.
+APP_WORKER_EXCLUDE='^MainWindowWorkflow\.AWholeRunAgainstTheSimulator'
 
 run_app_workers_stage() {
   local dir="${TSAN_APP_BUILD_DIR:-$ROOT/build-tsan-app}"
@@ -54,8 +54,8 @@ run_app_workers_stage() {
     "-DONDREL_SANITIZE=thread" >/dev/null
   cmake --build "$dir" -j"$JOBS" --target test_capture_core store_until_killed test_app
   echo "sanitize: thread (application workers): running the tests"
-  QT_QPA_PLATFORM=offscreen ctest --test-dir "$dir" --output-on-failure -j"$CTEST_JOBS" --timeout 300 -R "$APP_WORKER_TESTS" \
-    -E "$APP_WORKER_TIMING_TESTS"
+  QT_QPA_PLATFORM=offscreen ctest --test-dir "$dir" --output-on-failure -j"$CTEST_JOBS" --timeout 300 \
+    -R "$APP_WORKER_TESTS" -E "$APP_WORKER_EXCLUDE"
 }
 
 for stage in $STAGES; do
