@@ -223,6 +223,13 @@ bool ModeWriter::Commit()
     if (committed || partialDirectory.isEmpty()) {
         return committed;
     }
+    // Nothing came to be written (every request failed): there is no mode to put in place,
+    // and an earlier one under its name stays. The empty directory made here goes again.
+    if (Report().Empty() && QDir(partialDirectory).isEmpty()) {
+        QDir().rmdir(partialDirectory);
+        partialDirectory.clear();
+        return false;
+    }
     // Subdirectories first, then the partial directory, whose entries name them.
     for (const QString& directory : directories) {
         if (directory.startsWith(partialDirectory) && !FlushToDisk(directory, true)) {

@@ -57,7 +57,8 @@ public:
 
     // Waits, flushes the directories and, when every file was written, moves an earlier
     // modeName aside (ArchiveAttempt) and renames the partial directory to modeName. False
-    // when something could not be written: the partial directory then stays.
+    // when something could not be written: the partial directory then stays. False too when
+    // nothing was written at all: the empty partial directory is removed, nothing is moved.
     bool Commit();
     // The run's cfg.txt as it was for the attempt now stored under the mode's name: it goes
     // with that attempt when Commit() moves it aside.

@@ -151,6 +151,16 @@ TEST_F(ModeStorage, AFailedRequestSkipsWhatDependsOnItAndTheModeIsStillStored)
         EXPECT_EQ(Entries("4R"), c.files) << c.failing;
         EXPECT_EQ(Bytes("4R/times.txt").contains("RawDataRequest: 777 ms"), device.failing == "raw") << c.failing;
     }
+
+    // A store that comes to write nothing leaves no mode, and the one stored before in place.
+    ModeStoreInput finalOnly = Input();
+    finalOnly.settings = DefaultAppSettings();
+    device.failing = QStringLiteral("final");
+    const ModeStoreOutcome nothing = StoreMode(finalOnly, device.Requests());
+    EXPECT_FALSE(nothing.committed);
+    EXPECT_TRUE(nothing.report.Empty());
+    EXPECT_EQ(Entries(), QStringList({ "4R", "cfg.txt" }));
+    EXPECT_EQ(Entries("4R"), cases[2].files);
 }
 
 // The file in the way is made by the hook, after the partial directory exists.
