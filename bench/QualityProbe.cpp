@@ -1,6 +1,7 @@
 // What the capture quality measure costs per finger, on one core.
 #include "CaptureMode.h"
 #include "CaptureQuality.h"
+#include "CapturedFrame.h"
 #include "CpuClock.h"
 #include "Device.h"
 #include "FingerPositions.h"
@@ -15,20 +16,11 @@ namespace ondrel::bench {
 ProbeResult RunQuality(const ProbeTarget& target)
 {
     quorvel::Device device;
-    auto check = [](const quorvel::DeviceError& error) {
-        if (error.failed()) {
-            throw std::runtime_error(error.message);
-        }
-    };
-    check(device.Connect(target.host, target.port));
-    check(device.Start());
-    cv::Mat frame;
-    std::vector<quorvel::SegmentInfo> segments;
-    uint32_t frameId = 0;
-    check(device.GetFrame(frame, segments, frameId));
+    const CapturedFrame captured = StartAndCaptureFrame(device, target);
     cv::Mat finalImage;
-    check(device.GetFinalImage(finalImage, frameId));
-    check(device.GetFinalSegmentInfos(segments, frameId));
+    std::vector<quorvel::SegmentInfo> segments;
+    ThrowIfFailed(device.GetFinalImage(finalImage, captured.frameId));
+    ThrowIfFailed(device.GetFinalSegmentInfos(segments, captured.frameId));
     device.Disconnect();
     if (segments.empty()) {
         throw std::runtime_error("quality: the final image has no segments");

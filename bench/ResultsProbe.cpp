@@ -1,6 +1,7 @@
 // Fetching a capture's raw frames and storing them: first as the window did before it stored
 // on workers (the frames written one after another on the calling thread), then as it stores
 // a mode now (StoreMode: workers on every core, flushed and renamed into place).
+#include "CapturedFrame.h"
 #include "CpuClock.h"
 #include "Device.h"
 #include "ModeStorage.h"
@@ -19,21 +20,11 @@ namespace ondrel::bench {
 ProbeResult RunResults(const ProbeTarget& target)
 {
     quorvel::Device device;
-    auto check = [](const quorvel::DeviceError& error) {
-        if (error.failed()) {
-            throw std::runtime_error(error.message);
-        }
-    };
-    check(device.Connect(target.host, target.port));
-    check(device.Start());
-    cv::Mat frame;
-    std::vector<quorvel::SegmentInfo> segments;
-    uint32_t frameId = 0;
-    check(device.GetFrame(frame, segments, frameId));
+    const uint32_t frameId = StartAndCaptureFrame(device, target).frameId;
 
     std::vector<cv::Mat> rawImages;
     const auto fetchStart = WallClock::now();
-    check(device.GetRawImages(rawImages, frameId));
+    ThrowIfFailed(device.GetRawImages(rawImages, frameId));
     const auto fetchEnd = WallClock::now();
 
     QTemporaryDir directory;
