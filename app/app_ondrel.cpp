@@ -794,7 +794,7 @@ void app_ondrel::SaveResults()
         if (stored.committed && interchangeFile
             && !WriteRunInterchangeFile(input.runDirectory, input.runDirectory + QStringLiteral("/run.an2"),
                                         interchange, &interchangeProblem, &interchangeNotes)) {
-            interchangeNotes << interchangeProblem;
+            interchangeNotes = QStringList{interchangeProblem}; // it names what was left out too
         }
         return stored;
     });
